@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "Bitmap.h"
+
+#include <array>
+#include <cstdint>
+
+constexpr int MinLevels = 2;
+constexpr int MaxLevels = 13;
+
+// The level of grey value d (0..255) for n levels (2..13), by walking the bands of width 256 / n:
+// the band test (an edge belongs to the band above for n = 2 and 6, below otherwise) and the
+// top rule that raises the highest band of n = 2..5 to white.
+int PosterizeLevel(int d, int n);
+
+// PosterizeLevel for every grey value, from the closed form: the lower edge of the first band
+// whose upper edge passes the band test, white when none does.
+std::array<std::uint8_t, 256> PosterizeTable(int n);
+
+// Level counts outside 2..13 have no bands; they are held within that range.
+int HeldLevelCount(int n);
+
+// Posterizes the red byte of every pixel of `grey` into `target` (both mapped, same size) as
+// opaque grey. `currentPixel` ends as the last colour read, `outputColour` as the last written.
+void PosterizePass(const TBitmapData& grey, const TBitmapData& target, int levels,
+                   TAlphaColor& currentPixel, TAlphaColor& outputColour);

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+#include "Bitmap.h"
+
+#include "AppError.h"
+
+#include <QFile>
+#include <QRgb>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <sys/resource.h>
+
+namespace {
+
+constexpr std::size_t kAlignment = 64;
+
+[[noreturn]] void ThrowTooBig() { throw AppError(QStringLiteral("Bitmap size too big.")); }
+
+std::uint64_t MemAvailableFromProc() {
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly))
+        return UINT64_MAX;
+    // /proc files report size 0, so read them whole rather than testing for their end.
+    for (const QByteArray& line : meminfo.readAll().split('\n')) {
+        if (line.startsWith("MemAvailable:")) {
+            bool ok = false;
+            const std::uint64_t kib = line.mid(13).trimmed().split(' ').value(0).toULongLong(&ok);
+            return ok ? kib * 1024 : UINT64_MAX;
+        }
+    }
+    return UINT64_MAX;
+}
+
+} // namespace
+
+std::uint64_t AvailableMemoryBytes() {
+    std::uint64_t available = MemAvailableFromProc();
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        available = std::min<std::uint64_t>(available, limit.rlim_cur);
+    return available;
+}
+
+void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+
+void TBitmap::SetSize(int width, int height) {
+    if (width == width_ && height == height_)
+        return;
+    if (width > MaxSide || height > MaxSide)
+        ThrowTooBig();
+    if (mapped_)
+        throw std::logic_error("TBitmap resized while mapped");
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
+    std::unique_ptr<std::uint8_t[], FreeDeleter> storage;
+    if (bytes > 0) {
+        // The old storage is given back first, so it counts as available.
+        const std::uint64_t available = AvailableMemoryBytes();
+        if (bytes > available && bytes - available > ByteCount())
+            ThrowTooBig();
+        const std::size_t rounded = (bytes + kAlignment - 1) / kAlignment * kAlignment;
+        storage.reset(static_cast<std::uint8_t*>(std::aligned_alloc(kAlignment, rounded)));
+        if (!storage)
+            ThrowTooBig();
+    }
+    pixels_ = std::move(storage);
+    width_ = width;
+    height_ = height;
+    Notify();
+}
+
+bool TBitmap::Map(TMapAccess access, TBitmapData& data) {
+    if (IsEmpty())
+        return false;
+    if (mapped_)
+        throw std::logic_error("TBitmap mapped twice");
+    mapped_ = true;
+    mappedAccess_ = access;
+    data.FPixelFormat = TPixelFormat::BGRA;
+    data.FWidth = width_;
+    data.FHeight = height_;
+    data.Data = pixels_.get();
+    data.Pitch = Pitch();
+    return true;
+}
+
+void TBitmap::Unmap(TBitmapData& data) {
+    if (!mapped_ || data.Data != pixels_.get())
+        return;
+    mapped_ = false;
+    if (mappedAccess_ != TMapAccess::Read)
+        Notify();
+}
+
+void TBitmap::Clear(TAlphaColor colour) {
+    TBitmapData map;
+    if (!Map(TMapAccess::Write, map))
+        return;
+    // Colours are stored premultiplied; opaque colours are unchanged by it.
+    const TAlphaColor stored = qPremultiply(colour);
+    auto* first = static_cast<TAlphaColor*>(map.Data);
+    std::fill(first, first + std::size_t(width_) * height_, stored);
+    Unmap(map);
+}
+
+void TBitmap::Assign(const TBitmap& source) {
+    if (&source == this)
+        return;
+    SetSize(source.width_, source.height_);
+    TBitmapData from;
+    TBitmapData to;
+    if (!const_cast<TBitmap&>(source).Map(TMapAccess::Read, from)) {
+        Notify();
+        return;
+    }
+    Map(TMapAccess::Write, to);
+    std::memcpy(to.Data, from.Data, source.ByteCount());
+    const_cast<TBitmap&>(source).Unmap(from);
+    Unmap(to);
+}
+
+QImage TBitmap::ImageView() const {
+    if (IsEmpty())
+        return QImage();
+    return QImage(pixels_.get(), width_, height_, Pitch(), QImage::Format_ARGB32_Premultiplied);
+}
+
+void TBitmap::Notify() const {
+    if (observer_)
+        observer_();
+}

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "AlphaColor.h"
+
+#include <QImage>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+enum class TPixelFormat : std::int32_t { None = 0, BGRA = 1 };
+enum class TMapAccess : std::int32_t { Read = 0, Write = 1, ReadWrite = 2 };
+
+// The record a successful Map fills: where row 0 starts and how far apart rows are.
+struct TBitmapData {
+    TPixelFormat FPixelFormat = TPixelFormat::None;
+    std::int32_t FWidth = 0;
+    std::int32_t FHeight = 0;
+    void* Data = nullptr;
+    std::int32_t Pitch = 0;
+};
+
+// Pixel access without bounds checks or conversion: the caller keeps 0 <= x < FWidth and
+// 0 <= y < FHeight.
+inline TAlphaColor* PixelAddress(const TBitmapData& map, int x, int y) {
+    return reinterpret_cast<TAlphaColor*>(static_cast<std::uint8_t*>(map.Data) +
+                                          std::ptrdiff_t{y} * map.Pitch) +
+           x;
+}
+inline TAlphaColor GetPixel(const TBitmapData& map, int x, int y) { return *PixelAddress(map, x, y); }
+inline void SetPixel(const TBitmapData& map, int x, int y, TAlphaColor c) { *PixelAddress(map, x, y) = c; }
+inline TAlphaColor* RowStart(const TBitmapData& map, int y) { return PixelAddress(map, 0, y); }
+
+// An in-memory raster of 32-bit premultiplied BGRA pixels.
+//
+// Mapping rules: Map fails on an empty bitmap and leaves the record untouched; a Write mapping
+// shows the bitmap's current pixels (one buffer serves both access modes); releasing a Write
+// mapping notifies the observer; a bitmap is mapped at most once at a time.
+class TBitmap {
+public:
+    static constexpr int MaxSide = 65535;
+
+    TBitmap() = default;
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool IsEmpty() const { return width_ == 0 || height_ == 0; }
+
+    void SetWidth(int width) { SetSize(width, height_); }
+    void SetHeight(int height) { SetSize(width_, height); }
+    // Keeps the pixels when the size does not change; raises "Bitmap size too big." above
+    // MaxSide or when the storage cannot be had, leaving the bitmap as it was.
+    void SetSize(int width, int height);
+
+    bool Map(TMapAccess access, TBitmapData& data);
+    void Unmap(TBitmapData& data);
+    bool IsMapped() const { return mapped_; }
+
+    void Clear(TAlphaColor colour);
+    void Assign(const TBitmap& source);
+
+    // Called after the pixels changed: a released Write mapping, Clear, Assign, a resize.
+    void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+
+    // A view of the pixels for painting and encoding; valid until the next resize.
+    QImage ImageView() const;
+    // Direct access for codecs that decode straight into the bitmap.
+    std::uint8_t* Bits() { return pixels_.get(); }
+    int Pitch() const { return width_ * 4; }
+    std::size_t ByteCount() const { return std::size_t(width_) * std::size_t(height_) * 4; }
+
+private:
+    struct FreeDeleter {
+        void operator()(std::uint8_t* p) const;
+    };
+    void Notify() const;
+
+    int width_ = 0;
+    int height_ = 0;
+    std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
+    bool mapped_ = false;
+    TMapAccess mappedAccess_ = TMapAccess::Read;
+    std::function<void()> observer_;
+};
+
+// Bytes of memory this process may still allocate without pushing the machine into swap or the
+// OOM killer: the smaller of the system's available memory and the address-space limit.
+std::uint64_t AvailableMemoryBytes();
