@@ -10,6 +10,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <utility>
 
 namespace {
 
@@ -119,6 +120,18 @@ void TBitmap::Assign(const TBitmap& source) {
     std::memcpy(to.Data, from.Data, source.ByteCount());
     const_cast<TBitmap&>(source).Unmap(from);
     Unmap(to);
+}
+
+void TBitmap::Swap(TBitmap& other) {
+    if (&other == this)
+        return;
+    if (mapped_ || other.mapped_)
+        throw std::logic_error("TBitmap swapped while mapped");
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+    pixels_.swap(other.pixels_);
+    Notify();
+    other.Notify();
 }
 
 QImage TBitmap::ImageView() const {

@@ -61,6 +61,9 @@ public:
 
     void Clear(TAlphaColor colour);
     void Assign(const TBitmap& source);
+    // Exchanges size and pixels with `other` without copying; each keeps its own observer, and
+    // both are notified.
+    void Swap(TBitmap& other);
 
     // Called after the pixels changed: a released Write mapping, Clear, Assign, a resize.
     void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
@@ -84,6 +87,29 @@ private:
     bool mapped_ = false;
     TMapAccess mappedAccess_ = TMapAccess::Read;
     std::function<void()> observer_;
+};
+
+// Maps a bitmap into a record for as long as it lives, and releases the mapping on every way
+// out, early ones included. Release() gives it up earlier, where the order of releases matters.
+class ScopedMap {
+public:
+    ScopedMap(TBitmap& bitmap, TMapAccess access, TBitmapData& data)
+        : bitmap_(bitmap), data_(data), mapped_(bitmap.Map(access, data)) {}
+    ~ScopedMap() { Release(); }
+    ScopedMap(const ScopedMap&) = delete;
+    ScopedMap& operator=(const ScopedMap&) = delete;
+
+    bool Mapped() const { return mapped_; }
+    void Release() {
+        if (mapped_)
+            bitmap_.Unmap(data_);
+        mapped_ = false;
+    }
+
+private:
+    TBitmap& bitmap_;
+    TBitmapData& data_;
+    bool mapped_;
 };
 
 // Bytes of memory this process may still allocate without pushing the machine into swap or the

@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: MIT
+#include "OilifyKernel.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int Reach = 4;                 // slots on each side of the centre
+constexpr int SlotCount = 2 * Reach + 1; // slot i holds the pixel at offset i - Reach on the line
+constexpr int Centre = Reach;
+
+// A slot holds a colour or, before its first fill in the pass, a value above the colour range
+// that differs from slot to slot, so that an unfilled slot never makes a repeat.
+using SlotValue = std::uint64_t;
+using Slots = std::array<SlotValue, SlotCount>;
+using Line = std::array<TAlphaColor, SlotCount>;
+
+constexpr Slots UnfilledSlots() {
+    Slots filling{};
+    for (int i = 0; i < SlotCount; ++i)
+        filling[i] = (SlotValue{1} << 32) | SlotValue(i);
+    return filling;
+}
+
+// Every tally is at least 1 and those of -3, -4 and +4 stay at 1, so a counted candidate passes
+// exactly when its colour is repeated in another slot, and -3, -4 and +4 never pass. The last to
+// pass in the order C, +1, +2, +3, -1, -2 wins: the first repeated one in this order.
+constexpr std::array<int, 6> WinnersFirst = {Centre - 2, Centre - 1, Centre + 3,
+                                             Centre + 2, Centre + 1, Centre};
+
+// The other slots of each slot, nearest first: in a posterized picture a repeat is mostly close.
+constexpr std::array<std::array<int, SlotCount - 1>, SlotCount> OtherSlotsNearestFirst() {
+    std::array<std::array<int, SlotCount - 1>, SlotCount> order{};
+    for (int i = 0; i < SlotCount; ++i) {
+        int n = 0;
+        for (int distance = 1; distance < SlotCount; ++distance)
+            for (int j : {i - distance, i + distance})
+                if (j >= 0 && j < SlotCount)
+                    order[i][n++] = j;
+    }
+    return order;
+}
+constexpr auto OtherSlots = OtherSlotsNearestFirst();
+
+template <typename Values> bool IsRepeated(const Values& contents, int slot) {
+#pragma GCC unroll 8
+    for (int other : OtherSlots[slot])
+        if (contents[other] == contents[slot])
+            return true;
+    return false;
+}
+
+// The vote's colour, or `previous` when no candidate passes. A winner is never an unfilled slot.
+template <typename Values> TAlphaColor Vote(const Values& contents, TAlphaColor previous) {
+#pragma GCC unroll 6
+    for (int slot : WinnersFirst)
+        if (IsRepeated(contents, slot))
+            return TAlphaColor(contents[slot]);
+    return previous;
+}
+
+// The nine slots of a pass. A voting pixel whose whole line lies in the picture refills every
+// slot, so it only notes where its line is; the slots are copied from there when a pixel near an
+// end of its line, which refills only some of them, needs the others.
+class PassSlots {
+public:
+    // `step`: pixels from one slot's pixel to the next; `lineLength`: pixels on a whole line.
+    PassSlots(std::ptrdiff_t step, int lineLength) : step_(step), lineLength_(lineLength) {}
+
+    // The vote at the pixel `centre`, `position` pixels from the start of its line.
+    TAlphaColor VoteAt(const TAlphaColor* centre, int position, TAlphaColor previous) {
+        if (position >= Reach && position + Reach < lineLength_)
+            return VoteWholeLine(centre, previous);
+        return VotePartLine(centre, std::max(0, Reach - position),
+                            std::min(SlotCount - 1, Reach + lineLength_ - 1 - position), previous);
+    }
+
+private:
+    TAlphaColor VoteWholeLine(const TAlphaColor* centre, TAlphaColor previous) {
+        lastWholeLine_ = centre;
+        return Vote(LineAt(centre), previous);
+    }
+
+    // Refills only slots first..last, those whose pixels lie in the picture.
+    TAlphaColor VotePartLine(const TAlphaColor* centre, int first, int last, TAlphaColor previous) {
+        if (lastWholeLine_ != nullptr) {
+            const Line line = LineAt(lastWholeLine_);
+            std::copy(line.begin(), line.end(), slots_.begin());
+            lastWholeLine_ = nullptr;
+        }
+        for (int i = first; i <= last; ++i)
+            slots_[i] = centre[(i - Centre) * step_];
+        return Vote(slots_, previous);
+    }
+
+    Line LineAt(const TAlphaColor* centre) const {
+        Line line;
+        for (int i = 0; i < SlotCount; ++i)
+            line[i] = centre[(i - Centre) * step_];
+        return line;
+    }
+
+    std::ptrdiff_t step_;
+    int lineLength_;
+    Slots slots_ = UnfilledSlots();
+    const TAlphaColor* lastWholeLine_ = nullptr;
+};
+
+constexpr int BlockWidth = 8; // most blocks of this many pixels pass the uniform check together
+
+// Records x and counts it when `votes`; branch-free, since which pixels vote is hard to predict.
+struct VotingList {
+    int* xs;
+    int count = 0;
+    void Note(int x, bool votes) {
+        xs[count] = x;
+        count += votes;
+    }
+};
+
+// Whether a pixel differs from any of its three pixels below, which must all exist.
+bool DiffersFromThreeBelow(const TAlphaColor* pixel, const TAlphaColor* below) {
+    return (*pixel != below[-1]) | (*pixel != below[0]) | (*pixel != below[1]);
+}
+
+// DiffersFromThreeBelow for any of a block of pixels, as one vectorizable reduction.
+bool BlockDiffersFromThreeBelow(const TAlphaColor* block, const TAlphaColor* below) {
+    TAlphaColor differences = 0;
+#pragma GCC unroll 1 // GCC unrolls it fully otherwise, and then misses the vector form
+    for (int i = 0; i < BlockWidth; ++i)
+        differences |=
+            (block[i] ^ below[i - 1]) | (block[i] ^ below[i]) | (block[i] ^ below[i + 1]);
+    return differences != 0;
+}
+
+// Lists in order the x of every pixel of `row` that fails the uniform check against `below`, the
+// next row, and returns how many there are. Below-left and below-right count only when
+// `withDiagonals`. A read skipped at an end of the row repeats a colour already compared, so
+// comparing that one again gives the same verdict.
+int ListVotingPixels(const TAlphaColor* row, const TAlphaColor* below, int width,
+                     bool withDiagonals, int* xs) {
+    VotingList list{xs};
+    if (!withDiagonals || width == 1) {
+        for (int x = 0; x < width; ++x)
+            list.Note(x, row[x] != below[x]);
+        return list.count;
+    }
+    list.Note(0, (row[0] != below[0]) | (row[0] != below[1]));
+    const int last = width - 1;
+    int x = 1;
+    for (; x + BlockWidth <= last; x += BlockWidth)
+        if (BlockDiffersFromThreeBelow(row + x, below + x))
+            for (int i = x; i < x + BlockWidth; ++i)
+                list.Note(i, DiffersFromThreeBelow(row + i, below + i));
+    for (; x < last; ++x)
+        list.Note(x, DiffersFromThreeBelow(row + x, below + x));
+    list.Note(last, (row[last] != below[last - 1]) | (row[last] != below[last]));
+    return list.count;
+}
+
+} // namespace
+
+void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirection direction,
+                TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    const int width = input.FWidth;
+    const int height = input.FHeight;
+    if (width <= 0 || height <= 0)
+        return;
+    const bool alongRows = direction == OilifyDirection::Rows;
+    // Rows of a 32-bit bitmap are a whole number of pixels apart.
+    PassSlots passSlots(alongRows ? 1 : input.Pitch / std::ptrdiff_t(sizeof(TAlphaColor)),
+                        alongRows ? width : height);
+    std::vector<int> votingXs(width);
+    TAlphaColor vote = outputColour;
+    for (int y = 0; y < height; ++y) {
+        const TAlphaColor* row = RowStart(input, y);
+        TAlphaColor* out = RowStart(output, y);
+        std::copy(row, row + width, out); // what the pixels that pass the uniform check get
+        if (y == height - 1)
+            break; // every pixel of the last row passes it
+        const int count =
+            ListVotingPixels(row, RowStart(input, y + 1), width, y + 2 < height, votingXs.data());
+        for (int k = 0; k < count; ++k) {
+            const int x = votingXs[k];
+            vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
+            out[x] = vote;
+        }
+    }
+    // The last pixel visited lies on the last row, where only the centre is read.
+    currentPixel = GetPixel(input, width - 1, height - 1);
+    outputColour = vote;
+}

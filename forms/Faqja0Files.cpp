@@ -1,0 +1,94 @@
+// SPDX-License-Identifier: MIT
+// Opening an image and saving the shown picture as JPEG.
+#include "Desktop.h"
+#include "Faqja0.h"
+#include "ImageFile.h"
+#include "JpegFile.h"
+#include "NumberBox.h"
+#include "PictureBox.h"
+#include "ToggleButton.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QStandardPaths>
+
+namespace {
+
+const QString OpenFilter = QStringLiteral(
+    "All files (*.Bmp *.Jpg *.Jpeg *.Png *.Gif *.Tif *.Tiff *.Ico *.Wmp)| "
+    "*.Bmp;*.Jpg;*.Jpeg;*.Png;*.Gif;*.Tif;*.Tiff;*.Ico;*.Wmp");
+const QString SaveFilter = QStringLiteral("*.Jpg | *.Jpg");
+
+// The folder part of a path: everything before its last separator.
+QString FolderOf(const QString& path) { return path.left(path.lastIndexOf(u'/')); }
+QString FileNameOf(const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+
+// A regular file, following links; a folder of that name does not count.
+bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+
+} // namespace
+
+void TForm1::Button4Click(QObject*) {
+    OpenDialog1.Filter = OpenFilter;
+    const QString imagesFolder = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral("Images");
+    OpenDialog1.InitialDir =
+        LastOpenedPath.isEmpty() ? imagesFolder : FolderOf(QString::fromLocal8Bit(LastOpenedPath));
+    if (OpenDialog1.Execute(this)) {
+        const QString path = OpenDialog1.FileName;
+        Image1->Bitmap().Clear(claWhite);
+        LoadBitmapFromFile(SourceBitmap, path);
+        // The second copy is the same decoded picture; copying it spares a second decode.
+        SourceCopyBitmap.Assign(SourceBitmap);
+        const int width = SourceBitmap.Width();
+        const int height = SourceBitmap.Height();
+        if (width < 500)
+            CurrentDesktop().ShowError(
+                QStringLiteral("Image is smaller than 500 pixel for width! For better result you need to "
+                               "resize to minimum: width = 500 pixel.."),
+                QStringLiteral("Halvane"));
+        setWindowTitle(QStringLiteral("Halvane - ") + path);
+        NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
+        LastOpenedPath = path.toLocal8Bit();
+        Image1->resize(width, height);
+        ConvertToGrey();
+        CentreImage();
+        Image1->setVisible(true);
+        Button3->SetPressed(false);
+        Button3->setEnabled(true);
+        Button6->setEnabled(true);
+        Button2->setEnabled(true);
+        Button1->setEnabled(true);
+        Button7->setEnabled(false);
+        Button8->setEnabled(false);
+        UpdateVerticalScrollRange();
+    }
+    UpdateHorizontalScrollRange();
+}
+
+void TForm1::Button5Click(QObject* Sender) {
+    const QString picturesFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    SaveDialog1.Filter = SaveFilter;
+    SaveDialog1.FileName.clear();
+    SaveDialog1.InitialDir = LastSavedName.isEmpty() ? picturesFolder : QString::fromLocal8Bit(LastSavedName);
+    if (!SaveDialog1.Execute(this))
+        return;
+    const QString name = SaveDialog1.FileName;
+    const QString tail = name.right(4).toLower();
+    if (name.isEmpty())
+        return;
+    const bool exists = FileExists(name);
+    const bool existsWithJpg = FileExists(name + QStringLiteral(".jpg"));
+    if (exists || existsWithJpg) {
+        LastSavedName = FileNameOf(name).toLocal8Bit();
+        CurrentDesktop().ShowError(QStringLiteral("File name exists!"), QStringLiteral("Error"));
+        Button5Click(Sender);
+        return;
+    }
+    if (tail == QStringLiteral(".jpg")) {
+        SaveBitmapAsJpeg(Image1->Bitmap(), name);
+    } else {
+        SaveBitmapAsJpeg(Image1->Bitmap(), name + QStringLiteral(".jpg"));
+        LastSavedName.clear();
+    }
+}

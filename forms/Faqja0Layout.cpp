@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// Layout on resize and scrolling the picture.
+#include "Faqja0.h"
+#include "IntText.h"
+#include "PictureBox.h"
+#include "RealScrollBar.h"
+#include "SpinBox.h"
+#include "TrackBar.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Halving with the remainder dropped toward zero: half(-5) = -2.
+int Half(int n) { return n / 2; }
+
+// The whole part of a scroll value, truncated toward zero. Values are held in thousandths, so no
+// residue below 0.0001 can make a position near zero read as anything but 0.
+int Whole(double value) { return int(std::trunc(value)); }
+
+void SetWidth(QWidget* control, int width) { control->resize(std::max(width, 0), control->height()); }
+void SetHeight(QWidget* control, int height) { control->resize(control->width(), std::max(height, 0)); }
+
+} // namespace
+
+void TForm1::FormResize(QObject*) {
+    const int W = OuterWidth();
+    const int H = OuterHeight();
+    ImageAreaWidth = W - 33;
+    SetWidth(GroupBox2, W - 464 - 23);
+    SetWidth(TrackBar1, W - 624 - 33);
+    SetWidth(Panel1, W);
+    TrackBar1->SetValue(StrToInt(Edit2->Text()));
+    Image1->resize(SourceBitmap.Width(), SourceBitmap.Height());
+    CentreImage();
+    ViewHeight = H - 185;
+    ViewWidth = W - 34;
+    ScrollBar1->move(ViewWidth, ScrollBar1->y());
+    SetHeight(ScrollBar1, ViewHeight);
+    SetWidth(ScrollBar2, ViewWidth);
+    ScrollBar2->move(ScrollBar2->x(), ViewHeight + 128);
+    ScrollBar1->SetValue(0);
+    ScrollBar2->SetValue(0);
+    UpdateScrollRanges();
+}
+
+void TForm1::CentreImage() { Image1->move(Half(ImageAreaWidth) - Half(SourceBitmap.Width()), Image1->y()); }
+
+void TForm1::UpdateScrollRanges() {
+    UpdateVerticalScrollRange();
+    UpdateHorizontalScrollRange();
+}
+
+void TForm1::UpdateVerticalScrollRange() {
+    const int height = SourceBitmap.Height();
+    ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
+}
+
+void TForm1::UpdateHorizontalScrollRange() {
+    const int width = SourceBitmap.Width();
+    if (width > ViewWidth) {
+        ScrollBar2->SetMaximum(width - ViewWidth);
+        ScrollBar2->SetValue(std::trunc(ScrollBar2->Maximum() * 0.5));
+    } else {
+        ScrollBar2->SetMaximum(1);
+    }
+}
+
+void TForm1::ScrollBar1Change(QObject*) {
+    const int n = Whole(ScrollBar1->Value());
+    if (ScrollBar1->Maximum() > 1)
+        Image1->move(Image1->x(), 128 - n);
+}
+
+void TForm1::ScrollBar2Change(QObject*) {
+    const int n = Whole(ScrollBar2->Value());
+    if (ScrollBar2->Maximum() > 1)
+        Image1->move(0 - n, Image1->y());
+}
+
+void TForm1::Image1MouseWheel(QObject*, Qt::KeyboardModifiers, int WheelDelta, bool&) {
+    if (WheelDelta > 0)
+        ScrollBar1->SetValue(ScrollBar1->Value() - 20);
+    else if (WheelDelta < 0)
+        ScrollBar1->SetValue(ScrollBar1->Value() + 20);
+}

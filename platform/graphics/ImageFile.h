@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "Bitmap.h"
+
+#include <QString>
+
+// How many bitmaps of the picture's size the program keeps at once; a picture whose working set
+// does not fit in available memory is refused before any large allocation.
+constexpr int WorkingSetBitmaps = 9;
+
+// Decodes the file into `target`: the first image of a BMP, JPEG, PNG, GIF, TIFF, ICO or JPEG XR
+// file, the format recognised from the content, upright as its orientation tag says, as
+// premultiplied pixels, a side above TBitmap::MaxSide reduced to fit. Size and pixels are
+// replaced only on success; on failure `target` is unchanged and an AppError is thrown:
+//   "Loading bitmap failed (<path>)." when the file name's extension (from its last dot on) is
+//        none of .bmp .jpg .jpeg .png .gif .tif .tiff .ico .wmp in any letter case, or no decoder
+//        of the seven formats can read the content;
+//   "Cannot open file "<full path>". <system's reason>" when the file cannot be opened for
+//        reading (the extension is judged first);
+//   "Bitmap size too big." when the size its header declares, times 4 bytes and
+//        WorkingSetBitmaps, exceeds AvailableMemoryBytes(); no pixel data is decoded then.
+void LoadBitmapFromFile(TBitmap& target, const QString& path);

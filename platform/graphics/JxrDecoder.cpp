@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+#include "JxrDecoder.h"
+
+#include <QtEndian>
+#include <cstring>
+#include <memory>
+
+// Last: the library's headers define short macro names.
+#include <JXRGlue.h>
+
+namespace {
+
+struct StreamCloser {
+    void operator()(WMPStream* stream) const { stream->Close(&stream); }
+};
+struct DecoderReleaser {
+    void operator()(PKImageDecode* decoder) const { decoder->Release(&decoder); }
+};
+
+// The decoder over a private copy of the file. Members are destroyed in reverse order, so the
+// decoder goes before the stream it reads and the stream before the bytes under it.
+class JxrFile {
+public:
+    explicit JxrFile(const QByteArray& fileBytes);
+    JxrFile(const JxrFile&) = delete;
+    JxrFile& operator=(const JxrFile&) = delete;
+
+    // Null when the container or the codestream header could not be read.
+    PKImageDecode* Decoder() const { return decoder_.get(); }
+
+private:
+    QByteArray bytes_;
+    std::unique_ptr<WMPStream, StreamCloser> stream_;
+    std::unique_ptr<PKImageDecode, DecoderReleaser> decoder_;
+};
+
+// The library reads past the end of its stream as if the bytes were there: it would parse a
+// directory of made-up entries or decode a plane of made-up data. Both must lie in the file.
+bool DirectoryInsideFile(const QByteArray& bytes) {
+    if (bytes.size() < 8)
+        return false;
+    const quint64 directory = qFromLittleEndian<quint32>(bytes.constData() + 4);
+    if (directory + 2 > quint64(bytes.size()))
+        return false;
+    const quint64 entries = qFromLittleEndian<quint16>(bytes.constData() + directory);
+    return directory + 2 + entries * 12 <= quint64(bytes.size());
+}
+
+bool PlanesInsideFile(const PKImageDecode& decoder, qsizetype fileSize) {
+    const WmpDEMisc& planes = decoder.WMP.wmiDEMisc;
+    const auto inside = [fileSize](quint64 offset, quint64 count) {
+        return offset + count <= quint64(fileSize);
+    };
+    return inside(planes.uImageOffset, planes.uImageByteCount) &&
+           (!decoder.WMP.bHasAlpha || inside(planes.uAlphaOffset, planes.uAlphaByteCount));
+}
+
+JxrFile::JxrFile(const QByteArray& fileBytes) : bytes_(fileBytes) {
+    if (!DirectoryInsideFile(bytes_))
+        return;
+    WMPStream* stream = nullptr;
+    // data() detaches: the library reads its own copy, never the caller's bytes.
+    const ERR created = CreateWS_Memory(&stream, bytes_.data(), std::size_t(bytes_.size()));
+    stream_.reset(stream);
+    if (created != WMP_errSuccess || !stream)
+        return;
+    PKImageDecode* decoder = nullptr;
+    const ERR made = PKImageDecode_Create_WMP(&decoder);
+    std::unique_ptr<PKImageDecode, DecoderReleaser> owned(decoder);
+    if (made != WMP_errSuccess || !decoder || decoder->Initialize(decoder, stream) != WMP_errSuccess ||
+        !PlanesInsideFile(*decoder, bytes_.size()))
+        return;
+    decoder_ = std::move(owned);
+}
+
+bool SameGuid(const PKPixelFormatGUID& a, const PKPixelFormatGUID& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A pixel format the decoder can hand out as it is stored, with the Qt format of the same bytes.
+struct NativeFormat {
+    const PKPixelFormatGUID& guid;
+    QImage::Format qtFormat;
+};
+
+const NativeFormat kNativeFormats[] = {
+    {GUID_PKPixelFormat24bppBGR, QImage::Format_BGR888},
+    {GUID_PKPixelFormat24bppRGB, QImage::Format_RGB888},
+    {GUID_PKPixelFormat32bppBGRA, QImage::Format_ARGB32},
+    {GUID_PKPixelFormat8bppGray, QImage::Format_Grayscale8},
+    {GUID_PKPixelFormat16bppGray, QImage::Format_Grayscale16},
+    {GUID_PKPixelFormat64bppRGBA, QImage::Format_RGBA64},
+};
+
+const NativeFormat* FindNativeFormat(const PKPixelFormatGUID& guid) {
+    for (const NativeFormat& format : kNativeFormats)
+        if (SameGuid(format.guid, guid))
+            return &format;
+    return nullptr;
+}
+
+// Asks for the whole image, at full resolution, in the file's own pixel format (with its alpha
+// plane where it has one), as the library's reference decoder sets it up.
+void RequestNativeOutput(PKImageDecode& decoder) {
+    PKPixelInfo info{};
+    info.pGUIDPixFmt = &decoder.guidPixFormat;
+    PixelFormatLookup(&info, LOOKUP_FORWARD);
+    CWMImageInfo& image = decoder.WMP.wmiI;
+    image.cfColorFormat = info.cfColorFormat;
+    image.bdBitDepth = info.bdBitDepth;
+    image.cBitsPerUnit = info.cbitUnit;
+    image.bSkipFlexbits = FALSE;
+    image.cThumbnailWidth = image.cWidth;
+    image.cThumbnailHeight = image.cHeight;
+    image.cROILeftX = 0;
+    image.cROITopY = 0;
+    image.cROIWidth = image.cWidth;
+    image.cROIHeight = image.cHeight;
+    decoder.WMP.wmiSCP.uAlphaMode = (info.grBit & PK_pixfmtHasAlpha) ? 2 : 0;
+}
+
+std::optional<QSize> OutputSize(PKImageDecode& decoder) {
+    I32 width = 0;
+    I32 height = 0;
+    if (decoder.GetSize(&decoder, &width, &height) != WMP_errSuccess || width <= 0 || height <= 0)
+        return std::nullopt;
+    return QSize(width, height);
+}
+
+} // namespace
+
+bool IsJxrContent(const QByteArray& head) {
+    // "II", the HD Photo identifier 0xBC and a container version of 0 or 1.
+    return head.size() >= 4 && head.startsWith("II\xBC") && (head[3] == '\0' || head[3] == '\1');
+}
+
+std::optional<QSize> JxrImageSize(const QByteArray& fileBytes) {
+    JxrFile file(fileBytes);
+    if (!file.Decoder())
+        return std::nullopt;
+    return OutputSize(*file.Decoder());
+}
+
+std::optional<QImage> DecodeJxr(const QByteArray& fileBytes) {
+    JxrFile file(fileBytes);
+    PKImageDecode* decoder = file.Decoder();
+    if (!decoder)
+        return std::nullopt;
+    const NativeFormat* native = FindNativeFormat(decoder->guidPixFormat);
+    const std::optional<QSize> size = OutputSize(*decoder);
+    if (!native || !size)
+        return std::nullopt;
+    RequestNativeOutput(*decoder);
+    QImage stored(*size, native->qtFormat);
+    if (stored.isNull())
+        return std::nullopt;
+    const PKRect whole{0, 0, size->width(), size->height()};
+    if (decoder->Copy(decoder, &whole, stored.bits(), U32(stored.bytesPerLine())) != WMP_errSuccess)
+        return std::nullopt;
+    QImage result = stored.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (result.isNull())
+        return std::nullopt;
+    return result;
+}

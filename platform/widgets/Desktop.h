@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "AlphaColor.h"
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// Everything that waits for the user outside the windows (file dialogs, message boxes, the colour
+// picker) or hands work to the desktop (opening a web address) goes through this one seam, so
+// that tests can answer it.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // A modal open-file dialog; the chosen full path, or nothing when cancelled. The filter is
+    // "label|patterns" with patterns separated by ";".
+    virtual std::optional<QString> OpenFileName(QWidget* owner, const QString& filter,
+                                                const QString& initialFolder) = 0;
+    // A modal save-file dialog with a preset file name; the chosen full path, or nothing.
+    virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
+                                                const QString& fileName, const QString& initialFolder) = 0;
+    // A message box with an error icon and one OK button, owned by no window and modal to the
+    // whole program. Returns when the user closes it.
+    virtual void ShowError(const QString& text, const QString& caption) = 0;
+    // A colour picker; the chosen colour, or nothing when cancelled.
+    virtual std::optional<TAlphaColor> PickColour(QWidget* owner, TAlphaColor initial, bool withAlpha) = 0;
+    // The desktop's "open" action on a web address; its result is not reported.
+    virtual void OpenUrl(const QString& address) = 0;
+};
+
+// The seam in use: the real desktop unless a test installed another. Installing nullptr restores
+// the real one.
+Desktop& CurrentDesktop();
+void InstallDesktop(Desktop* desktop);

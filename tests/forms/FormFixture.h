@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "FakeDesktop.h"
+#include "Faqja0.h"
+#include "Izoti.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+// A fresh program: state at its start values, both windows created, the desktop scripted.
+class FormTest : public testing::Test {
+protected:
+    FormTest();
+    ~FormTest() override;
+
+    // Gives the window a client size and runs its resize handling, as the window system would.
+    void ResizeClient(int width, int height);
+    // Writes a picture into the test's folder and returns its path.
+    QString WritePicture(const QString& fileName, const QImage& picture);
+    // A picture of the given size with a different colour in every pixel region.
+    static QImage TestPicture(int width, int height);
+    // Opens a file through "Open.." with the dialog answered.
+    void Open(const QString& path);
+    // The level text of every posterize run since the last call (each run that has pixels
+    // releases its write access to PosterBitmap once).
+    std::vector<QString> TakePosterizeRuns();
+    // Makes the window the active one, so keyboard focus moves as for a user.
+    void ShowActive();
+    // The picture that posterizing `source` by a grey method and a level count shows.
+    static QImage Expected(const QImage& source, int method, int levels);
+
+    FakeDesktop desktop;
+    QTemporaryDir folder;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm2> about;
+
+private:
+    std::vector<QString> posterizeRuns_;
+};
+
+// Succeeds when the picture shown by a bitmap equals an image, pixel for pixel.
+testing::AssertionResult Shows(TBitmap& bitmap, const QImage& expected);

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#include "FakeDesktop.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename T> std::optional<T> Next(std::deque<std::optional<T>>& answers, const char* what) {
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected " << what;
+        return std::nullopt;
+    }
+    std::optional<T> answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
+std::optional<QString> FakeDesktop::OpenFileName(QWidget*, const QString& filter, const QString& initialFolder) {
+    openCalls.push_back({filter, QString(), initialFolder});
+    return Next(openAnswers, "open dialog");
+}
+
+std::optional<QString> FakeDesktop::SaveFileName(QWidget*, const QString& filter, const QString& fileName,
+                                                 const QString& initialFolder) {
+    saveCalls.push_back({filter, fileName, initialFolder});
+    return Next(saveAnswers, "save dialog");
+}
+
+void FakeDesktop::ShowError(const QString& text, const QString& caption) {
+    messages.push_back({text, caption});
+    if (whileMessageShown)
+        whileMessageShown(messages.back());
+}
+
+std::optional<TAlphaColor> FakeDesktop::PickColour(QWidget*, TAlphaColor, bool) {
+    return Next(colourAnswers, "colour picker");
+}
+
+QStringList FakeDesktop::MessageTexts() const {
+    QStringList texts;
+    for (const Message& message : messages)
+        texts << message.text;
+    return texts;
+}
