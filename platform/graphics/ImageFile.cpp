@@ -37,8 +37,8 @@ struct DeclaredSize {
 }
 
 bool HasImageExtension(const QString& path) {
-    static const QStringList kExtensions{".bmp", ".jpg", ".jpeg", ".png", ".gif",
-                                         ".tif", ".tiff", ".ico", ".wmp"};
+    static const QStringList kExtensions{".bmp", ".jpg",  ".jpeg", ".png", ".gif",
+                                         ".tif", ".tiff", ".ico",  ".wmp"};
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot >= 0 && kExtensions.contains(name.mid(dot), Qt::CaseInsensitive);
@@ -59,8 +59,8 @@ std::optional<ImageKind> RecogniseContent(const QByteArray& head) {
     if (StartsWith(head, "GIF87a"sv) || StartsWith(head, "GIF89a"sv))
         return ImageKind::Gif;
     // Classic and big TIFF, either byte order.
-    if (StartsWith(head, "II*\0"sv) || StartsWith(head, "MM\0*"sv) ||
-        StartsWith(head, "II+\0"sv) || StartsWith(head, "MM\0+"sv))
+    if (StartsWith(head, "II*\0"sv) || StartsWith(head, "MM\0*"sv) || StartsWith(head, "II+\0"sv) ||
+        StartsWith(head, "MM\0+"sv))
         return ImageKind::Tiff;
     // Icon resource type 1 (not a cursor) with at least one image.
     if (StartsWith(head, "\0\0\1\0"sv) && head.size() >= 6 &&
@@ -147,7 +147,8 @@ std::optional<DeclaredSize> ReadDeclaredSize(ImageKind kind, const QByteArray& h
     case ImageKind::Png:
         if (head.size() < 24 || !StartsWith(head.mid(12), "IHDR"sv))
             return std::nullopt;
-        return DeclaredSize{qFromBigEndian<quint32>(bytes + 16), qFromBigEndian<quint32>(bytes + 20)};
+        return DeclaredSize{qFromBigEndian<quint32>(bytes + 16),
+                            qFromBigEndian<quint32>(bytes + 20)};
     case ImageKind::Bmp:
         if (const std::optional<BmpHeader> header = ReadBmpHeader(head))
             return DeclaredSize{header->width, header->height};
@@ -155,7 +156,8 @@ std::optional<DeclaredSize> ReadDeclaredSize(ImageKind kind, const QByteArray& h
     case ImageKind::Gif:
         if (head.size() < 10)
             return std::nullopt;
-        return DeclaredSize{qFromLittleEndian<quint16>(bytes + 6), qFromLittleEndian<quint16>(bytes + 8)};
+        return DeclaredSize{qFromLittleEndian<quint16>(bytes + 6),
+                            qFromLittleEndian<quint16>(bytes + 8)};
     default:
         break;
     }
@@ -166,7 +168,8 @@ std::optional<DeclaredSize> ReadDeclaredSize(ImageKind kind, const QByteArray& h
 }
 
 void RequireWorkingSetFits(const DeclaredSize& size) {
-    const long double bytes = static_cast<long double>(size.width) * size.height * 4 * WorkingSetBitmaps;
+    const long double bytes =
+        static_cast<long double>(size.width) * size.height * 4 * WorkingSetBitmaps;
     if (bytes > static_cast<long double>(AvailableMemoryBytes()))
         throw AppError(QStringLiteral("Bitmap size too big."));
 }
@@ -176,7 +179,8 @@ void RequireWorkingSetFits(const DeclaredSize& size) {
 // handler decodes into (four floats a pixel): the size policy is RequireWorkingSetFits's.
 class AllocationLimitScope {
 public:
-    explicit AllocationLimitScope(const DeclaredSize& size) : previous_(QImageReader::allocationLimit()) {
+    explicit AllocationLimitScope(const DeclaredSize& size)
+        : previous_(QImageReader::allocationLimit()) {
         const quint64 megabytes = size.width * size.height * 16 / (1024 * 1024) + 1;
         QImageReader::setAllocationLimit(int(std::min<quint64>(megabytes, INT_MAX)));
     }
@@ -219,7 +223,8 @@ void StoreImage(QImage image, TBitmap& into, const QString& path) {
         ThrowLoadFailed(path);
     image.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (!image.isNull() && !FitsMaxSide(image.size()))
-        image = image.scaled(FittedSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image =
+            image.scaled(FittedSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // Qt answers running out of memory, and some damaged files, with a null image.
     if (image.isNull() || image.format() != QImage::Format_ARGB32_Premultiplied)
         ThrowLoadFailed(path);
@@ -234,7 +239,8 @@ void StoreImage(QImage image, TBitmap& into, const QString& path) {
 // makes the pixel transparent. A mask missing from the file leaves the image opaque.
 void ApplyIconMask(QFile& file, TBitmap& bitmap) {
     const qint64 kDirectoryEnd = 6 + 16; // header and the first entry, whose image Qt read
-    const qint64 kInfoHeader = 40;
+    const qint64 kInfoHeader = 40;       // the versions of the bitmap header are 40 to 124 bytes
+    const qint64 kLargestInfoHeader = 124;
     if (!file.seek(0))
         return;
     const QByteArray directory = file.read(kDirectoryEnd);
@@ -244,15 +250,17 @@ void ApplyIconMask(QFile& file, TBitmap& bitmap) {
     if (!file.seek(imageStart))
         return;
     const QByteArray info = file.read(kInfoHeader);
-    if (info.size() < kInfoHeader) // also an entry stored as PNG, which has no mask
+    if (info.size() < kInfoHeader)
         return;
     const qint64 infoSize = qFromLittleEndian<quint32>(info.constData());
     const qint64 width = qFromLittleEndian<qint32>(info.constData() + 4);
     const qint64 height = qFromLittleEndian<qint32>(info.constData() + 8) / 2; // colour + mask
     const int bitCount = qFromLittleEndian<quint16>(info.constData() + 14);
     const quint32 compression = qFromLittleEndian<quint32>(info.constData() + 16);
-    if (infoSize < kInfoHeader || (bitCount != 16 && bitCount != 24) || compression != 0 ||
-        width != bitmap.Width() || height != bitmap.Height())
+    // An image stored as PNG starts with its signature instead, and has no mask.
+    if (infoSize < kInfoHeader || infoSize > kLargestInfoHeader ||
+        (bitCount != 16 && bitCount != 24) || compression != 0 || width != bitmap.Width() ||
+        height != bitmap.Height())
         return;
     const qint64 colourRowBytes = (width * bitCount + 31) / 32 * 4;
     const qint64 maskRowBytes = (width + 31) / 32 * 4;

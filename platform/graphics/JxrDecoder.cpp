@@ -34,8 +34,9 @@ private:
     std::unique_ptr<PKImageDecode, DecoderReleaser> decoder_;
 };
 
-// The library reads past the end of its stream as if the bytes were there: it would parse a
-// directory of made-up entries or decode a plane of made-up data. Both must lie in the file.
+// The library's memory stream reports success for reads past its end and leaves the buffer as it
+// was, so a directory or an image plane beyond the end would be parsed or decoded from stale
+// bytes. Both must lie in the file.
 bool DirectoryInsideFile(const QByteArray& bytes) {
     if (bytes.size() < 8)
         return false;
@@ -46,13 +47,12 @@ bool DirectoryInsideFile(const QByteArray& bytes) {
     return directory + 2 + entries * 12 <= quint64(bytes.size());
 }
 
+// The alpha plane's byte count is not checked: the library's own encoder writes the end offset
+// there, and its reference decoder ignores the excess.
 bool PlanesInsideFile(const PKImageDecode& decoder, qsizetype fileSize) {
     const WmpDEMisc& planes = decoder.WMP.wmiDEMisc;
-    const auto inside = [fileSize](quint64 offset, quint64 count) {
-        return offset + count <= quint64(fileSize);
-    };
-    return inside(planes.uImageOffset, planes.uImageByteCount) &&
-           (!decoder.WMP.bHasAlpha || inside(planes.uAlphaOffset, planes.uAlphaByteCount));
+    return quint64(planes.uImageOffset) + planes.uImageByteCount <= quint64(fileSize) &&
+           (!decoder.WMP.bHasAlpha || planes.uAlphaOffset < quint64(fileSize));
 }
 
 JxrFile::JxrFile(const QByteArray& fileBytes) : bytes_(fileBytes) {
@@ -67,7 +67,8 @@ JxrFile::JxrFile(const QByteArray& fileBytes) : bytes_(fileBytes) {
     PKImageDecode* decoder = nullptr;
     const ERR made = PKImageDecode_Create_WMP(&decoder);
     std::unique_ptr<PKImageDecode, DecoderReleaser> owned(decoder);
-    if (made != WMP_errSuccess || !decoder || decoder->Initialize(decoder, stream) != WMP_errSuccess ||
+    if (made != WMP_errSuccess || !decoder ||
+        decoder->Initialize(decoder, stream) != WMP_errSuccess ||
         !PlanesInsideFile(*decoder, bytes_.size()))
         return;
     decoder_ = std::move(owned);

@@ -144,8 +144,9 @@ jxr "$work/alpha16.tif" 23 rgba64.wmp
 jxr "$work/grey8.pgm" 2 gray8.wmp
 jxr "$work/grey16.pgm" 3 gray16.wmp
 
-# Same content under other names.
+# Same content under other names; a WebP (a format Qt reads, but not one of ours) named .png.
 cp quads.png png_named.jpg
+im "$work/quads.ppm" $plain -define webp:lossless=true webp:webp_named.png
 cp quads.jpg quads.jpe
 cp quads.png upper_case.PNG
 cp quads.jpg mixed_case.Jpg

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FakeDesktop.h"
+#include "ImageCompare.h"
 #include "Faqja0.h"
 #include "Izoti.h"
 

@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 
 #include <QString>
+#include <ostream>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -15,3 +16,6 @@ std::vector<std::vector<TAlphaColor>> PixelsOf(TBitmap& bitmap);
 // Succeeds when both bitmaps have the same size and pixels; otherwise names the size difference
 // or the first differing pixel.
 testing::AssertionResult SameBitmap(TBitmap& expected, TBitmap& actual);
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

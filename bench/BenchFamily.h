@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Workbench;
+
+// One timed operation: a benchmark body and what the summary says about it.
+struct TimedOperation {
+    std::string name;        // the benchmark's name within its family
+    std::string description; // its line in the summary
+    double goal = 0;         // at most this many times the family's yardstick; 0 for none
+    std::function<void(benchmark::State&)> run;
+};
+
+// Operations measured against one yardstick timed in the same run.
+struct BenchFamily {
+    std::string name;
+    TimedOperation yardstick;
+    std::vector<TimedOperation> operations;
+};
+
+// The benchmark name of an operation: "<family>/<operation>".
+std::string BenchmarkNameOf(const BenchFamily& family, const TimedOperation& operation);
+
+// A benchmark body with the workbench it drives.
+std::function<void(benchmark::State&)> Driving(Workbench& bench,
+                                               void (*body)(benchmark::State&, Workbench&));
+
+// Registers the yardstick first, then the operations, all timed in milliseconds of real time:
+// page faults and waits for the disk are part of what a user waits for.
+void RegisterFamily(const BenchFamily& family);
+
+// Grey and posterize passes, the handlers that run them, Oilify, recolour and grid, against a
+// memcpy of the bitmap.
+BenchFamily EffectsFamily(Workbench& bench);
+// Opening the photo, against one plain decode of it.
+BenchFamily OpenFamily(Workbench& bench);
+// Saving the shown picture, against one plain JPEG encode of it to memory.
+BenchFamily SaveFamily(Workbench& bench);

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// The benchmarks of what a user waits for on a 24-megapixel photo, each family next to a
+// yardstick timed in the same run, so that figures from different machines compare as ratios.
+#include "BenchFamily.h"
+#include "RatioReport.h"
+#include "Workbench.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <vector>
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    // Headless, so that no figure depends on a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    Workbench bench(QStringLiteral(HALVANE_BENCH_DIR "/photo-6000x4000.jpg"));
+    const std::vector<BenchFamily> families = {EffectsFamily(bench), OpenFamily(bench),
+                                               SaveFamily(bench)};
+    for (const BenchFamily& family : families)
+        RegisterFamily(family);
+    RatioReport report(families);
+    benchmark::RunSpecifiedBenchmarks(&report);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+// Saving the shown picture through "Save", against one plain JPEG encode of it to memory.
+#include "BenchFamily.h"
+#include "Faqja0.h"
+#include "PictureBox.h"
+#include "Workbench.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+void PlainEncode(benchmark::State& state, Workbench& bench) {
+    bench.RunGuarded(state, [&] {
+        bench.ShowPosterizedPhoto();
+        const QImage picture = bench.Form().Image1->Bitmap().ImageView().copy();
+        for (auto _ : state) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, QByteArrayLiteral("jpeg"));
+            if (!writer.write(picture)) {
+                state.SkipWithError(writer.errorString().toStdString().c_str());
+                break;
+            }
+        }
+    });
+}
+
+// Each save writes a new file, removed again outside the timing.
+void SaveButton(benchmark::State& state, Workbench& bench) {
+    bench.RunGuarded(state, [&] {
+        bench.ShowPosterizedPhoto();
+        QTemporaryDir folder;
+        if (!folder.isValid()) {
+            state.SkipWithError(folder.errorString().toStdString().c_str());
+            return;
+        }
+        TForm1& form = bench.Form();
+        int saved = 0;
+        for (auto _ : state) {
+            const QString path = folder.filePath(QStringLiteral("saved-%1.jpg").arg(++saved));
+            bench.Desktop().saveAnswers.push_back(path);
+            form.Button5Click(form.Button5);
+            state.PauseTiming();
+            QFile::remove(path);
+            state.ResumeTiming();
+        }
+    });
+}
+
+} // namespace
+
+BenchFamily SaveFamily(Workbench& bench) {
+    return {
+        "Save",
+        {"encode", "plain JPEG encode to memory", 0, Driving(bench, PlainEncode)},
+        {
+            {"Button5Click", "Button5Click: JPEG to a new file", 1.3, Driving(bench, SaveButton)},
+        },
+    };
+}

@@ -1,0 +1,339 @@
+// SPDX-License-Identifier: MIT
+#include "ImageFile.h"
+#include "AppError.h"
+#include "Bitmap.h"
+#include "ImageCompare.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+QString DataPath(const QString& name) {
+    return QStringLiteral(HALVANE_TEST_DATA_DIR) + QLatin1Char('/') + name;
+}
+
+// The message LoadBitmapFromFile raised, or nothing when it succeeded.
+std::optional<QString> LoadError(TBitmap& target, const QString& path) {
+    try {
+        LoadBitmapFromFile(target, path);
+    } catch (const AppError& error) {
+        return error.message();
+    }
+    return std::nullopt;
+}
+
+QString LoadFailedMessage(const QString& path) {
+    return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
+}
+
+constexpr TAlphaColor kRed = 0xFFFF0000;
+constexpr TAlphaColor kLime = 0xFF00FF00;
+constexpr TAlphaColor kBlue = 0xFF0000FF;
+constexpr TAlphaColor kYellow = 0xFFFFFF00;
+constexpr TAlphaColor kWhite = 0xFFFFFFFF;
+constexpr TAlphaColor kTransparent = 0x00000000;
+
+struct Probe {
+    int x;
+    int y;
+    TAlphaColor colour;
+};
+
+testing::AssertionResult NearColour(TAlphaColor expected, TAlphaColor actual, int tolerance) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        const int difference = int((expected >> shift) & 0xFF) - int((actual >> shift) & 0xFF);
+        if (std::abs(difference) > tolerance)
+            return testing::AssertionFailure()
+                   << std::hex << "expected 0x" << expected << ", got 0x" << actual
+                   << " (tolerance " << std::dec << tolerance << ")";
+    }
+    return testing::AssertionSuccess();
+}
+
+void ExpectPixels(TBitmap& bitmap, const std::vector<Probe>& probes, int tolerance) {
+    TBitmapData map;
+    ASSERT_TRUE(bitmap.Map(TMapAccess::Read, map));
+    for (const Probe& probe : probes) {
+        SCOPED_TRACE(testing::Message() << "pixel (" << probe.x << ", " << probe.y << ")");
+        EXPECT_TRUE(NearColour(probe.colour, GetPixel(map, probe.x, probe.y), tolerance));
+    }
+    bitmap.Unmap(map);
+}
+
+// The reference picture of the fixtures: 16 x 8, quadrants red, lime / blue, yellow.
+const std::vector<Probe> kQuadrants = {
+    {2, 1, kRed}, {13, 1, kLime}, {2, 6, kBlue}, {13, 6, kYellow}};
+
+// Straight RGBA (255,0,0,128) (0,255,0,64) (200,100,50,128) (255,255,255,0) / (0,0,255,255)
+// (10,20,30,255) (255,255,255,255) (128,128,128,51), premultiplied: c * a / 255, rounded.
+const std::vector<Probe> kSemiTransparent = {
+    {0, 0, 0x80800000}, {1, 0, 0x40004000}, {2, 0, 0x80643219}, {3, 0, kTransparent},
+    {0, 1, kBlue},      {1, 1, 0xFF0A141E}, {2, 1, kWhite},     {3, 1, 0x331A1A1A}};
+
+const std::vector<Probe> kGreyLevels = {{0, 0, 0xFF000000}, {1, 0, 0xFF404040}, {2, 0, 0xFF808080},
+                                        {3, 0, 0xFFFFFFFF}, {0, 1, 0xFF202020}, {1, 1, 0xFF606060},
+                                        {2, 1, 0xFFA0A0A0}, {3, 1, 0xFFE0E0E0}};
+
+// Green, with the AND mask hiding the top-left 2 x 2 pixels.
+const std::vector<Probe> kMaskedIcon = {
+    {0, 0, kTransparent}, {1, 1, kTransparent}, {2, 0, kLime}, {0, 2, kLime}, {3, 3, kLime}};
+
+struct LoadCase {
+    const char* file;
+    int width;
+    int height;
+    std::vector<Probe> probes;
+    int tolerance = 0; // per channel, for lossy files
+};
+
+const LoadCase kLoadCases[] = {
+    {"quads.bmp", 16, 8, kQuadrants},
+    {"quads.png", 16, 8, kQuadrants},
+    {"quads_palette.png", 16, 8, kQuadrants},
+    {"quads.jpg", 16, 8, kQuadrants, 8},
+    {"gray.jpg", 8, 8, {{4, 4, 0xFF7F7F7F}}, 2},
+    {"bgr24.wmp", 16, 8, kQuadrants},
+    {"rgb24.wmp", 16, 8, kQuadrants},
+    {"width499.wmp", 499, 2, {{0, 0, kWhite}, {498, 1, kWhite}}},
+    {"gray8.wmp", 4, 2, kGreyLevels},
+    {"gray16.wmp", 4, 2, kGreyLevels},
+    {"alpha.png", 4, 2, kSemiTransparent},
+    {"bgra32.wmp", 4, 2, kSemiTransparent},
+    {"rgba64.wmp", 4, 2, kSemiTransparent, 1},
+    {"width499.png", 499, 2, {{0, 0, kWhite}, {498, 1, kWhite}}},
+    {"width500.png", 500, 2, {{0, 0, kWhite}, {499, 1, kWhite}}},
+    // The format comes from the content: a PNG named .jpg keeps its exact colours.
+    {"png_named.jpg", 16, 8, kQuadrants},
+    // Extensions in any letter case.
+    {"upper_case.PNG", 16, 8, kQuadrants},
+    {"mixed_case.Jpg", 16, 8, kQuadrants, 8},
+    {"upper_case.JPEG", 16, 8, kQuadrants, 8},
+    {"mixed_case.Bmp", 16, 8, kQuadrants},
+    {"upper_case.WMP", 16, 8, kQuadrants},
+    // First frame (red; the second is blue), first page (8 x 6 lime; the second 4 x 4 blue),
+    // first icon image (16 x 16 red; the second 32 x 32 blue).
+    {"anim.gif", 8, 8, {{0, 0, kRed}, {7, 7, kRed}}},
+    {"mixed_case.Gif", 8, 8, {{0, 0, kRed}, {7, 7, kRed}}},
+    {"pages.tif", 8, 6, {{0, 0, kLime}, {7, 5, kLime}}},
+    {"mixed_case.Tif", 8, 6, {{0, 0, kLime}, {7, 5, kLime}}},
+    {"upper_case.TIFF", 8, 6, {{0, 0, kLime}, {7, 5, kLime}}},
+    {"two.ico", 16, 16, {{0, 0, kRed}, {15, 15, kRed}}},
+    {"upper_case.ICO", 16, 16, {{0, 0, kRed}, {15, 15, kRed}}},
+    {"mask.ico", 4, 4, kMaskedIcon},
+    {"mask_palette.ico", 4, 4, kMaskedIcon},
+    // Stored 16 x 8 with EXIF orientation 6: shown turned a quarter clockwise, so the stored
+    // left column (red over blue) becomes the top row (blue, red).
+    {"rotated6.jpg", 8, 16, {{2, 4, kBlue}, {6, 4, kRed}, {2, 12, kYellow}, {6, 12, kLime}}, 8},
+    // 70000 x 10, red then blue halves: reduced to fit a 65535 square, proportions kept.
+    {"wide.png", 65535, 9, {{0, 0, kRed}, {16000, 4, kRed}, {49000, 4, kBlue}, {65534, 8, kBlue}}},
+};
+
+void PrintTo(const LoadCase& c, std::ostream* out) {
+    *out << c.file;
+}
+
+class LoadsFixture : public testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadsFixture, WithItsSizeAndPixels) {
+    const LoadCase& c = GetParam();
+    TBitmap bitmap;
+    int notifications = 0;
+    bitmap.SetObserver([&notifications] { ++notifications; });
+    ASSERT_EQ(LoadError(bitmap, DataPath(c.file)), std::nullopt);
+    EXPECT_EQ(bitmap.Width(), c.width);
+    EXPECT_EQ(bitmap.Height(), c.height);
+    EXPECT_GE(notifications, 1);
+    if (bitmap.Width() == c.width && bitmap.Height() == c.height)
+        ExpectPixels(bitmap, c.probes, c.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageFile, LoadsFixture, testing::ValuesIn(kLoadCases),
+                         [](const testing::TestParamInfo<LoadCase>& info) {
+                             QString name = QString::fromLatin1(info.param.file);
+                             name.replace(QLatin1Char('.'), QLatin1Char('_'));
+                             return name.toStdString();
+                         });
+
+// A target holding a small known picture, to see that a failed load leaves it alone.
+class LoadFailure : public testing::Test {
+protected:
+    void SetUp() override {
+        FillBitmap(target_, {{kRed, kLime, kBlue}, {kYellow, kWhite, 0x80402010}});
+        FillBitmap(before_, {{kRed, kLime, kBlue}, {kYellow, kWhite, 0x80402010}});
+        target_.SetObserver([this] { ++notifications_; });
+    }
+
+    void ExpectFailure(const QString& path, const QString& message) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_EQ(LoadError(target_, path), message);
+        EXPECT_TRUE(SameBitmap(before_, target_));
+        EXPECT_EQ(notifications_, 0);
+    }
+
+    TBitmap target_;
+    TBitmap before_;
+    int notifications_ = 0;
+};
+
+TEST_F(LoadFailure, ExtensionOutsideTheNineIsRefusedBeforeTheFileIsOpened) {
+    const QString paths[] = {
+        DataPath("quads.jpe"),        // JPEG content, extension not accepted
+        DataPath("make_fixtures.sh"), // exists, not an image
+        DataPath("missing.jpe"),      // missing: still the extension's message
+        DataPath("missing_without_extension"),
+        DataPath("folder.png/missing"), // a dot in a folder name is no extension
+        DataPath("missing.png.bak"),    // the last dot counts
+        DataPath("missing.png."),
+    };
+    for (const QString& path : paths)
+        ExpectFailure(path, LoadFailedMessage(path));
+}
+
+TEST_F(LoadFailure, ContentNoDecoderReadsGivesTheLoadMessage) {
+    const char* files[] = {
+        "random.png", "empty.bmp", "webp_named.png", // not one of the seven formats
+        "damaged.bmp", "damaged.jpg", "damaged.png", "damaged.gif", "damaged.tif", "damaged.ico",
+        "damaged.wmp", "damaged_directory.wmp",
+        // Pixel data missing: the offset lies past the end, or the file stops half way.
+        "offset_past_end.bmp", "truncated.bmp"};
+    for (const char* file : files)
+        ExpectFailure(DataPath(file), LoadFailedMessage(DataPath(file)));
+}
+
+TEST_F(LoadFailure, MissingFileWithAcceptedExtensionCannotBeOpened) {
+    const QString path = DataPath("missing.png");
+    ExpectFailure(path, QStringLiteral("Cannot open file \"%1\". %2")
+                            .arg(QFileInfo(path).absoluteFilePath(),
+                                 QString::fromLocal8Bit(std::strerror(ENOENT))));
+}
+
+TEST_F(LoadFailure, RelativeMissingPathIsNamedInFull) {
+    const QString relative =
+        QStringLiteral("missing-%1.png").arg(QCoreApplication::applicationPid());
+    ExpectFailure(relative, QStringLiteral("Cannot open file \"%1\". %2")
+                                .arg(QDir::current().absoluteFilePath(relative),
+                                     QString::fromLocal8Bit(std::strerror(ENOENT))));
+}
+
+TEST_F(LoadFailure, FolderWithImageNameCannotBeOpened) {
+    QTemporaryDir temporary;
+    ASSERT_TRUE(temporary.isValid());
+    const QString folder = temporary.filePath(QStringLiteral("pictures.png"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const std::optional<QString> message = LoadError(target_, folder);
+    ASSERT_TRUE(message.has_value());
+    EXPECT_TRUE(message->startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(folder)))
+        << message->toStdString();
+    EXPECT_GT(message->size(), QStringLiteral("Cannot open file \"%1\". ").arg(folder).size());
+    EXPECT_TRUE(SameBitmap(before_, target_));
+}
+
+// Headers alone, declaring 100000 x 100000: refused from the header. Decoding was not tried,
+// since these files hold no pixel data and a decode would end in the load message.
+TEST_F(LoadFailure, DeclaredSizeBeyondMemoryIsRefusedFromTheHeader) {
+    for (const char* file : {"bomb.png", "bomb.bmp"})
+        ExpectFailure(DataPath(file), QStringLiteral("Bitmap size too big."));
+}
+
+// Cut in half: either the intact part loads at the declared size, or the load message; never a
+// crash, another message or another size.
+TEST_F(LoadFailure, TruncatedFilesLoadTheirIntactPartOrFail) {
+    struct Truncated {
+        const char* file;
+        int width;
+        int height;
+    };
+    const Truncated files[] = {{"truncated.jpg", 16, 8},  {"truncated.png", 16, 8},
+                               {"truncated.gif", 8, 8},   {"truncated.tif", 8, 6},
+                               {"truncated.ico", 16, 16}, {"truncated.wmp", 16, 8}};
+    for (const Truncated& t : files) {
+        SCOPED_TRACE(t.file);
+        TBitmap bitmap;
+        const std::optional<QString> message = LoadError(bitmap, DataPath(t.file));
+        if (message) {
+            EXPECT_EQ(*message, LoadFailedMessage(DataPath(t.file)));
+            EXPECT_TRUE(bitmap.IsEmpty());
+        } else {
+            EXPECT_EQ(bitmap.Width(), t.width);
+            EXPECT_EQ(bitmap.Height(), t.height);
+        }
+    }
+}
+
+TEST(ImageFile, LoadReplacesThePreviousPictureAndAFailedLoadKeepsIt) {
+    TBitmap bitmap;
+    ASSERT_EQ(LoadError(bitmap, DataPath("anim.gif")), std::nullopt);
+    ASSERT_EQ(LoadError(bitmap, DataPath("quads.png")), std::nullopt);
+    ASSERT_EQ(bitmap.Width(), 16);
+    ExpectPixels(bitmap, kQuadrants, 0);
+    EXPECT_NE(LoadError(bitmap, DataPath("damaged.png")), std::nullopt);
+    ASSERT_EQ(bitmap.Width(), 16);
+    ExpectPixels(bitmap, kQuadrants, 0);
+}
+
+TEST(ImageFile, SameFileLoadsTwiceToEqualBitmaps) {
+    for (const char* file : {"quads.jpg", "alpha.png", "bgra32.wmp", "rotated6.jpg"}) {
+        SCOPED_TRACE(file);
+        TBitmap first;
+        TBitmap second;
+        ASSERT_EQ(LoadError(first, DataPath(file)), std::nullopt);
+        ASSERT_EQ(LoadError(second, DataPath(file)), std::nullopt);
+        EXPECT_TRUE(SameBitmap(first, second));
+    }
+}
+
+// 100 megapixels: above Qt's own 128 MB decoding limit, within ours. The GIF's screen is
+// 10000 x 10000 white with one red pixel at the top left.
+TEST(ImageFile, HundredMegapixelPictureLoads) {
+    constexpr std::uint64_t kSide = 10000;
+    if (AvailableMemoryBytes() < kSide * kSide * 4 * WorkingSetBitmaps)
+        GTEST_SKIP() << "not enough free memory for a 100-megapixel working set";
+    TBitmap bitmap;
+    ASSERT_EQ(LoadError(bitmap, DataPath("hundred_mp.gif")), std::nullopt);
+    EXPECT_EQ(bitmap.Width(), int(kSide));
+    EXPECT_EQ(bitmap.Height(), int(kSide));
+    ExpectPixels(bitmap, {{0, 0, kRed}, {1, 0, kWhite}, {9999, 9999, kWhite}}, 0);
+}
+
+TEST(BitmapSwap, ExchangesSizeAndPixelsAndNotifiesBoth) {
+    TBitmap a;
+    TBitmap b;
+    FillBitmap(a, {{kRed, kLime}});
+    FillBitmap(b, {{kBlue}, {kYellow}, {kWhite}});
+    int notifiedA = 0;
+    int notifiedB = 0;
+    a.SetObserver([&notifiedA] { ++notifiedA; });
+    b.SetObserver([&notifiedB] { ++notifiedB; });
+    a.Swap(b);
+    EXPECT_EQ(PixelsOf(a), (std::vector<std::vector<TAlphaColor>>{{kBlue}, {kYellow}, {kWhite}}));
+    EXPECT_EQ(PixelsOf(b), (std::vector<std::vector<TAlphaColor>>{{kRed, kLime}}));
+    EXPECT_EQ(notifiedA, 1);
+    EXPECT_EQ(notifiedB, 1);
+}
+
+TEST(BitmapSwap, RefusedWhileMapped) {
+    TBitmap a;
+    TBitmap b;
+    FillBitmap(a, {{kRed}});
+    TBitmapData map;
+    ASSERT_TRUE(a.Map(TMapAccess::Read, map));
+    EXPECT_THROW(a.Swap(b), std::logic_error);
+    EXPECT_THROW(b.Swap(a), std::logic_error);
+    a.Unmap(map);
+    EXPECT_EQ(a.Width(), 1);
+    EXPECT_TRUE(b.IsEmpty());
+}
+
+} // namespace
