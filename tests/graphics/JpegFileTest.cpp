@@ -19,11 +19,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Readable failure output for texts and lists of names.
-void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace {
 
 // The message the save raised, or an empty text when it succeeded.
