@@ -13,10 +13,12 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 namespace {
 
@@ -46,6 +48,8 @@ QPushButton* DisabledButton(const QString& text, QWidget* parent) {
 void TForm1::BuildControls() {
     setWindowTitle(QStringLiteral("Halvane"));
     resize(919, 600);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     Image1 = Place(new PictureBox(this), 0, 128, 345, 233);
 

@@ -6,7 +6,9 @@
 #include "Desktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
+#include "Logos.h"
 
+#include <QIcon>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -15,6 +17,10 @@ int main(int argc, char** argv) {
     std::unique_ptr<TForm2> aboutWindow;
     try {
         application = std::make_unique<Application>(argc, argv);
+        QIcon icon;
+        for (const QString& logo : {Logos::Product128, Logos::Product256})
+            icon.addFile(logo);
+        application->setWindowIcon(icon);
         mainWindow = std::make_unique<TForm1>();
         Form1 = mainWindow.get();
         aboutWindow = std::make_unique<TForm2>();

@@ -180,6 +180,15 @@ TEST_F(MainWindow, BeforeAnImageTheEffectButtonsDoNotReact) {
     EXPECT_TRUE(desktop.messages.empty());
 }
 
+TEST_F(MainWindow, BeforeAnyImageEnterOnOpenRunsOpen) {
+    ShowActive();
+    form->Button4->setFocus();
+    desktop.openAnswers.push_back(std::nullopt);
+    QTest::keyClick(form->Button4, Qt::Key_Return);
+    EXPECT_EQ(desktop.openCalls.size(), 1u);
+    EXPECT_TRUE(TakePosterizeRuns().empty());
+}
+
 TEST_F(MainWindow, ResizingBeforeAnyImageLeavesAnEmptyPictureAndFittingBars) {
     form->show();
     ResizeClient(1000, 700);
