@@ -3,15 +3,35 @@
 
 #include <iomanip>
 #include <ostream>
+#include <sstream>
 
 namespace {
 
 constexpr int DescriptionWidth = 62;
-constexpr int NumberWidth = 9;
+constexpr int NumberWidth = 11;
 
 bool IsMedian(const benchmark::BenchmarkReporter::Run& run) {
     return run.run_type == benchmark::BenchmarkReporter::Run::RT_Aggregate &&
            run.aggregate_name == "median";
+}
+
+std::string Fixed(double value, int decimals) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(decimals) << value;
+    return text.str();
+}
+
+std::string Verdict(bool met) {
+    return met ? "met" : "MISSED";
+}
+
+// A label and right-aligned columns.
+void PrintRow(std::ostream& out, const std::string& label,
+              const std::vector<std::string>& columns) {
+    out << std::left << std::setw(DescriptionWidth) << label << std::right;
+    for (const std::string& column : columns)
+        out << std::setw(NumberWidth) << column;
+    out << '\n';
 }
 
 double MillisecondsOf(double time, benchmark::TimeUnit unit) {
@@ -39,10 +59,8 @@ void RatioReport::ReportRuns(const std::vector<Run>& runs) {
 void RatioReport::Finalize() {
     ConsoleReporter::Finalize();
     std::ostream& out = GetOutputStream();
-    out << "\nRatios to the yardstick of the same run (real time; cpu time in brackets)\n"
-        << std::left << std::setw(DescriptionWidth) << "" << std::right << std::setw(NumberWidth)
-        << "ms" << std::setw(NumberWidth) << "ratio" << std::setw(NumberWidth) << "(cpu)"
-        << std::setw(NumberWidth) << "goal" << '\n';
+    out << "\nRatios to the yardstick of the same run (goals on real time)\n";
+    PrintRow(out, "", {"real ms", "ratio", "cpu ratio", "goal", ""});
     for (const BenchFamily& family : families_)
         PrintFamily(out, family);
 }
@@ -54,38 +72,34 @@ const RatioReport::Result* RatioReport::Find(const BenchFamily& family,
 }
 
 void RatioReport::PrintFamily(std::ostream& out, const BenchFamily& family) const {
+    const std::string title = family.name + ": " + family.yardstick.description;
     const Result* yardstick = Find(family, family.yardstick);
-    out << std::left << std::setw(DescriptionWidth)
-        << (family.name + ": " + family.yardstick.description) << std::right;
     if (yardstick == nullptr) {
-        out << "  not run\n";
+        PrintRow(out, title, {"not run"});
         return;
     }
-    out << std::fixed << std::setprecision(1) << std::setw(NumberWidth) << yardstick->realMs
-        << '\n';
+    PrintRow(out, title, {Fixed(yardstick->realMs, 1)});
     for (const TimedOperation& operation : family.operations) {
-        out << std::left << std::setw(DescriptionWidth) << ("  " + operation.description)
-            << std::right;
+        const std::string label = "  " + operation.description;
         if (const Result* result = Find(family, operation))
-            PrintOperation(out, operation, *result, *yardstick);
+            PrintOperation(out, label, operation, *result, *yardstick);
         else
-            out << "  not run\n";
+            PrintRow(out, label, {"not run"});
     }
 }
 
-void RatioReport::PrintOperation(std::ostream& out, const TimedOperation& operation,
-                                 const Result& result, const Result& yardstick) const {
+void RatioReport::PrintOperation(std::ostream& out, const std::string& label,
+                                 const TimedOperation& operation, const Result& result,
+                                 const Result& yardstick) {
     const double ratio = result.realMs / yardstick.realMs;
-    const double cpuRatio = result.cpuMs / yardstick.cpuMs;
-    out << std::fixed << std::setprecision(1) << std::setw(NumberWidth) << result.realMs
-        << std::setprecision(2) << std::setw(NumberWidth - 1) << ratio << 'x'
-        << std::setw(NumberWidth - 2) << '(' << cpuRatio << "x)" << std::setw(NumberWidth - 4)
-        << "<= " << operation.goal << "x  " << (ratio <= operation.goal ? "met" : "MISSED") << '\n';
+    PrintRow(out, label,
+             {Fixed(result.realMs, 1), Fixed(ratio, 2) + "x",
+              Fixed(result.cpuMs / yardstick.cpuMs, 2) + "x",
+              "<= " + Fixed(operation.goal, 1) + "x", Verdict(ratio <= operation.goal)});
     const auto peak = result.counters.find("peak_MB");
     const auto limit = result.counters.find("limit_MB");
     if (peak != result.counters.end() && limit != result.counters.end())
-        out << std::left << std::setw(DescriptionWidth) << "    peak resident memory, MB"
-            << std::right << std::setprecision(0) << std::setw(NumberWidth) << peak->second.value
-            << std::setw(NumberWidth * 3) << "<= " << limit->second.value << "  "
-            << (peak->second.value <= limit->second.value ? "met" : "MISSED") << '\n';
+        PrintRow(out, "    peak resident memory during the open, MB",
+                 {Fixed(peak->second.value, 0), "", "", "<= " + Fixed(limit->second.value, 0),
+                  Verdict(peak->second.value <= limit->second.value)});
 }

@@ -26,8 +26,9 @@ private:
     };
 
     void PrintFamily(std::ostream& out, const BenchFamily& family) const;
-    void PrintOperation(std::ostream& out, const TimedOperation& operation, const Result& result,
-                        const Result& yardstick) const;
+    static void PrintOperation(std::ostream& out, const std::string& label,
+                               const TimedOperation& operation, const Result& result,
+                               const Result& yardstick);
     const Result* Find(const BenchFamily& family, const TimedOperation& operation) const;
 
     const std::vector<BenchFamily>& families_;
