@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "RatioReport.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -60,7 +61,7 @@ void RatioReport::Finalize() {
     ConsoleReporter::Finalize();
     std::ostream& out = GetOutputStream();
     out << "\nRatios to the yardstick of the same run (goals on real time)\n";
-    PrintRow(out, "", {"real ms", "ratio", "cpu ratio", "goal", ""});
+    PrintRow(out, "", {"real ms", "ratio", "cpu ratio", "goal"});
     for (const BenchFamily& family : families_)
         PrintFamily(out, family);
 }
@@ -75,7 +76,11 @@ void RatioReport::PrintFamily(std::ostream& out, const BenchFamily& family) cons
     const std::string title = family.name + ": " + family.yardstick.description;
     const Result* yardstick = Find(family, family.yardstick);
     if (yardstick == nullptr) {
-        PrintRow(out, title, {"not run"});
+        if (std::any_of(family.operations.begin(), family.operations.end(),
+                        [&](const TimedOperation& operation) {
+                            return Find(family, operation) != nullptr;
+                        }))
+            PrintRow(out, title, {"not run"});
         return;
     }
     PrintRow(out, title, {Fixed(yardstick->realMs, 1)});

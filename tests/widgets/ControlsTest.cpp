@@ -179,10 +179,12 @@ TEST(TrackBar, KeysStepByOneAndJumpToTheEnds) {
 }
 
 struct LevelSpinBox {
+    // Declared first so it outlives the window: hiding the window on destruction takes the focus
+    // from the box, which confirms unconfirmed text and records one more change.
+    std::vector<QString> changes; // the text shown at each change
     QWidget window;
     SpinBox& box = *new SpinBox(2, 13, 6, &window);
     QLineEdit& elsewhere = *new QLineEdit(&window);
-    std::vector<QString> changes; // the text shown at each change
     LevelSpinBox() {
         elsewhere.move(0, 40);
         box.OnChange = [this] { changes.push_back(box.Text()); };

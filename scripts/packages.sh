@@ -1,0 +1,29 @@
+# SPDX-License-Identifier: MIT
+# Sourced by scripts/run and scripts/test: the Debian 12 packages Halvane needs, and a function
+# that installs the missing ones.
+
+# Building and running the program.
+build_packages=(
+    build-essential cmake pkgconf
+    qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins
+    libjxr-dev
+)
+# Tests, benchmarks, the formatting check and the test fixtures' tools.
+test_packages=(
+    libgtest-dev libbenchmark-dev clang-format
+    xvfb xauth python3-xlib
+    imagemagick libjxr-tools desktop-file-utils
+)
+
+install_missing() {
+    local package missing=() sudo=()
+    for package in "$@"; do
+        dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed ||
+            missing+=("$package")
+    done
+    ((${#missing[@]} > 0)) || return 0
+    ((EUID == 0)) || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+}
