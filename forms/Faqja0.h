@@ -9,6 +9,8 @@
 #include <QPointF>
 #include <QWidget>
 
+enum class OilifyDirection;
+
 class ColorComboBox;
 class DefaultButton;
 class NumberBox;
@@ -146,6 +148,8 @@ private:
     void PosterizeLevels();
     void OilifyRows();
     void OilifyColumns();
+    // One pass of Oilify from `input` into `output`, which takes the input's size.
+    void OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction);
     void ShowRadioChangeBusy(QRadioButton* sender);
     void UpdateVerticalScrollRange();
     void UpdateHorizontalScrollRange();

@@ -131,28 +131,21 @@ void TForm1::Button2Click(QObject*) {
 }
 
 void TForm1::OilifyRows() {
-    {
-        ScopedMap input(PosterBitmap, TMapAccess::Read, ReadMap);
-        OilRowsBitmap.SetSize(PosterBitmap.Width(), PosterBitmap.Height());
-        OilRowsBitmap.Clear(claBlack);
-        ScopedMap output(OilRowsBitmap, TMapAccess::Write, WriteMap);
-        if (input.Mapped() && output.Mapped())
-            OilifyPass(ReadMap, WriteMap, OilifyDirection::Rows, CurrentPixel, OutputColour);
-        output.Release();
-        input.Release();
-    }
+    OilifyPassInto(PosterBitmap, OilRowsBitmap, OilifyDirection::Rows);
     OilifyColumns();
 }
 
-void TForm1::OilifyColumns() {
-    ScopedMap input(OilRowsBitmap, TMapAccess::Read, ReadMap);
-    OilBitmap.SetSize(OilRowsBitmap.Width(), OilRowsBitmap.Height());
-    OilBitmap.Clear(claBlack);
-    ScopedMap output(OilBitmap, TMapAccess::Write, WriteMap);
-    if (input.Mapped() && output.Mapped())
-        OilifyPass(ReadMap, WriteMap, OilifyDirection::Columns, CurrentPixel, OutputColour);
-    output.Release();
-    input.Release();
+void TForm1::OilifyColumns() { OilifyPassInto(OilRowsBitmap, OilBitmap, OilifyDirection::Columns); }
+
+void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction) {
+    ScopedMap in(input, TMapAccess::Read, ReadMap);
+    output.SetSize(input.Width(), input.Height());
+    output.Clear(claBlack);
+    ScopedMap out(output, TMapAccess::Write, WriteMap);
+    if (in.Mapped() && out.Mapped())
+        OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
+    out.Release();
+    in.Release();
 }
 
 void TForm1::Button3Click(QObject*) {

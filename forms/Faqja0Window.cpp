@@ -6,6 +6,7 @@
 #include "Logos.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "Placement.h"
 #include "RealScrollBar.h"
 #include "SpinBox.h"
 #include "ToggleButton.h"
@@ -21,14 +22,6 @@
 #include <QScreen>
 
 namespace {
-
-// Places a control at (x, y) in window coordinates, whatever its parent.
-template <typename Control> Control* Place(Control* control, int x, int y, int width, int height) {
-    QWidget* parent = control->parentWidget();
-    const QPoint inParent = parent->mapFrom(parent->window(), QPoint(x, y));
-    control->setGeometry(inParent.x(), inParent.y(), width, height);
-    return control;
-}
 
 template <typename Control> Control* Bold(Control* control) {
     QFont font = control->font();

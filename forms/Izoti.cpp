@@ -5,6 +5,7 @@
 #include "EventBoundary.h"
 #include "Logos.h"
 #include "PictureBox.h"
+#include "Placement.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -13,17 +14,6 @@
 #include <QScreen>
 
 const char DonationAddress[] = "https://halvane.example/donate";
-
-namespace {
-
-template <typename Control> Control* Place(Control* control, int x, int y, int width, int height) {
-    QWidget* parent = control->parentWidget();
-    const QPoint inParent = parent->mapFrom(parent->window(), QPoint(x, y));
-    control->setGeometry(inParent.x(), inParent.y(), width, height);
-    return control;
-}
-
-} // namespace
 
 TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("About Halvane"));
