@@ -17,7 +17,7 @@
 namespace {
 
 constexpr int ShownLevels = 6; // the level box's start value
-constexpr const char* GridSpacing = "28";
+constexpr int GridSpacing = 28;
 
 // A bitmap the size of `like` with every page touched, so that no page fault is timed.
 void PrepareTarget(TBitmap& target, const TBitmap& like) {
@@ -144,8 +144,7 @@ void RecolourClick(benchmark::State& state, Workbench& bench) {
         const int x = shown.Width() / 2;
         const int y = shown.Height() / 2;
         form.Image1MouseMove(form.Image1, Qt::NoModifier, QPointF(x, y));
-        const TAlphaColor picked =
-            reinterpret_cast<const TAlphaColor*>(shown.Bits())[std::size_t(y) * shown.Width() + x];
+        const TAlphaColor picked = shown.ImageView().pixel(x, y);
         state.counters["recoloured_%"] = PercentOfPixelsEqualTo(shown, picked);
         for (auto _ : state) {
             RestoreShown(state, form);
@@ -158,7 +157,7 @@ void GridButton(benchmark::State& state, Workbench& bench) {
     bench.RunGuarded(state, [&] {
         bench.ShowPosterizedPhoto();
         TForm1& form = bench.Form();
-        form.NumberBox1->SetText(QString::fromLatin1(GridSpacing));
+        form.NumberBox1->SetText(QString::number(GridSpacing));
         for (auto _ : state) {
             RestoreShown(state, form);
             form.Button6Click(form.Button6);

@@ -42,6 +42,8 @@ void Workbench::ShowPosterizedPhoto() {
 void Workbench::ReleasePictures() {
     InitialiseProgramState();
     form_->Image1->Bitmap().SetSize(0, 0);
+    // The layout values are part of the state; at the start the window's first resize sets them.
+    form_->FormResize(form_.get());
 }
 
 void Workbench::RunGuarded(benchmark::State& state, const std::function<void()>& body) {

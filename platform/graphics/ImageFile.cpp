@@ -2,7 +2,8 @@
 #include "ImageFile.h"
 
 #include "AppError.h"
-#include "JxrDecoder.h"
+#include "JxrHeader.h"
+#include "JxrHelper.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -167,10 +168,11 @@ std::optional<DeclaredSize> ReadDeclaredSize(ImageKind kind, const QByteArray& h
     return DeclaredSize{quint64(size.width()), quint64(size.height())};
 }
 
-void RequireWorkingSetFits(const DeclaredSize& size) {
+void RequireWorkingSetFits(const DeclaredSize& size, const ImageLoadOptions& options) {
     const long double bytes =
         static_cast<long double>(size.width) * size.height * 4 * WorkingSetBitmaps;
-    if (bytes > static_cast<long double>(AvailableMemoryBytes()))
+    const std::uint64_t limit = options.memoryLimit.value_or(AvailableMemoryBytes());
+    if (bytes > static_cast<long double>(limit))
         throw AppError(QStringLiteral("Bitmap size too big."));
 }
 
@@ -307,7 +309,7 @@ void DecodeWithQt(QImageReader& reader, TBitmap& into, const QString& path) {
 }
 
 void LoadWithQt(QFile& file, ImageKind kind, const QByteArray& head, TBitmap& into,
-                const QString& path) {
+                const QString& path, const ImageLoadOptions& options) {
     QImageReader reader(&file, QtFormatName(kind));
     // Only the handler of the recognised format may read the file, never another plug-in.
     reader.setAutoDetectImageFormat(false);
@@ -315,7 +317,7 @@ void LoadWithQt(QFile& file, ImageKind kind, const QByteArray& head, TBitmap& in
     const std::optional<DeclaredSize> declared = ReadDeclaredSize(kind, head, reader);
     if (!declared || declared->width == 0 || declared->height == 0)
         ThrowLoadFailed(path);
-    RequireWorkingSetFits(*declared);
+    RequireWorkingSetFits(*declared, options);
     if (kind == ImageKind::Bmp && !BmpPixelsInsideFile(*ReadBmpHeader(head), file.size()))
         ThrowLoadFailed(path);
     AllocationLimitScope limit(*declared);
@@ -324,21 +326,26 @@ void LoadWithQt(QFile& file, ImageKind kind, const QByteArray& head, TBitmap& in
         ApplyIconMask(file, into);
 }
 
-void LoadJxr(QFile& file, TBitmap& into, const QString& path) {
+void LoadJxr(QFile& file, TBitmap& into, const QString& path, const ImageLoadOptions& options) {
     const QByteArray bytes = file.readAll();
     const std::optional<QSize> size = JxrImageSize(bytes);
     if (!size)
         ThrowLoadFailed(path);
-    RequireWorkingSetFits(DeclaredSize{quint64(size->width()), quint64(size->height())});
-    std::optional<QImage> image = DecodeJxr(bytes);
-    if (!image)
+    RequireWorkingSetFits(DeclaredSize{quint64(size->width()), quint64(size->height())}, options);
+    JxrHelperLimits limits = JxrHelperLimitsFor(*size, std::size_t(bytes.size()));
+    if (options.jxrTimeLimit)
+        limits.wallTime = *options.jxrTimeLimit;
+    const QString helper =
+        options.jxrHelper.isEmpty() ? JxrHelperBesideExecutable() : options.jxrHelper;
+    const std::optional<JxrPixels> pixels = DecodeJxrInHelper(helper, bytes, *size, limits);
+    if (!pixels)
         ThrowLoadFailed(path);
-    StoreImage(std::move(*image), into, path);
+    StoreImage(pixels->View(), into, path);
 }
 
 } // namespace
 
-void LoadBitmapFromFile(TBitmap& target, const QString& path) {
+void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options) {
     if (!HasImageExtension(path))
         ThrowLoadFailed(path);
     QFile file(path);
@@ -351,8 +358,8 @@ void LoadBitmapFromFile(TBitmap& target, const QString& path) {
         ThrowLoadFailed(path);
     TBitmap decoded;
     if (*kind == ImageKind::Jxr)
-        LoadJxr(file, decoded, path);
+        LoadJxr(file, decoded, path, options);
     else
-        LoadWithQt(file, *kind, head, decoded, path);
+        LoadWithQt(file, *kind, head, decoded, path, options);
     target.Swap(decoded);
 }

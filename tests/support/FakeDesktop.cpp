@@ -10,7 +10,11 @@ template <typename T> std::optional<T> Next(std::deque<std::optional<T>>& answer
         ADD_FAILURE() << "unexpected " << what;
         return std::nullopt;
     }
-    std::optional<T> answer = answers.front();
+    if (!answers.front()) {
+        answers.pop_front();
+        return std::nullopt;
+    }
+    T answer = *answers.front();
     answers.pop_front();
     return answer;
 }

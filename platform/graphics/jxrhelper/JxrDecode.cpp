@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "JxrDecoder.h"
+#include "JxrDecode.h"
 
+#include <QImage>
 #include <QtEndian>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 // Last: the library's headers define short macro names.
 #include <JXRGlue.h>
@@ -128,38 +130,37 @@ std::optional<QSize> OutputSize(PKImageDecode& decoder) {
     return QSize(width, height);
 }
 
+// Row by row, so no second full-size image is made, and in this thread: Qt spreads a large
+// conversion over threads that the helper's address-space cap may not leave room for.
+bool ConvertRows(const QImage& stored, unsigned char* pixels) {
+    const qsizetype rowBytes = qsizetype(stored.width()) * 4;
+    for (int y = 0; y < stored.height(); ++y) {
+        const QImage row(stored.constScanLine(y), stored.width(), 1, stored.bytesPerLine(),
+                         stored.format());
+        const QImage converted = row.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        if (converted.isNull())
+            return false;
+        std::memcpy(pixels + y * rowBytes, converted.constBits(), std::size_t(rowBytes));
+    }
+    return true;
+}
+
 } // namespace
 
-bool IsJxrContent(const QByteArray& head) {
-    // "II", the HD Photo identifier 0xBC and a container version of 0 or 1.
-    return head.size() >= 4 && head.startsWith("II\xBC") && (head[3] == '\0' || head[3] == '\1');
-}
-
-std::optional<QSize> JxrImageSize(const QByteArray& fileBytes) {
-    JxrFile file(fileBytes);
-    if (!file.Decoder())
-        return std::nullopt;
-    return OutputSize(*file.Decoder());
-}
-
-std::optional<QImage> DecodeJxr(const QByteArray& fileBytes) {
+bool DecodeJxrInto(const QByteArray& fileBytes, QSize size, unsigned char* pixels) {
     JxrFile file(fileBytes);
     PKImageDecode* decoder = file.Decoder();
     if (!decoder)
-        return std::nullopt;
+        return false;
     const NativeFormat* native = FindNativeFormat(decoder->guidPixFormat);
-    const std::optional<QSize> size = OutputSize(*decoder);
-    if (!native || !size)
-        return std::nullopt;
+    if (!native || OutputSize(*decoder) != size)
+        return false;
     RequestNativeOutput(*decoder);
-    QImage stored(*size, native->qtFormat);
+    QImage stored(size, native->qtFormat);
     if (stored.isNull())
-        return std::nullopt;
-    const PKRect whole{0, 0, size->width(), size->height()};
+        return false;
+    const PKRect whole{0, 0, size.width(), size.height()};
     if (decoder->Copy(decoder, &whole, stored.bits(), U32(stored.bytesPerLine())) != WMP_errSuccess)
-        return std::nullopt;
-    QImage result = stored.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (result.isNull())
-        return std::nullopt;
-    return result;
+        return false;
+    return ConvertRows(stored, pixels);
 }

@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: MIT
+#include "JxrHeader.h"
+
+#include <QtEndian>
+#include <climits>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// Directory entries read here; every other entry is left to the decoder.
+constexpr quint16 kTagOrientation = 0xBC02;
+constexpr quint16 kTagImageOffset = 0xBCC0;
+constexpr qsizetype kEntryBytes = 12;
+// Orientations 4 to 7 turn the picture a quarter, so its width and height trade places; the
+// decoder refuses 8 and above.
+constexpr quint32 kFirstQuarterTurn = 4;
+constexpr quint32 kOrientationCount = 8;
+
+constexpr char kSignature[8] = {'W', 'M', 'P', 'H', 'O', 'T', 'O', '\0'};
+// Signature, version byte and three bytes of flags; the sizes follow.
+constexpr qsizetype kFixedHeaderBytes = 12;
+constexpr int kTileCountBits = 12;
+constexpr int kWindowEdgeBits = 6;
+constexpr quint64 kMacroblockMask = 15;
+
+struct DirectoryEntries {
+    quint32 imageOffset = 0;
+    quint32 orientation = 0;
+};
+
+struct PictureSize {
+    quint64 width = 0;
+    quint64 height = 0;
+};
+
+// Reads bit fields, most significant bit first, refusing to run past the end of the bytes.
+class BitReader {
+public:
+    BitReader(const QByteArray& bytes, quint64 startByte)
+        : bytes_(bytes), end_(quint64(bytes.size()) * 8), next_(startByte * 8) {}
+
+    // Up to 32 bits.
+    std::optional<quint32> Read(int count) {
+        if (next_ > end_ || end_ - next_ < quint64(count))
+            return std::nullopt;
+        quint32 value = 0;
+        for (int i = 0; i < count; ++i, ++next_) {
+            const auto byte = static_cast<unsigned char>(bytes_[qsizetype(next_ / 8)]);
+            value = value << 1 | ((byte >> (7 - next_ % 8)) & 1u);
+        }
+        return value;
+    }
+
+    bool Skip(quint64 count) {
+        next_ += count;
+        return next_ <= end_;
+    }
+
+private:
+    const QByteArray& bytes_;
+    quint64 end_;
+    quint64 next_;
+};
+
+std::optional<DirectoryEntries> ReadDirectory(const QByteArray& bytes) {
+    const quint64 size = quint64(bytes.size());
+    if (size < 8)
+        return std::nullopt;
+    const quint64 directory = qFromLittleEndian<quint32>(bytes.constData() + 4);
+    if (directory + 2 > size)
+        return std::nullopt;
+    const quint64 count = qFromLittleEndian<quint16>(bytes.constData() + directory);
+    if (count == 0 || count == 0xFFFF || directory + 2 + count * kEntryBytes > size)
+        return std::nullopt;
+    std::optional<quint32> imageOffset;
+    DirectoryEntries entries;
+    for (quint64 i = 0; i < count; ++i) {
+        const char* entry = bytes.constData() + directory + 2 + i * kEntryBytes;
+        const quint16 tag = qFromLittleEndian<quint16>(entry);
+        const quint32 valueCount = qFromLittleEndian<quint32>(entry + 4);
+        const quint32 value = qFromLittleEndian<quint32>(entry + 8);
+        if (tag != kTagImageOffset && tag != kTagOrientation)
+            continue;
+        if (valueCount != 1)
+            return std::nullopt;
+        // A repeated entry overrides the earlier one, as in the decoder.
+        if (tag == kTagImageOffset)
+            imageOffset = value;
+        else if (value < kOrientationCount)
+            entries.orientation = value;
+        else
+            return std::nullopt;
+    }
+    if (!imageOffset)
+        return std::nullopt;
+    entries.imageOffset = *imageOffset;
+    return entries;
+}
+
+// The window's edges sit after the tile layout, which is only skipped.
+bool SkipTiling(BitReader& bits, bool shortHeader, bool tileStretch) {
+    const std::optional<quint32> columns = bits.Read(kTileCountBits);
+    const std::optional<quint32> rows = bits.Read(kTileCountBits);
+    if (!columns || !rows)
+        return false;
+    const quint64 sizeBits = shortHeader ? 8 : 16;
+    if (!bits.Skip((quint64(*columns) + *rows) * sizeBits))
+        return false;
+    return !tileStretch || bits.Skip((quint64(*columns) + 1) * (quint64(*rows) + 1) * 8);
+}
+
+// The decoder's arithmetic: a window that does not complete whole macroblocks is only allowed
+// on the right and bottom edges of a picture of whole macroblocks, and is cut off there.
+std::optional<PictureSize> ApplyWindow(PictureSize size, BitReader& bits) {
+    quint64 edges[4] = {}; // top, left, bottom, right
+    for (quint64& edge : edges) {
+        const std::optional<quint32> value = bits.Read(kWindowEdgeBits);
+        if (!value)
+            return std::nullopt;
+        edge = *value;
+    }
+    const auto [top, left, bottom, right] = edges;
+    if (((size.width + left + right) & kMacroblockMask) +
+            ((size.height + top + bottom) & kMacroblockMask) ==
+        0)
+        return size;
+    if ((size.width & kMacroblockMask) + (size.height & kMacroblockMask) + left + top != 0 ||
+        size.width <= right || size.height <= bottom)
+        return std::nullopt;
+    return PictureSize{size.width - right, size.height - bottom};
+}
+
+std::optional<PictureSize> ReadCodestreamSize(const QByteArray& bytes, quint64 offset) {
+    if (offset > quint64(bytes.size()) || quint64(bytes.size()) - offset < kFixedHeaderBytes)
+        return std::nullopt;
+    const char* header = bytes.constData() + offset;
+    if (std::memcmp(header, kSignature, sizeof kSignature) != 0)
+        return std::nullopt;
+    const auto layout = static_cast<unsigned char>(header[9]);
+    const auto fields = static_cast<unsigned char>(header[10]);
+    const bool tiling = layout & 0x80;
+    const bool shortHeader = fields & 0x80;
+    const bool windowing = fields & 0x20;
+    const bool tileStretch = fields & 0x08;
+
+    BitReader bits(bytes, offset + kFixedHeaderBytes);
+    const int sizeBits = shortHeader ? 16 : 32;
+    const std::optional<quint32> widthMinus1 = bits.Read(sizeBits);
+    const std::optional<quint32> heightMinus1 = bits.Read(sizeBits);
+    if (!widthMinus1 || !heightMinus1)
+        return std::nullopt;
+    // The decoder adds the one in 32 bits: the largest field wraps to an empty picture.
+    const PictureSize size{quint32(*widthMinus1 + 1), quint32(*heightMinus1 + 1)};
+    if (size.width == 0 || size.height == 0)
+        return std::nullopt;
+    if (!windowing)
+        return size;
+    if (tiling && !SkipTiling(bits, shortHeader, tileStretch))
+        return std::nullopt;
+    return ApplyWindow(size, bits);
+}
+
+} // namespace
+
+bool IsJxrContent(const QByteArray& head) {
+    // "II", the HD Photo identifier 0xBC and a container version of 0 or 1.
+    return head.size() >= 4 && head.startsWith("II\xBC") && (head[3] == '\0' || head[3] == '\1');
+}
+
+std::optional<QSize> JxrImageSize(const QByteArray& fileBytes) {
+    if (!IsJxrContent(fileBytes))
+        return std::nullopt;
+    const std::optional<DirectoryEntries> entries = ReadDirectory(fileBytes);
+    if (!entries)
+        return std::nullopt;
+    std::optional<PictureSize> size = ReadCodestreamSize(fileBytes, entries->imageOffset);
+    if (!size)
+        return std::nullopt;
+    if (entries->orientation >= kFirstQuarterTurn)
+        std::swap(size->width, size->height);
+    if (size->width > quint64(INT_MAX) || size->height > quint64(INT_MAX))
+        return std::nullopt;
+    return QSize(int(size->width), int(size->height));
+}

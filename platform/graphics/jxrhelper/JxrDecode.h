@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+
+// JPEG XR decoding with the library. The library is fragile on damaged files (it crashes, aborts
+// on assertions and allocates without bounds), so only the helper process calls this, under its
+// caps; the fuzzer calls it directly to find such files.
+
+// Decodes the first image of the file into `pixels`: size.width() * size.height() premultiplied
+// 0xAARRGGBB values, rows top to bottom without padding. False, with `pixels` partly written,
+// when the bytes cannot be decoded, hold a pixel format we do not convert (high dynamic range,
+// CMYK, n-channel) or decode to another size than `size`.
+bool DecodeJxrInto(const QByteArray& fileBytes, QSize size, unsigned char* pixels);

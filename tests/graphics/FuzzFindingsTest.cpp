@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// Every file the fuzzers and the search for decoder crashes turned up stays here, with the outcome
+// it must have from now on.
+#include "AppError.h"
+#include "Bitmap.h"
+#include "ImageFile.h"
+
+#include <QDir>
+#include <QSize>
+#include <QStringList>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+QString FindingsFolder() { return QStringLiteral(HALVANE_TEST_DATA_DIR "/fuzz"); }
+
+struct Finding {
+    const char* file;
+    std::optional<QSize> loads; // nullopt: "Loading bitmap failed (<path>)."
+    const char* what;
+};
+
+const Finding kFindings[] = {
+    {"jxr_sigsegv.wmp", std::nullopt, "the decoding library reads out of bounds"},
+    {"jxr_sigabrt.wmp", std::nullopt, "the decoding library fails an assertion"},
+    {"jxr_sigfpe.wmp", std::nullopt, "the decoding library divides by zero"},
+    {"jxr_balloon.wmp", std::nullopt, "the decoding library asks for 800 MB for 4 x 2 pixels"},
+};
+
+TEST(FuzzFindings, EachEndsAsRecorded) {
+    for (const Finding& finding : kFindings) {
+        SCOPED_TRACE(finding.file);
+        SCOPED_TRACE(finding.what);
+        const QString path = FindingsFolder() + QLatin1Char('/') + QLatin1String(finding.file);
+        TBitmap bitmap;
+        std::optional<QString> message;
+        try {
+            LoadBitmapFromFile(bitmap, path);
+        } catch (const AppError& error) {
+            message = error.message();
+        }
+        if (finding.loads) {
+            EXPECT_EQ(message, std::nullopt);
+            EXPECT_EQ(QSize(bitmap.Width(), bitmap.Height()), *finding.loads);
+        } else {
+            EXPECT_EQ(message, QStringLiteral("Loading bitmap failed (%1).").arg(path));
+            EXPECT_TRUE(bitmap.IsEmpty());
+        }
+    }
+}
+
+TEST(FuzzFindings, EveryFileInTheFolderIsRecorded) {
+    const QStringList files = QDir(FindingsFolder()).entryList(QDir::Files);
+    EXPECT_FALSE(files.isEmpty());
+    for (const QString& file : files)
+        EXPECT_TRUE(std::any_of(std::begin(kFindings), std::end(kFindings),
+                                [&](const Finding& f) { return file == QLatin1String(f.file); }))
+            << file.toStdString() << " has no recorded outcome";
+}
+
+} // namespace

@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+// JPEG XR decoding in the helper process: whatever stops the helper ends in the load message with
+// the target untouched, and the program keeps no child, descriptor or mapping of it.
+#include "AppError.h"
+#include "Bitmap.h"
+#include "ImageCompare.h"
+#include "ImageFile.h"
+#include "JxrHeader.h"
+#include "JxrHelper.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <cerrno>
+#include <csignal>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/wait.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QString DataPath(const QString& name) {
+    return QStringLiteral(HALVANE_TEST_DATA_DIR) + QLatin1Char('/') + name;
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString LoadFailedMessage(const QString& path) {
+    return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
+}
+
+std::optional<QString> LoadError(TBitmap& target, const QString& path,
+                                 const ImageLoadOptions& options = {}) {
+    try {
+        LoadBitmapFromFile(target, path, options);
+    } catch (const AppError& error) {
+        return error.message();
+    }
+    return std::nullopt;
+}
+
+// Collects what is logged while it lives.
+class LogCapture {
+public:
+    LogCapture() : previous_(qInstallMessageHandler(&LogCapture::Record)) { Lines().clear(); }
+    ~LogCapture() { qInstallMessageHandler(previous_); }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QString Text() const { return Lines().join(u'\n'); }
+
+private:
+    static QStringList& Lines() {
+        static QStringList lines;
+        return lines;
+    }
+    static void Record(QtMsgType, const QMessageLogContext&, const QString& message) {
+        Lines().append(message);
+    }
+    QtMessageHandler previous_;
+};
+
+int OpenDescriptorCount() {
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+int SharedMemoryMappingCount() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    return int(maps.readAll().count("halvane-jxr"));
+}
+
+testing::AssertionResult NoChildProcess() {
+    int status = 0;
+    const pid_t child = waitpid(-1, &status, WNOHANG);
+    if (child == -1 && errno == ECHILD)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "a child process is left (waitpid gave " << child << ")";
+}
+
+constexpr TAlphaColor kRed = 0xFFFF0000;
+constexpr TAlphaColor kLime = 0xFF00FF00;
+constexpr TAlphaColor kBlue = 0xFF0000FF;
+
+// A target holding a known picture, and the process's descriptors before the load.
+class HelperEnding : public testing::Test {
+protected:
+    void SetUp() override {
+        FillBitmap(target_, {{kRed, kLime}, {kBlue, 0x80402010}});
+        FillBitmap(before_, {{kRed, kLime}, {kBlue, 0x80402010}});
+        target_.SetObserver([this] { ++notifications_; });
+        descriptors_ = OpenDescriptorCount();
+    }
+
+    // The load fails with the load message, logs `cause`, and leaves nothing behind.
+    void ExpectContainedFailure(const QString& path, const ImageLoadOptions& options,
+                                const QString& cause) {
+        SCOPED_TRACE(path.toStdString());
+        LogCapture log;
+        EXPECT_EQ(LoadError(target_, path, options), LoadFailedMessage(path));
+        EXPECT_TRUE(log.Text().contains(cause)) << log.Text().toStdString();
+        EXPECT_TRUE(SameBitmap(before_, target_));
+        EXPECT_EQ(notifications_, 0);
+        EXPECT_TRUE(NoChildProcess());
+        EXPECT_EQ(OpenDescriptorCount(), descriptors_);
+        EXPECT_EQ(SharedMemoryMappingCount(), 0);
+    }
+
+    TBitmap target_;
+    TBitmap before_;
+    int notifications_ = 0;
+    int descriptors_ = 0;
+};
+
+// Mutated copies of the small fixtures. Their headers are sound, so the program starts the
+// helper; the decoding library then dies or gives up inside it. In the program's own process
+// each of these would have ended the program, or (the balloon) had it allocate over 800 MB for
+// a 4 x 2 picture: a tile layout of 4096 x 4096 tiles.
+TEST_F(HelperEnding, DamagedFilesThatKillTheDecoderEndInTheLoadMessage) {
+    struct Case {
+        const char* file;
+        QString cause;
+    };
+    const Case cases[] = {
+        {"fuzz/jxr_sigsegv.wmp", QStringLiteral("stopped by signal %1").arg(SIGSEGV)},
+        {"fuzz/jxr_sigabrt.wmp", QStringLiteral("stopped by signal %1").arg(SIGABRT)},
+        {"fuzz/jxr_sigfpe.wmp", QStringLiteral("stopped by signal %1").arg(SIGFPE)},
+        {"fuzz/jxr_balloon.wmp", QStringLiteral("ended with status 1")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(JxrImageSize(FileBytes(DataPath(c.file))).has_value())
+            << c.file << ": header refused";
+        ExpectContainedFailure(DataPath(c.file), {}, c.cause);
+    }
+}
+
+TEST_F(HelperEnding, HelperOutOfTimeIsKilled) {
+    ImageLoadOptions options;
+    options.jxrHelper = QStringLiteral(HALVANE_HANGING_HELPER);
+    options.jxrTimeLimit = 100ms;
+    ExpectContainedFailure(DataPath("bgr24.wmp"), options, QStringLiteral("out of time"));
+}
+
+TEST_F(HelperEnding, MissingHelperEndsInTheLoadMessage) {
+    ImageLoadOptions options;
+    options.jxrHelper = DataPath("missing/halvane-jxr-decode");
+    ExpectContainedFailure(DataPath("bgr24.wmp"), options, QStringLiteral("not started"));
+}
+
+TEST_F(HelperEnding, DecodedPictureLeavesNothingBehind) {
+    LogCapture log;
+    ASSERT_EQ(LoadError(target_, DataPath("bgra32.wmp")), std::nullopt) << log.Text().toStdString();
+    EXPECT_EQ(target_.Width(), 4);
+    EXPECT_TRUE(NoChildProcess());
+    EXPECT_EQ(OpenDescriptorCount(), descriptors_);
+    EXPECT_EQ(SharedMemoryMappingCount(), 0);
+}
+
+TEST(JxrHelper, IsLookedForBesideTheExecutable) {
+    const QString helper = JxrHelperBesideExecutable();
+    EXPECT_EQ(helper, QCoreApplication::applicationDirPath() + QStringLiteral("/halvane-jxr-decode"));
+    EXPECT_TRUE(QFileInfo(helper).isExecutable()) << "the build places a copy beside the tests";
+}
+
+TEST(JxrHelper, LimitsGrowWithThePicture) {
+    const JxrHelperLimits small = JxrHelperLimitsFor(QSize(16, 8), 1000);
+    const JxrHelperLimits photo = JxrHelperLimitsFor(QSize(6000, 4000), 2'000'000);
+    // Room for the picture in its widest stored form plus the shared pixels, and for the file.
+    EXPECT_GE(photo.addressSpaceBytes - small.addressSpaceBytes, 24'000'000ull * 12);
+    EXPECT_GT(photo.cpuTime, small.cpuTime);
+    EXPECT_GE(photo.wallTime, photo.cpuTime);
+    // A tiny picture leaves no room for a decoder that wants a gigabyte.
+    EXPECT_LT(small.addressSpaceBytes, 1ull << 30);
+}
+
+// Each JPEG XR fixture holds the same picture as a PNG fixture (encoded without loss); both
+// decode to the same premultiplied pixels, every one of them.
+TEST(JxrHelper, DecodesLikeThePngOfTheSamePicture) {
+    struct Pair {
+        const char* jxr;
+        const char* png;
+        int tolerance; // per channel: 16-bit samples are rounded to 8 on the way
+    };
+    const Pair pairs[] = {
+        {"bgr24.wmp", "quads.png", 0},       {"rgb24.wmp", "quads.png", 0},
+        {"width499.wmp", "width499.png", 0}, {"bgra32.wmp", "alpha.png", 0},
+        {"rgba64.wmp", "alpha.png", 1},
+    };
+    for (const Pair& pair : pairs) {
+        SCOPED_TRACE(pair.jxr);
+        TBitmap fromJxr;
+        TBitmap reference;
+        ASSERT_EQ(LoadError(fromJxr, DataPath(pair.jxr)), std::nullopt);
+        ASSERT_EQ(LoadError(reference, DataPath(pair.png)), std::nullopt);
+        ASSERT_EQ(fromJxr.Width(), reference.Width());
+        ASSERT_EQ(fromJxr.Height(), reference.Height());
+        const auto expected = PixelsOf(reference);
+        const auto actual = PixelsOf(fromJxr);
+        for (std::size_t y = 0; y < expected.size(); ++y)
+            for (std::size_t x = 0; x < expected[y].size(); ++x)
+                for (int shift = 0; shift < 32; shift += 8) {
+                    const int difference = int((expected[y][x] >> shift) & 0xFF) -
+                                           int((actual[y][x] >> shift) & 0xFF);
+                    ASSERT_LE(std::abs(difference), pair.tolerance)
+                        << "pixel (" << x << ", " << y << ")";
+                }
+    }
+}
+
+} // namespace
