@@ -18,7 +18,9 @@ int ChannelShift(GreyMethod method) {
     return 16;
 }
 
-int Lightening(GreyMethod method) { return method == GreyMethod::Red ? 0 : 50; }
+int Lightening(GreyMethod method) {
+    return method == GreyMethod::Red ? 0 : 50;
+}
 
 // The output colour for every value of the method's channel.
 std::array<TAlphaColor, 256> GreyTable(GreyMethod method) {

@@ -5,9 +5,9 @@
 
 // The three ways of taking a grey value from one colour channel.
 enum class GreyMethod {
-    Red,             // Method 1: the red value unchanged
-    GreenLightened,  // Method 2: green + 50, at most 255
-    BlueLightened,   // Method 3: blue + 50, at most 255
+    Red,            // Method 1: the red value unchanged
+    GreenLightened, // Method 2: green + 50, at most 255
+    BlueLightened,  // Method 3: blue + 50, at most 255
 };
 
 // The opaque grey that a source colour becomes under a method.

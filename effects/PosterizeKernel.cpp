@@ -5,9 +5,13 @@
 
 namespace {
 
-bool EdgeBelongsAbove(int n) { return n == 2 || n == 6; }
+bool EdgeBelongsAbove(int n) {
+    return n == 2 || n == 6;
+}
 
-bool PassesBandTest(int d, int edge, int n) { return EdgeBelongsAbove(n) ? d < edge : d <= edge; }
+bool PassesBandTest(int d, int edge, int n) {
+    return EdgeBelongsAbove(n) ? d < edge : d <= edge;
+}
 
 // Levels above this threshold become white for n = 2..5.
 int TopRuleThreshold(int n) {
@@ -27,7 +31,9 @@ int TopRuleThreshold(int n) {
 
 } // namespace
 
-int HeldLevelCount(int n) { return std::clamp(n, MinLevels, MaxLevels); }
+int HeldLevelCount(int n) {
+    return std::clamp(n, MinLevels, MaxLevels);
+}
 
 int PosterizeLevel(int d, int n) {
     const int step = 256 / n;

@@ -47,8 +47,8 @@ TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
 
 void InitialiseProgramState() {
-    for (TBitmap* bitmap : {&SourceBitmap, &SourceCopyBitmap, &GreyBitmap, &PosterBitmap, &OilRowsBitmap,
-                            &OilBitmap, &UndoBitmap})
+    for (TBitmap* bitmap : {&SourceBitmap, &SourceCopyBitmap, &GreyBitmap, &PosterBitmap,
+                            &OilRowsBitmap, &OilBitmap, &UndoBitmap})
         bitmap->SetSize(0, 0);
     ReadMap = TBitmapData{};
     WriteMap = TBitmapData{};
@@ -82,18 +82,23 @@ TForm1::~TForm1() = default;
 // so an error there stops the handler that made the change.
 void TForm1::WireEvents() {
     const auto onClick = [this](QAbstractButton* button, void (TForm1::*handler)(QObject*)) {
-        connect(button, &QAbstractButton::clicked, this, [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
+        connect(button, &QAbstractButton::clicked, this,
+                [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
     };
     const auto onToggled = [this](QRadioButton* button, void (TForm1::*handler)(QObject*)) {
-        connect(button, &QAbstractButton::toggled, this, [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
+        connect(button, &QAbstractButton::toggled, this,
+                [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
     };
 
     Image1->OnClick = [this] { Image1Click(Image1); };
-    Image1->OnMouseMove = [this](Qt::KeyboardModifiers shift, QPointF at) { Image1MouseMove(Image1, shift, at); };
+    Image1->OnMouseMove = [this](Qt::KeyboardModifiers shift, QPointF at) {
+        Image1MouseMove(Image1, shift, at);
+    };
     Image1->OnMouseWheel = [this](Qt::KeyboardModifiers shift, int delta, bool& handled) {
         Image1MouseWheel(Image1, shift, delta, handled);
     };
-    connect(MenuItem6, &QAction::triggered, this, [this] { RunHandler([this] { MenuItem6Click(MenuItem6); }); });
+    connect(MenuItem6, &QAction::triggered, this,
+            [this] { RunHandler([this] { MenuItem6Click(MenuItem6); }); });
     ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); };
     Button3->OnClick = [this] { Button3Click(Button3); };
     onClick(Button7, &TForm1::Button7Click);

@@ -122,13 +122,15 @@ public:
     void RadioButton3Change(QObject* Sender);
     void TrackBar1Change(QObject* Sender);
     void TrackBar1Click(QObject* Sender);
-    void TrackBar1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF At);
+    void TrackBar1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                          QPointF At);
     void Edit2Change(QObject* Sender);
     void ScrollBar1Change(QObject* Sender);
     void ScrollBar2Change(QObject* Sender);
     void Image1Click(QObject* Sender);
     void Image1MouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, QPointF At);
-    void Image1MouseWheel(QObject* Sender, Qt::KeyboardModifiers Shift, int WheelDelta, bool& Handled);
+    void Image1MouseWheel(QObject* Sender, Qt::KeyboardModifiers Shift, int WheelDelta,
+                          bool& Handled);
     void ComboColorBox1Change(QObject* Sender);
     void NumberBox1Change(QObject* Sender);
     void NumberBox1KeyUp(QObject* Sender, int Key, QChar KeyChar, Qt::KeyboardModifiers Shift);

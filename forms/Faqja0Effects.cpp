@@ -62,8 +62,8 @@ void TForm1::PosterizeLevels() {
     Image1->Bitmap().Assign(PosterBitmap);
 
     Image1->setCursor(Qt::ArrowCursor);
-    for (QWidget* control : std::initializer_list<QWidget*>{this, RadioButton1, RadioButton2, RadioButton3,
-                                                            TrackBar1, Edit2})
+    for (QWidget* control : std::initializer_list<QWidget*>{this, RadioButton1, RadioButton2,
+                                                            RadioButton3, TrackBar1, Edit2})
         control->unsetCursor();
 }
 
@@ -111,7 +111,9 @@ void TForm1::TrackBar1MouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, 
     PosterizeLevels();
 }
 
-void TForm1::TrackBar1Click(QObject*) { PosterizeLevels(); }
+void TForm1::TrackBar1Click(QObject*) {
+    PosterizeLevels();
+}
 
 void TForm1::Button2Click(QObject*) {
     Image1->setCursor(Qt::WaitCursor);
@@ -135,7 +137,9 @@ void TForm1::OilifyRows() {
     OilifyColumns();
 }
 
-void TForm1::OilifyColumns() { OilifyPassInto(OilRowsBitmap, OilBitmap, OilifyDirection::Columns); }
+void TForm1::OilifyColumns() {
+    OilifyPassInto(OilRowsBitmap, OilBitmap, OilifyDirection::Columns);
+}
 
 void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction) {
     ScopedMap in(input, TMapAccess::Read, ReadMap);
@@ -158,7 +162,9 @@ void TForm1::Button3Click(QObject*) {
     }
 }
 
-void TForm1::ComboColorBox1Change(QObject*) { Button3->SetPressed(true); }
+void TForm1::ComboColorBox1Change(QObject*) {
+    Button3->SetPressed(true);
+}
 
 void TForm1::Image1MouseMove(QObject*, Qt::KeyboardModifiers, QPointF at) {
     if (!Button3->IsPressed())
@@ -176,7 +182,8 @@ void TForm1::Image1Click(QObject*) {
     Button8->setEnabled(false);
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
     // A position kept from an earlier, larger picture picks nothing.
-    if (!picture.Mapped() || PickX < 0 || PickY < 0 || PickX >= shown.Width() || PickY >= shown.Height())
+    if (!picture.Mapped() || PickX < 0 || PickY < 0 || PickX >= shown.Width() ||
+        PickY >= shown.Height())
         return;
     PickedColour = GetPixel(ReadMap, PickX, PickY);
     ReplaceColour(ReadMap, PickedColour, ComboColorBox1->Color());

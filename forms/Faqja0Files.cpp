@@ -15,23 +15,30 @@
 
 namespace {
 
-const QString OpenFilter = QStringLiteral(
-    "All files (*.Bmp *.Jpg *.Jpeg *.Png *.Gif *.Tif *.Tiff *.Ico *.Wmp)| "
-    "*.Bmp;*.Jpg;*.Jpeg;*.Png;*.Gif;*.Tif;*.Tiff;*.Ico;*.Wmp");
+const QString OpenFilter =
+    QStringLiteral("All files (*.Bmp *.Jpg *.Jpeg *.Png *.Gif *.Tif *.Tiff *.Ico *.Wmp)| "
+                   "*.Bmp;*.Jpg;*.Jpeg;*.Png;*.Gif;*.Tif;*.Tiff;*.Ico;*.Wmp");
 const QString SaveFilter = QStringLiteral("*.Jpg | *.Jpg");
 
 // The folder part of a path: everything before its last separator.
-QString FolderOf(const QString& path) { return path.left(path.lastIndexOf(u'/')); }
-QString FileNameOf(const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1); }
+QString FolderOf(const QString& path) {
+    return path.left(path.lastIndexOf(u'/'));
+}
+QString FileNameOf(const QString& path) {
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
 
 // A regular file, following links; a folder of that name does not count.
-bool FileExists(const QString& path) { return QFileInfo(path).isFile(); }
+bool FileExists(const QString& path) {
+    return QFileInfo(path).isFile();
+}
 
 } // namespace
 
 void TForm1::Button4Click(QObject*) {
     OpenDialog1.Filter = OpenFilter;
-    const QString imagesFolder = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral("Images");
+    const QString imagesFolder =
+        QCoreApplication::applicationDirPath() + u'/' + QStringLiteral("Images");
     OpenDialog1.InitialDir =
         LastOpenedPath.isEmpty() ? imagesFolder : FolderOf(QString::fromLocal8Bit(LastOpenedPath));
     if (OpenDialog1.Execute(this)) {
@@ -44,8 +51,9 @@ void TForm1::Button4Click(QObject*) {
         const int height = SourceBitmap.Height();
         if (width < 500)
             CurrentDesktop().ShowError(
-                QStringLiteral("Image is smaller than 500 pixel for width! For better result you need to "
-                               "resize to minimum: width = 500 pixel.."),
+                QStringLiteral(
+                    "Image is smaller than 500 pixel for width! For better result you need to "
+                    "resize to minimum: width = 500 pixel.."),
                 QStringLiteral("Halvane"));
         setWindowTitle(QStringLiteral("Halvane - ") + path);
         NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
@@ -67,10 +75,12 @@ void TForm1::Button4Click(QObject*) {
 }
 
 void TForm1::Button5Click(QObject* Sender) {
-    const QString picturesFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString picturesFolder =
+        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     SaveDialog1.Filter = SaveFilter;
     SaveDialog1.FileName.clear();
-    SaveDialog1.InitialDir = LastSavedName.isEmpty() ? picturesFolder : QString::fromLocal8Bit(LastSavedName);
+    SaveDialog1.InitialDir =
+        LastSavedName.isEmpty() ? picturesFolder : QString::fromLocal8Bit(LastSavedName);
     if (!SaveDialog1.Execute(this))
         return;
     const QString name = SaveDialog1.FileName;

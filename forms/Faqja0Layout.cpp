@@ -15,14 +15,22 @@
 namespace {
 
 // Halving with the remainder dropped toward zero: half(-5) = -2.
-int Half(int n) { return n / 2; }
+int Half(int n) {
+    return n / 2;
+}
 
 // The whole part of a scroll value, truncated toward zero. Values are held in thousandths, so no
 // residue below 0.0001 can make a position near zero read as anything but 0.
-int Whole(double value) { return int(std::trunc(value)); }
+int Whole(double value) {
+    return int(std::trunc(value));
+}
 
-void SetWidth(QWidget* control, int width) { control->resize(std::max(width, 0), control->height()); }
-void SetHeight(QWidget* control, int height) { control->resize(control->width(), std::max(height, 0)); }
+void SetWidth(QWidget* control, int width) {
+    control->resize(std::max(width, 0), control->height());
+}
+void SetHeight(QWidget* control, int height) {
+    control->resize(control->width(), std::max(height, 0));
+}
 
 } // namespace
 
@@ -47,7 +55,9 @@ void TForm1::FormResize(QObject*) {
     UpdateScrollRanges();
 }
 
-void TForm1::CentreImage() { Image1->move(Half(ImageAreaWidth) - Half(SourceBitmap.Width()), Image1->y()); }
+void TForm1::CentreImage() {
+    Image1->move(Half(ImageAreaWidth) - Half(SourceBitmap.Width()), Image1->y());
+}
 
 void TForm1::UpdateScrollRanges() {
     UpdateVerticalScrollRange();

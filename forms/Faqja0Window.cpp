@@ -73,13 +73,15 @@ void TForm1::BuildControls() {
     GroupBox6 = Place(new QGroupBox(QStringLiteral("Edit/Insert Grid"), this), 568, 72, 345, 49);
     NumberBox1 = Place(new NumberBox(0, 200, 28, 5, GroupBox6), 576, 88, 25, 22);
     Label1 = Place(new QLabel(QStringLiteral("Pixel (28 = 1cm)"), GroupBox6), 605, 91, 92, 17);
-    Button6 = Place(Bold(DisabledButton(QStringLiteral("Insert Grid.."), GroupBox6)), 760, 88, 89, 22);
+    Button6 =
+        Place(Bold(DisabledButton(QStringLiteral("Insert Grid.."), GroupBox6)), 760, 88, 89, 22);
     ComboColorBox2 = Place(new ColorComboBox(claPalegreen, true, GroupBox6), 696, 88, 60, 22);
     Button8 = Place(DisabledButton(QStringLiteral("Undo"), GroupBox6), 856, 88, 49, 22);
 
     GroupBox1 = Place(new QGroupBox(QStringLiteral("Methods"), this), 208, 24, 249, 49);
     GroupBox2 = Place(new QGroupBox(QStringLiteral("Posterize"), this), 464, 24, 401, 49);
-    Button1 = Place(Bold(DisabledButton(QStringLiteral("Posterize.."), GroupBox2)), 472, 40, 73, 22);
+    Button1 =
+        Place(Bold(DisabledButton(QStringLiteral("Posterize.."), GroupBox2)), 472, 40, 73, 22);
 
     RadioButton1 = Place(new QRadioButton(QStringLiteral("Method 1"), this), 216, 42, 81, 19);
     RadioButton2 = Place(new QRadioButton(QStringLiteral("Method 2"), this), 296, 42, 73, 19);
@@ -98,10 +100,10 @@ void TForm1::BuildControls() {
 
     // Keyboard order: the window's own controls and groups by their tab positions, each group's
     // controls in their own order within it.
-    QWidget* const tabOrder[] = {RadioButton1, RadioButton2, RadioButton3, TrackBar1,      Button3,
-                                 ComboColorBox1, Button7,   Button1,      Button2,        Button4,
-                                 Button5,        NumberBox1, Button6,     ComboColorBox2, Button8,
-                                 Edit2};
+    QWidget* const tabOrder[] = {RadioButton1, RadioButton2,   RadioButton3, TrackBar1,
+                                 Button3,      ComboColorBox1, Button7,      Button1,
+                                 Button2,      Button4,        Button5,      NumberBox1,
+                                 Button6,      ComboColorBox2, Button8,      Edit2};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }

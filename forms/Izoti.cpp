@@ -29,19 +29,27 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTo
     Image2->SetPicture(QImage(Logos::Maker));
     GroupBox1 = Place(new QGroupBox(QStringLiteral("About"), this), 264, 142, 329, 83);
     Label1 = Place(new QLabel(QStringLiteral("Halvane   V.1.2"), GroupBox1), 272, 158, 313, 17);
-    Label2 = Place(new QLabel(QStringLiteral("Written in C++20 with Qt 6"), GroupBox1), 272, 174, 313, 17);
-    Label3 = Place(new QLabel(QStringLiteral("\u00A9 2026 Halvane Studio. All rights reserved."), GroupBox1), 272,
-                   190, 313, 17);
-    Label4 = Place(new QLabel(QStringLiteral("hello@halvane.example"), GroupBox1), 272, 206, 120, 17);
-    Button2 = Place(new QPushButton(QStringLiteral("Donate with Paypal."), this), 384, 234, 209, 22);
+    Label2 = Place(new QLabel(QStringLiteral("Written in C++20 with Qt 6"), GroupBox1), 272, 174,
+                   313, 17);
+    Label3 = Place(
+        new QLabel(QStringLiteral("\u00A9 2026 Halvane Studio. All rights reserved."), GroupBox1),
+        272, 190, 313, 17);
+    Label4 =
+        Place(new QLabel(QStringLiteral("hello@halvane.example"), GroupBox1), 272, 206, 120, 17);
+    Button2 =
+        Place(new QPushButton(QStringLiteral("Donate with Paypal."), this), 384, 234, 209, 22);
     Button1 = Place(new QPushButton(QStringLiteral("OK"), this), 264, 234, 113, 22);
     setTabOrder(Button1, Button2);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { RunHandler([this] { Button1Click(Button1); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { RunHandler([this] { Button2Click(Button2); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { Button1Click(Button1); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { RunHandler([this] { Button2Click(Button2); }); });
 }
 
-void TForm2::Button1Click(QObject*) { hide(); }
+void TForm2::Button1Click(QObject*) {
+    hide();
+}
 
 void TForm2::Button2Click(QObject*) {
     const QByteArray narrow(DonationAddress);

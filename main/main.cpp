@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Program entry: the state is ready before main runs; create the application, the main window,
 // the hidden About window, and run the event loop.
-#include "Application.h"
 #include "AppError.h"
+#include "Application.h"
 #include "Desktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         application->exec();
     } catch (const AppError&) {
         if (application)
-            CurrentDesktop().ShowError(ErrorDisplayText(std::current_exception()), QStringLiteral("Halvane"));
+            CurrentDesktop().ShowError(ErrorDisplayText(std::current_exception()),
+                                       QStringLiteral("Halvane"));
     } catch (...) {
         // Anything that is not the program's own error kind is shown without a message.
         if (application)

@@ -19,7 +19,8 @@ QString InnermostMessage(std::exception_ptr error) {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
         QString message = OwnMessage(e);
-        if (auto* nested = dynamic_cast<const std::nested_exception*>(&e); nested && nested->nested_ptr()) {
+        if (auto* nested = dynamic_cast<const std::nested_exception*>(&e);
+            nested && nested->nested_ptr()) {
             QString inner = InnermostMessage(nested->nested_ptr());
             if (!inner.isEmpty())
                 message = inner;
@@ -38,7 +39,9 @@ QString WithFullStop(const QString& message) {
     return message;
 }
 
-QString ErrorDisplayText(std::exception_ptr error) { return WithFullStop(InnermostMessage(error)); }
+QString ErrorDisplayText(std::exception_ptr error) {
+    return WithFullStop(InnermostMessage(error));
+}
 
 void ThrowNotAnInteger(const QString& text) {
     throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));

@@ -9,7 +9,8 @@
 // (see platform/widgets/EventBoundary.h) shows its message and returns to the event loop.
 class AppError : public std::exception {
 public:
-    explicit AppError(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}
+    explicit AppError(QString message)
+        : message_(std::move(message)), utf8_(message_.toStdString()) {}
     const QString& message() const noexcept { return message_; }
     const char* what() const noexcept override { return utf8_.c_str(); }
 

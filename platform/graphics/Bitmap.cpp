@@ -29,7 +29,9 @@ std::uint8_t* AllocatePixels(std::size_t bytes) {
     return static_cast<std::uint8_t*>(pixels);
 }
 
-[[noreturn]] void ThrowTooBig() { throw AppError(QStringLiteral("Bitmap size too big.")); }
+[[noreturn]] void ThrowTooBig() {
+    throw AppError(QStringLiteral("Bitmap size too big."));
+}
 
 std::uint64_t MemAvailableFromProc() {
     QFile meminfo(QStringLiteral("/proc/meminfo"));
@@ -56,7 +58,9 @@ std::uint64_t AvailableMemoryBytes() {
     return available;
 }
 
-void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const { std::free(p); }
+void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const {
+    std::free(p);
+}
 
 void TBitmap::SetSize(int width, int height) {
     if (width == width_ && height == height_)

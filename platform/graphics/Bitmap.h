@@ -28,9 +28,15 @@ inline TAlphaColor* PixelAddress(const TBitmapData& map, int x, int y) {
                                           std::ptrdiff_t{y} * map.Pitch) +
            x;
 }
-inline TAlphaColor GetPixel(const TBitmapData& map, int x, int y) { return *PixelAddress(map, x, y); }
-inline void SetPixel(const TBitmapData& map, int x, int y, TAlphaColor c) { *PixelAddress(map, x, y) = c; }
-inline TAlphaColor* RowStart(const TBitmapData& map, int y) { return PixelAddress(map, 0, y); }
+inline TAlphaColor GetPixel(const TBitmapData& map, int x, int y) {
+    return *PixelAddress(map, x, y);
+}
+inline void SetPixel(const TBitmapData& map, int x, int y, TAlphaColor c) {
+    *PixelAddress(map, x, y) = c;
+}
+inline TAlphaColor* RowStart(const TBitmapData& map, int y) {
+    return PixelAddress(map, 0, y);
+}
 
 // An in-memory raster of 32-bit premultiplied BGRA pixels.
 //

@@ -83,7 +83,8 @@ bool WriteAll(int fd, const QByteArray& bytes) {
 FileDescriptor SealedCopy(const QByteArray& bytes) {
     FileDescriptor file = SharedMemoryFile("halvane-jxr-file", MFD_ALLOW_SEALING);
     if (!file.Valid() || !WriteAll(file.Get(), bytes) || lseek(file.Get(), 0, SEEK_SET) != 0 ||
-        fcntl(file.Get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) != 0)
+        fcntl(file.Get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) !=
+            0)
         return FileDescriptor();
     return file;
 }
@@ -114,16 +115,18 @@ public:
         sigset_t all;
         sigemptyset(&none);
         sigfillset(&all);
-        return posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
+        return posix_spawnattr_setflags(&attributes_,
+                                        POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
                posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
                posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
                posix_spawn_file_actions_adddup2(&actions_, fileFd, kFileFd) == 0 &&
-               posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) == 0 &&
+               posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY,
+                                                0) == 0 &&
                posix_spawn_file_actions_adddup2(&actions_, pixelsFd, kPixelsFd) == 0 &&
                posix_spawn_file_actions_addclosefrom_np(&actions_, kPixelsFd + 1) == 0;
     }
 
-    // The child's id, or the error number when it could not be started.
+    // 0 with the child's id in `child`, or the error number when it could not be started.
     int Spawn(const QByteArray& path, char* const argv[], pid_t& child) const {
         return posix_spawn(&child, path.constData(), &actions_, &attributes_, argv, environ);
     }
@@ -136,10 +139,9 @@ private:
 std::optional<pid_t> StartHelper(const QString& helperPath, int fileFd, int pixelsFd, QSize size,
                                  const JxrHelperLimits& limits) {
     const QByteArray path = QFile::encodeName(helperPath);
-    std::string arguments[] = {path.toStdString(), std::to_string(size.width()),
-                               std::to_string(size.height()),
-                               std::to_string(limits.addressSpaceBytes),
-                               std::to_string(limits.cpuTime.count())};
+    std::string arguments[] = {
+        path.toStdString(), std::to_string(size.width()), std::to_string(size.height()),
+        std::to_string(limits.addressSpaceBytes), std::to_string(limits.cpuTime.count())};
     char* argv[kArgumentCount + 2] = {};
     for (int i = 0; i <= kArgumentCount; ++i)
         argv[i] = arguments[i].data();
@@ -198,8 +200,8 @@ bool Decoded(const std::optional<int>& status, const QByteArray& path) {
         return false;
     }
     if (WIFSIGNALED(*status)) {
-        qWarning("JPEG XR helper %s stopped by signal %d (%s)", path.constData(),
-                 WTERMSIG(*status), strsignal(WTERMSIG(*status)));
+        qWarning("JPEG XR helper %s stopped by signal %d (%s)", path.constData(), WTERMSIG(*status),
+                 strsignal(WTERMSIG(*status)));
         return false;
     }
     if (!WIFEXITED(*status) || WEXITSTATUS(*status) != kDecoded) {

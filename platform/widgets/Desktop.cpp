@@ -15,11 +15,13 @@ class RealDesktop final : public Desktop {
 public:
     std::optional<QString> OpenFileName(QWidget* owner, const QString& filter,
                                         const QString& initialFolder) override {
-        const QString path = QFileDialog::getOpenFileName(owner, QString(), initialFolder, QtFilterOf(filter));
+        const QString path =
+            QFileDialog::getOpenFileName(owner, QString(), initialFolder, QtFilterOf(filter));
         return path.isEmpty() ? std::nullopt : std::optional(path);
     }
 
-    std::optional<QString> SaveFileName(QWidget* owner, const QString& filter, const QString& fileName,
+    std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
+                                        const QString& fileName,
                                         const QString& initialFolder) override {
         QFileDialog dialog(owner, QString(), initialFolder, QtFilterOf(filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -37,10 +39,12 @@ public:
         box.exec();
     }
 
-    std::optional<TAlphaColor> PickColour(QWidget* owner, TAlphaColor initial, bool withAlpha) override {
+    std::optional<TAlphaColor> PickColour(QWidget* owner, TAlphaColor initial,
+                                          bool withAlpha) override {
         const QColorDialog::ColorDialogOptions options =
             withAlpha ? QColorDialog::ShowAlphaChannel : QColorDialog::ColorDialogOptions();
-        const QColor chosen = QColorDialog::getColor(QColor::fromRgba(initial), owner, QString(), options);
+        const QColor chosen =
+            QColorDialog::getColor(QColor::fromRgba(initial), owner, QString(), options);
         if (!chosen.isValid())
             return std::nullopt;
         return withAlpha ? chosen.rgba() : (chosen.rgba() | 0xFF000000u);
@@ -54,6 +58,10 @@ Desktop* installed = nullptr;
 
 } // namespace
 
-Desktop& CurrentDesktop() { return installed ? *installed : realDesktop; }
+Desktop& CurrentDesktop() {
+    return installed ? *installed : realDesktop;
+}
 
-void InstallDesktop(Desktop* desktop) { installed = desktop; }
+void InstallDesktop(Desktop* desktop) {
+    installed = desktop;
+}

@@ -21,12 +21,14 @@ public:
                                                 const QString& initialFolder) = 0;
     // A modal save-file dialog with a preset file name; the chosen full path, or nothing.
     virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
-                                                const QString& fileName, const QString& initialFolder) = 0;
+                                                const QString& fileName,
+                                                const QString& initialFolder) = 0;
     // A message box with an error icon and one OK button, owned by no window and modal to the
     // whole program. Returns when the user closes it.
     virtual void ShowError(const QString& text, const QString& caption) = 0;
     // A colour picker; the chosen colour, or nothing when cancelled.
-    virtual std::optional<TAlphaColor> PickColour(QWidget* owner, TAlphaColor initial, bool withAlpha) = 0;
+    virtual std::optional<TAlphaColor> PickColour(QWidget* owner, TAlphaColor initial,
+                                                  bool withAlpha) = 0;
     // The desktop's "open" action on a web address; its result is not reported.
     virtual void OpenUrl(const QString& address) = 0;
 };

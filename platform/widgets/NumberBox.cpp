@@ -9,11 +9,13 @@
 #include <algorithm>
 
 NumberBox::NumberBox(int minimum, int maximum, int value, int dragStep, QWidget* parent)
-    : QLineEdit(QString::number(value), parent), minimum_(minimum), maximum_(maximum), value_(value),
-      dragStep_(dragStep) {
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^[+-]?[0-9]*$")), this));
+    : QLineEdit(QString::number(value), parent), minimum_(minimum), maximum_(maximum),
+      value_(value), dragStep_(dragStep) {
+    setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^[+-]?[0-9]*$")), this));
     setCursor(Qt::IBeamCursor);
-    connect(this, &QLineEdit::editingFinished, this, [this] { RunHandler([this] { TakeText(text()); }); });
+    connect(this, &QLineEdit::editingFinished, this,
+            [this] { RunHandler([this] { TakeText(text()); }); });
 }
 
 void NumberBox::SetValue(double value) {
@@ -26,7 +28,9 @@ void NumberBox::SetValue(double value) {
         OnChange();
 }
 
-void NumberBox::SetText(const QString& text) { TakeText(text); }
+void NumberBox::SetText(const QString& text) {
+    TakeText(text);
+}
 
 void NumberBox::TakeText(const QString& text) {
     bool ok = false;

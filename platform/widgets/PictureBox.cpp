@@ -30,7 +30,8 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+                       fitted);
     painter.drawImage(target, image);
 }
 
@@ -40,7 +41,8 @@ void PictureBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = leftPressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = leftPressed_ && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
     leftPressed_ = false;
     if (click && OnClick)
         RunHandler(OnClick);

@@ -10,10 +10,13 @@
 SpinBox::SpinBox(int minimum, int maximum, int value, QWidget* parent)
     : QAbstractSpinBox(parent), minimum_(minimum), maximum_(maximum), value_(value) {
     ShowText(QString::number(value));
-    connect(this, &QAbstractSpinBox::editingFinished, this, [this] { RunHandler([this] { Confirm(); }); });
+    connect(this, &QAbstractSpinBox::editingFinished, this,
+            [this] { RunHandler([this] { Confirm(); }); });
 }
 
-QString SpinBox::Text() const { return lineEdit()->text(); }
+QString SpinBox::Text() const {
+    return lineEdit()->text();
+}
 
 int SpinBox::NumberOf(const QString& text) const {
     static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
@@ -26,7 +29,9 @@ int SpinBox::NumberOf(const QString& text) const {
     return int(std::clamp<qlonglong>(number, minimum_, maximum_));
 }
 
-void SpinBox::ShowText(const QString& text) { lineEdit()->setText(text); }
+void SpinBox::ShowText(const QString& text) {
+    lineEdit()->setText(text);
+}
 
 void SpinBox::SetText(const QString& text) {
     const QString before = Text();

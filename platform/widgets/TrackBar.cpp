@@ -17,17 +17,22 @@ void TrackBar::RangeChanged() {
 bool TrackBar::OnThumb(QPoint position) const {
     QStyleOptionSlider option;
     initStyleOption(&option);
-    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this).contains(position);
+    return style()
+        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this)
+        .contains(position);
 }
 
 double TrackBar::ValueAt(QPoint position) const {
     QStyleOptionSlider option;
     initStyleOption(&option);
-    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
-    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
     const int span = groove.width() - handle.width();
     const int offset = position.x() - groove.x() - handle.width() / 2;
-    return QStyle::sliderValueFromPosition(minimum(), maximum(), offset, span, option.upsideDown) / Scale;
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), offset, span, option.upsideDown) /
+           Scale;
 }
 
 void TrackBar::mousePressEvent(QMouseEvent* event) {

@@ -36,7 +36,8 @@ TEST(GreyKernel, PassConvertsEveryPixelAndKeepsTheLastColours) {
                                                         {0xFFFFFFFFu, 0xFF000000u, 0xFF010203u}};
     FillBitmap(source, rows);
     target.SetSize(3, 2);
-    for (GreyMethod method : {GreyMethod::Red, GreyMethod::GreenLightened, GreyMethod::BlueLightened}) {
+    for (GreyMethod method :
+         {GreyMethod::Red, GreyMethod::GreenLightened, GreyMethod::BlueLightened}) {
         TBitmapData in;
         TBitmapData out;
         ASSERT_TRUE(source.Map(TMapAccess::Read, in));

@@ -23,7 +23,8 @@ Rows Drawn(int width, int height, int spacing) {
 }
 
 TEST(GridKernel, LinesLieAtMultiplesOfTheSpacingMinusOne) {
-    EXPECT_EQ(Drawn(5, 4, 2), (Rows{{O, L, O, L, O}, {L, L, L, L, L}, {O, L, O, L, O}, {L, L, L, L, L}}));
+    EXPECT_EQ(Drawn(5, 4, 2),
+              (Rows{{O, L, O, L, O}, {L, L, L, L, L}, {O, L, O, L, O}, {L, L, L, L, L}}));
     EXPECT_EQ(Drawn(3, 2, 1), Rows(2, std::vector<TAlphaColor>(3, L)));
     EXPECT_EQ(Drawn(3, 2, 3), (Rows{{O, O, L}, {O, O, L}}));
     EXPECT_EQ(Drawn(3, 2, 4), Rows(2, std::vector<TAlphaColor>(3, O)));

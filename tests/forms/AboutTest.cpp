@@ -40,14 +40,15 @@ TEST_F(About, WindowAsDefined) {
         QString text;
     };
     TForm2& a = *about;
-    for (const Row& row : {Row{a.Image1, {0, 0, 256, 256}, ""}, Row{a.Image2, {264, 16, 330, 120}, ""},
-                           Row{a.GroupBox1, {264, 142, 329, 83}, "About"},
-                           Row{a.Label1, {272, 158, 313, 17}, "Halvane   V.1.2"},
-                           Row{a.Label2, {272, 174, 313, 17}, a.Label2->text()},
-                           Row{a.Label3, {272, 190, 313, 17}, a.Label3->text()},
-                           Row{a.Label4, {272, 206, 120, 17}, a.Label4->text()},
-                           Row{a.Button2, {384, 234, 209, 22}, "Donate with Paypal."},
-                           Row{a.Button1, {264, 234, 113, 22}, "OK"}}) {
+    for (const Row& row :
+         {Row{a.Image1, {0, 0, 256, 256}, ""}, Row{a.Image2, {264, 16, 330, 120}, ""},
+          Row{a.GroupBox1, {264, 142, 329, 83}, "About"},
+          Row{a.Label1, {272, 158, 313, 17}, "Halvane   V.1.2"},
+          Row{a.Label2, {272, 174, 313, 17}, a.Label2->text()},
+          Row{a.Label3, {272, 190, 313, 17}, a.Label3->text()},
+          Row{a.Label4, {272, 206, 120, 17}, a.Label4->text()},
+          Row{a.Button2, {384, 234, 209, 22}, "Donate with Paypal."},
+          Row{a.Button1, {264, 234, 113, 22}, "OK"}}) {
         EXPECT_EQ(QRect(row.control->mapTo(&a, QPoint(0, 0)), row.control->size()), row.geometry);
         if (auto* group = qobject_cast<QGroupBox*>(row.control)) {
             EXPECT_EQ(group->title(), row.text);

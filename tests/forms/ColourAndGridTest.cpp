@@ -27,7 +27,9 @@ protected:
         desktop.messages.clear();
     }
     // Puts known pixels on screen, as a posterize would have left them.
-    void Show(const std::vector<std::vector<TAlphaColor>>& rows) { FillBitmap(form->Image1->Bitmap(), rows); }
+    void Show(const std::vector<std::vector<TAlphaColor>>& rows) {
+        FillBitmap(form->Image1->Bitmap(), rows);
+    }
     std::vector<std::vector<TAlphaColor>> Shown() { return PixelsOf(form->Image1->Bitmap()); }
     void PressColorize() {
         form->Button3->SetPressed(true);
@@ -51,7 +53,8 @@ TEST_F(ColourAndGrid, RecolourReplacesEveryPixelOfExactlyThePickedColour) {
     form->ComboColorBox1->SetColor(Red);
     PressColorize();
     ClickAt(2, 0);
-    EXPECT_EQ(Shown(), (Rows{{Red, B, Red}, {Red, 0xFE2A2A2Au, C}})) << "a pixel differing in alpha only stays";
+    EXPECT_EQ(Shown(), (Rows{{Red, B, Red}, {Red, 0xFE2A2A2Au, C}}))
+        << "a pixel differing in alpha only stays";
     EXPECT_EQ(PickedColour, A);
     EXPECT_EQ(PixelsOf(UndoBitmap), (Rows{{A, B, A}, {A, 0xFE2A2A2Au, C}}));
     EXPECT_TRUE(form->Button7->isEnabled());
@@ -187,7 +190,8 @@ TEST_F(ColourAndGrid, SpacingZeroOrAnEmptyBoxDrawsNothing) {
     struct Case {
         QString text, message;
     };
-    for (const Case& c : {Case{"0", "Grid spacing must be at least 1."}, Case{"", "'' is not a valid integer value."}}) {
+    for (const Case& c : {Case{"0", "Grid spacing must be at least 1."},
+                          Case{"", "'' is not a valid integer value."}}) {
         SCOPED_TRACE(c.text.toStdString());
         desktop.messages.clear();
         Show({{A, B}, {B, A}});
@@ -222,12 +226,15 @@ TEST_F(ColourAndGrid, SpacingBoxRules) {
     QTest::keyClicks(form->NumberBox1, "200");
     EXPECT_EQ(form->NumberBox1->Text(), "200");
     form->NumberBox1->setText("");
-    RunHandler([this] { form->NumberBox1KeyUp(form->NumberBox1, Qt::Key_Backspace, QChar(), Qt::NoModifier); });
+    RunHandler([this] {
+        form->NumberBox1KeyUp(form->NumberBox1, Qt::Key_Backspace, QChar(), Qt::NoModifier);
+    });
     EXPECT_EQ(desktop.MessageTexts(), QStringList{"'' is not a valid integer value."});
     EXPECT_EQ(form->NumberBox1->Text(), "") << "the text does not change";
 
     // The picture is 100 x 60: a value above either side goes back to 28, equal stays.
-    for (auto [set, kept] : {std::pair{60, 60}, std::pair{61, 28}, std::pair{100, 28}, std::pair{45, 45}}) {
+    for (auto [set, kept] :
+         {std::pair{60, 60}, std::pair{61, 28}, std::pair{100, 28}, std::pair{45, 45}}) {
         form->NumberBox1->SetValue(set);
         EXPECT_EQ(form->NumberBox1->Value(), kept) << set;
     }
@@ -239,7 +246,8 @@ TEST_F(BeforeAnyImage, ChoosingAColourPressesTheDisabledColorize) {
     form->ComboColorBox1->SetColor(Red);
     EXPECT_TRUE(form->Button3->IsPressed());
     EXPECT_FALSE(form->Button3->isEnabled());
-    EXPECT_FALSE(form->Image1->testAttribute(Qt::WA_SetCursor)) << "only the toggle's own click sets the hand";
+    EXPECT_FALSE(form->Image1->testAttribute(Qt::WA_SetCursor))
+        << "only the toggle's own click sets the hand";
     ResizeClient(919, 600);
     Open(WritePicture("later.png", TestPicture(600, 20)));
     EXPECT_FALSE(form->Button3->IsPressed()) << "opening releases it";

@@ -49,7 +49,9 @@ void FormTest::Open(const QString& path) {
     TakePosterizeRuns();
 }
 
-std::vector<QString> FormTest::TakePosterizeRuns() { return std::exchange(posterizeRuns_, {}); }
+std::vector<QString> FormTest::TakePosterizeRuns() {
+    return std::exchange(posterizeRuns_, {});
+}
 
 void FormTest::ShowActive() {
     form->show();
@@ -58,7 +60,8 @@ void FormTest::ShowActive() {
 }
 
 QImage FormTest::Expected(const QImage& source, int method, int levels) {
-    const GreyMethod methods[] = {GreyMethod::Red, GreyMethod::GreenLightened, GreyMethod::BlueLightened};
+    const GreyMethod methods[] = {GreyMethod::Red, GreyMethod::GreenLightened,
+                                  GreyMethod::BlueLightened};
     QImage expected(source.size(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < source.height(); ++y)
         for (int x = 0; x < source.width(); ++x) {
@@ -71,15 +74,17 @@ QImage FormTest::Expected(const QImage& source, int method, int levels) {
 testing::AssertionResult Shows(TBitmap& bitmap, const QImage& expected) {
     const QImage shown = bitmap.ImageView();
     if (shown.size() != expected.size())
-        return testing::AssertionFailure() << "size " << shown.width() << "x" << shown.height() << ", expected "
-                                           << expected.width() << "x" << expected.height();
+        return testing::AssertionFailure()
+               << "size " << shown.width() << "x" << shown.height() << ", expected "
+               << expected.width() << "x" << expected.height();
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) {
             const QRgb a = reinterpret_cast<const QRgb*>(shown.constScanLine(y))[x];
             const QRgb b = reinterpret_cast<const QRgb*>(expected.constScanLine(y))[x];
             if (a != b)
-                return testing::AssertionFailure() << "first difference at (" << x << ", " << y << "): 0x" << std::hex
-                                                   << a << ", expected 0x" << b;
+                return testing::AssertionFailure()
+                       << "first difference at (" << x << ", " << y << "): 0x" << std::hex << a
+                       << ", expected 0x" << b;
         }
     return testing::AssertionSuccess();
 }

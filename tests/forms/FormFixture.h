@@ -2,8 +2,8 @@
 #pragma once
 
 #include "FakeDesktop.h"
-#include "ImageCompare.h"
 #include "Faqja0.h"
+#include "ImageCompare.h"
 #include "Izoti.h"
 
 #include <QImage>

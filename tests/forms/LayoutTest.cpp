@@ -24,8 +24,8 @@ protected:
     }
     void Wheel(int delta) {
         const QPointF at(1, 1);
-        QWheelEvent event(at, form->Image1->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent event(at, form->Image1->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(form->Image1, &event);
     }
     QPoint PictureAt() const { return form->Image1->pos(); }
@@ -43,7 +43,8 @@ TEST_F(Layout, ResizeSetsTheLayoutValuesAndControls) {
     EXPECT_EQ(form->Panel1->geometry(), QRect(-8, 24, W, 105));
     EXPECT_EQ(form->ScrollBar1->geometry(), QRect(ViewWidth, 129, 18, ViewHeight));
     EXPECT_EQ(form->ScrollBar2->geometry(), QRect(0, ViewHeight + 128, ViewWidth, 18));
-    EXPECT_EQ(form->ScrollBar1->geometry().right() + 1, form->width()) << "the bars lie on the client's edges";
+    EXPECT_EQ(form->ScrollBar1->geometry().right() + 1, form->width())
+        << "the bars lie on the client's edges";
     EXPECT_EQ(form->ScrollBar2->geometry().bottom() + 1, form->height());
 }
 
@@ -95,7 +96,10 @@ TEST_F(Layout, WheelMovesTwentyPixelsPerTurnUpToTheMaximum) {
     EXPECT_EQ(PictureAt().y(), 78) << "clamped at the maximum 50";
     int changes = 0;
     const auto handler = form->ScrollBar1->OnChange;
-    form->ScrollBar1->OnChange = [&] { ++changes; handler(); };
+    form->ScrollBar1->OnChange = [&] {
+        ++changes;
+        handler();
+    };
     Wheel(-120);
     Wheel(0);
     EXPECT_EQ(changes, 0) << "no handler runs once the maximum is reached";
@@ -140,8 +144,8 @@ TEST_F(Layout, CentringHalvesWithTheRemainderDroppedTowardZero) {
         int imageAreaWidth, pictureWidth, left;
     };
     ResizeClient(919, 600);
-    for (const Case c : {Case{-9, 5, -4 - 2}, Case{-11, 3, -5 - 1}, Case{-1, 1, 0 - 0}, Case{885, 401, 442 - 200},
-                         Case{-5, 401, -2 - 200}}) {
+    for (const Case c : {Case{-9, 5, -4 - 2}, Case{-11, 3, -5 - 1}, Case{-1, 1, 0 - 0},
+                         Case{885, 401, 442 - 200}, Case{-5, 401, -2 - 200}}) {
         SCOPED_TRACE(c.imageAreaWidth);
         Open(WritePicture("narrow.png", TestPicture(c.pictureWidth, 10)));
         ImageAreaWidth = c.imageAreaWidth;

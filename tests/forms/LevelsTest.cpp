@@ -38,8 +38,9 @@ protected:
     void ExpectCursorsRestored() {
         EXPECT_EQ(form->Image1->cursor().shape(), Qt::ArrowCursor);
         EXPECT_EQ(form->cursor().shape(), Qt::ArrowCursor);
-        for (QWidget* control : std::initializer_list<QWidget*>{form->RadioButton1, form->RadioButton2,
-                                                                form->RadioButton3, form->TrackBar1, form->Edit2})
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{form->RadioButton1, form->RadioButton2,
+                                             form->RadioButton3, form->TrackBar1, form->Edit2})
             EXPECT_FALSE(control->testAttribute(Qt::WA_SetCursor)) << "default cursor";
     }
 
@@ -175,7 +176,8 @@ TEST_F(Levels, AnEmptyLevelTextIsAConversionErrorAndKeepsThePicture) {
     RunHandler([this] { form->Button1Click(form->Button1); });
     EXPECT_EQ(desktop.MessageTexts(), QStringList{"'' is not a valid integer value."});
     EXPECT_TRUE(Shows(form->Image1->Bitmap(), before));
-    EXPECT_EQ(form->Image1->cursor().shape(), Qt::WaitCursor) << "the busy cursor stays until a run completes";
+    EXPECT_EQ(form->Image1->cursor().shape(), Qt::WaitCursor)
+        << "the busy cursor stays until a run completes";
 }
 
 TEST_F(Levels, ALevelTextOutsideTheRangeIsHeldWithinIt) {

@@ -130,10 +130,10 @@ TEST_F(MainWindow, Cursors) {
 
 TEST_F(MainWindow, DrawingOrderFollowsTheDefinition) {
     TForm1& f = *form;
-    const QWidget* order[] = {f.Image1,    f.Panel1,       f.MenuBar1,     f.GroupBox5,    f.GroupBox4,
-                              f.Image2,    f.GroupBox3,    f.GroupBox6,    f.GroupBox1,    f.GroupBox2,
-                              f.RadioButton1, f.RadioButton2, f.RadioButton3, f.ScrollBar1, f.ScrollBar2,
-                              f.TrackBar1, f.Edit2};
+    const QWidget* order[] = {
+        f.Image1,       f.Panel1,     f.MenuBar1,   f.GroupBox5, f.GroupBox4,    f.Image2,
+        f.GroupBox3,    f.GroupBox6,  f.GroupBox1,  f.GroupBox2, f.RadioButton1, f.RadioButton2,
+        f.RadioButton3, f.ScrollBar1, f.ScrollBar2, f.TrackBar1, f.Edit2};
     QList<QWidget*> children;
     for (QObject* child : f.children())
         if (auto* widget = qobject_cast<QWidget*>(child); widget && !widget->isWindow())
@@ -145,7 +145,8 @@ TEST_F(MainWindow, DrawingOrderFollowsTheDefinition) {
         EXPECT_GT(at, last) << "drawn over the controls before it";
         last = at;
     }
-    // Only the radio buttons, the slider and the spin box sit over the groups without being in them.
+    // Only the radio buttons, the slider and the spin box sit over the groups without being in
+    // them.
     EXPECT_EQ(f.Button1->parentWidget(), f.GroupBox2);
     EXPECT_EQ(f.Button3->parentWidget(), f.GroupBox5);
     EXPECT_EQ(f.RadioButton1->parentWidget(), &f);
@@ -155,14 +156,15 @@ TEST_F(MainWindow, DrawingOrderFollowsTheDefinition) {
 
 TEST_F(MainWindow, TabOrder) {
     TForm1& f = *form;
-    const QWidget* expected[] = {f.RadioButton1, f.RadioButton2, f.RadioButton3,  f.TrackBar1, f.Button3,
-                                 f.ComboColorBox1, f.Button7,    f.Button1,       f.Button2,   f.Button4,
-                                 f.Button5,       f.NumberBox1,  f.Button6,       f.ComboColorBox2, f.Button8,
-                                 f.Edit2};
+    const QWidget* expected[] = {f.RadioButton1, f.RadioButton2,   f.RadioButton3, f.TrackBar1,
+                                 f.Button3,      f.ComboColorBox1, f.Button7,      f.Button1,
+                                 f.Button2,      f.Button4,        f.Button5,      f.NumberBox1,
+                                 f.Button6,      f.ComboColorBox2, f.Button8,      f.Edit2};
     const QWidget* at = expected[0];
     for (std::size_t i = 1; i < std::size(expected); ++i) {
         QWidget* next = at->nextInFocusChain();
-        while (next && next != expected[i] && std::find(std::begin(expected), std::end(expected), next) == std::end(expected))
+        while (next && next != expected[i] &&
+               std::find(std::begin(expected), std::end(expected), next) == std::end(expected))
             next = next->nextInFocusChain();
         ASSERT_EQ(next, expected[i]) << "after position " << i - 1;
         at = next;
@@ -171,8 +173,8 @@ TEST_F(MainWindow, TabOrder) {
 
 TEST_F(MainWindow, BeforeAnImageTheEffectButtonsDoNotReact) {
     form->show();
-    for (QPushButton* button : {form->Button1, form->Button2, form->Button6, form->Button7, form->Button8,
-                                static_cast<QPushButton*>(form->Button3)})
+    for (QPushButton* button : {form->Button1, form->Button2, form->Button6, form->Button7,
+                                form->Button8, static_cast<QPushButton*>(form->Button3)})
         QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(form->Button3->IsPressed());
     EXPECT_TRUE(TakePosterizeRuns().empty());

@@ -56,7 +56,8 @@ TEST_F(Oilify, TwoCyclesShownTheFirstKeptAndTheNextClickGoesOnFromIt) {
 
     form->Button2Click(form->Button2);
     Cycle(expected, carried);
-    EXPECT_TRUE(SameBitmap(expected, PosterBitmap)) << "the first cycle's result stays in PosterBitmap";
+    EXPECT_TRUE(SameBitmap(expected, PosterBitmap))
+        << "the first cycle's result stays in PosterBitmap";
     Cycle(expected, carried);
     EXPECT_TRUE(SameBitmap(expected, form->Image1->Bitmap()));
     EXPECT_EQ(OutputColour, carried);
@@ -66,7 +67,8 @@ TEST_F(Oilify, TwoCyclesShownTheFirstKeptAndTheNextClickGoesOnFromIt) {
     form->Button2Click(form->Button2);
     Cycle(firstCycle, carried);
     Cycle(firstCycle, carried);
-    EXPECT_TRUE(SameBitmap(firstCycle, form->Image1->Bitmap())) << "the second click starts from the first cycle";
+    EXPECT_TRUE(SameBitmap(firstCycle, form->Image1->Bitmap()))
+        << "the second click starts from the first cycle";
 }
 
 TEST_F(Oilify, CursorsAndUndoButtonsAfterwards) {

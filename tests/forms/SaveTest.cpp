@@ -43,9 +43,10 @@ TEST_F(Saving, NamesAndWhatIsWritten) {
         QString chosen, written;
         bool clearsRemembered;
     };
-    for (const Case& c : {Case{"plain", "plain.jpg", true}, Case{"upper.JPG", "upper.JPG", false},
-                          Case{"mixed.Jpg", "mixed.Jpg", false}, Case{"long.jpeg", "long.jpeg.jpg", true},
-                          Case{"a.png", "a.png.jpg", true}}) {
+    for (const Case& c :
+         {Case{"plain", "plain.jpg", true}, Case{"upper.JPG", "upper.JPG", false},
+          Case{"mixed.Jpg", "mixed.Jpg", false}, Case{"long.jpeg", "long.jpeg.jpg", true},
+          Case{"a.png", "a.png.jpg", true}}) {
         SCOPED_TRACE(c.chosen.toStdString());
         LastSavedName = "remembered.jpg";
         Save({At(c.chosen)});
@@ -60,7 +61,8 @@ TEST_F(Saving, TheDialogStartsBlankInThePicturesFolder) {
     ASSERT_EQ(desktop.saveCalls.size(), 1u);
     EXPECT_EQ(desktop.saveCalls[0].filter, "*.Jpg | *.Jpg");
     EXPECT_EQ(desktop.saveCalls[0].fileName, "");
-    EXPECT_EQ(desktop.saveCalls[0].initialFolder, QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    EXPECT_EQ(desktop.saveCalls[0].initialFolder,
+              QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
     EXPECT_TRUE(FilesInOut().isEmpty());
 }
 
@@ -68,7 +70,8 @@ TEST_F(Saving, ExistingNamesAreRefusedAndTheDialogComesBack) {
     struct Case {
         QString existing, chosen;
     };
-    for (const Case& c : {Case{"x", "x"}, Case{"y.jpg", "y"}, Case{"z.jpg.jpg", "z.jpg"}, Case{"w.jpg", "w.jpg"}}) {
+    for (const Case& c :
+         {Case{"x", "x"}, Case{"y.jpg", "y"}, Case{"z.jpg.jpg", "z.jpg"}, Case{"w.jpg", "w.jpg"}}) {
         SCOPED_TRACE(c.chosen.toStdString());
         desktop.messages.clear();
         desktop.saveCalls.clear();
@@ -109,7 +112,8 @@ TEST_F(Saving, TheWholePictureIsWrittenWhateverTheScrolling) {
     ASSERT_EQ(written.size(), QSize(1000, 700));
     const QImage shown = form->Image1->Bitmap().ImageView();
     for (const QPoint at : {QPoint(0, 0), QPoint(999, 699), QPoint(500, 350), QPoint(10, 690)})
-        EXPECT_NEAR(qGray(written.pixel(at)), qGray(shown.pixel(at)), 12) << at.x() << "," << at.y();
+        EXPECT_NEAR(qGray(written.pixel(at)), qGray(shown.pixel(at)), 12)
+            << at.x() << "," << at.y();
 }
 
 TEST_F(Saving, WritingErrorsCarryTheSystemsDescription) {

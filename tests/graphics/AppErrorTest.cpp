@@ -30,7 +30,8 @@ TEST(ErrorText, FullStopIsAppendedAfterCharactersAboveTheDot) {
         const QString message = QString::fromUtf16(c.message);
         SCOPED_TRACE(message.toStdString());
         EXPECT_EQ(WithFullStop(message), QString::fromUtf16(c.shown));
-        EXPECT_EQ(ErrorDisplayText(std::make_exception_ptr(AppError(message))), QString::fromUtf16(c.shown));
+        EXPECT_EQ(ErrorDisplayText(std::make_exception_ptr(AppError(message))),
+                  QString::fromUtf16(c.shown));
     }
 }
 
@@ -56,7 +57,8 @@ TEST(ErrorText, TheInnermostNonEmptyMessageIsShown) {
 }
 
 TEST(ErrorText, OtherErrorsShowTheirOwnText) {
-    EXPECT_EQ(ErrorDisplayText(std::make_exception_ptr(std::runtime_error("disk on fire"))), "disk on fire.");
+    EXPECT_EQ(ErrorDisplayText(std::make_exception_ptr(std::runtime_error("disk on fire"))),
+              "disk on fire.");
     EXPECT_EQ(ErrorDisplayText(std::make_exception_ptr(std::bad_alloc())), "Out of memory.");
     EXPECT_EQ(ErrorDisplayText(std::make_exception_ptr(42)), "");
 }
@@ -66,15 +68,20 @@ TEST(StrToInt, AcceptsOnlySignedDecimalWholeNumbers) {
         const char* text;
         int value;
     };
-    const Good good[] = {{"0", 0},     {"6", 6},         {"07", 7},          {"+7", 7},
-                         {"-12", -12}, {"200", 200},     {"2147483647", 2147483647},
+    const Good good[] = {{"0", 0},
+                         {"6", 6},
+                         {"07", 7},
+                         {"+7", 7},
+                         {"-12", -12},
+                         {"200", 200},
+                         {"2147483647", 2147483647},
                          {"-2147483648", -2147483647 - 1}};
     for (const Good& g : good) {
         SCOPED_TRACE(g.text);
         EXPECT_EQ(StrToInt(QString::fromLatin1(g.text)), g.value);
     }
-    const char* bad[] = {"", "+", "-", " 7", "7 ", "7.0", "1e3", "0x10", "abc", "2147483648",
-                         "-2147483649", "99999999999999999999"};
+    const char* bad[] = {"",    "+",    "-",   " 7",         "7 ",          "7.0",
+                         "1e3", "0x10", "abc", "2147483648", "-2147483649", "99999999999999999999"};
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         try {

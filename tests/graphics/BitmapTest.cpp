@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "AppError.h"
 #include "Bitmap.h"
+#include "AppError.h"
 #include "ImageCompare.h"
 
 #include <gtest/gtest.h>
@@ -69,9 +69,10 @@ TEST(Bitmap, WriteMappingShowsTheCurrentPixels) {
     SetPixel(write, 0, 0, claWhite);
     bitmap.Unmap(write);
 
-    const auto expected = std::vector<std::vector<TAlphaColor>>{{claWhite, 0xFF040506u},
-                                                                {0xFF070809u, 0xFF0A0B0Cu}};
-    EXPECT_EQ(PixelsOf(bitmap), expected) << "pixels not written through the mapping keep their values";
+    const auto expected =
+        std::vector<std::vector<TAlphaColor>>{{claWhite, 0xFF040506u}, {0xFF070809u, 0xFF0A0B0Cu}};
+    EXPECT_EQ(PixelsOf(bitmap), expected)
+        << "pixels not written through the mapping keep their values";
 }
 
 TEST(Bitmap, OnlyReleasingAWriteMappingNotifies) {
@@ -88,7 +89,8 @@ TEST(Bitmap, OnlyReleasingAWriteMappingNotifies) {
     observed.bitmap.Unmap(map);
     EXPECT_EQ(observed.notifications, afterResize + 1);
     observed.bitmap.Unmap(map);
-    EXPECT_EQ(observed.notifications, afterResize + 1) << "Unmap of an unmapped bitmap does nothing";
+    EXPECT_EQ(observed.notifications, afterResize + 1)
+        << "Unmap of an unmapped bitmap does nothing";
 }
 
 TEST(Bitmap, ResizeToTheSameSizeKeepsPixels) {
@@ -106,14 +108,15 @@ TEST(Bitmap, ResizeRules) {
         bool tooBig;
     };
     const Case cases[] = {
-        {10, 20, 10, 20, false},       {-5, 4, 0, 4, false},        {65535, 1, 65535, 1, false},
-        {65536, 1, 4, 4, true},        {1, 65536, 4, 4, true},      {0, 0, 0, 0, false},
+        {10, 20, 10, 20, false},      {-5, 4, 0, 4, false},   {65535, 1, 65535, 1, false},
+        {65536, 1, 4, 4, true},       {1, 65536, 4, 4, true}, {0, 0, 0, 0, false},
         {100000, 100000, 4, 4, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
         ObservedBitmap observed;
-        FillBitmap(observed.bitmap, std::vector<std::vector<TAlphaColor>>(4, std::vector<TAlphaColor>(4, 7u)));
+        FillBitmap(observed.bitmap,
+                   std::vector<std::vector<TAlphaColor>>(4, std::vector<TAlphaColor>(4, 7u)));
         const int before = observed.notifications;
         if (c.tooBig) {
             try {

@@ -14,7 +14,9 @@
 
 namespace {
 
-QString FindingsFolder() { return QStringLiteral(HALVANE_TEST_DATA_DIR "/fuzz"); }
+QString FindingsFolder() {
+    return QStringLiteral(HALVANE_TEST_DATA_DIR "/fuzz");
+}
 
 struct Finding {
     const char* file;
@@ -27,6 +29,13 @@ const Finding kFindings[] = {
     {"jxr_sigabrt.wmp", std::nullopt, "the decoding library fails an assertion"},
     {"jxr_sigfpe.wmp", std::nullopt, "the decoding library divides by zero"},
     {"jxr_balloon.wmp", std::nullopt, "the decoding library asks for 800 MB for 4 x 2 pixels"},
+    // From fuzz_jxr, one per place the decoding library failed; all contained by the helper.
+    {"jxr_fuzz_metadata_abort.wmp", std::nullopt, "assertion on a camera-make entry's type"},
+    {"jxr_fuzz_output_abort.wmp", std::nullopt, "assertion on the output colour format"},
+    {"jxr_fuzz_lookup_fpe.wmp", std::nullopt, "division by zero building lookup tables"},
+    {"jxr_fuzz_run_segv.wmp", std::nullopt, "out-of-bounds read decoding a run of coefficients"},
+    {"jxr_fuzz_init_leak.wmp", std::nullopt, "memory left allocated when initialising fails"},
+    {"jxr_fuzz_lookup_leak.wmp", std::nullopt, "memory left allocated when lookup tables fail"},
 };
 
 TEST(FuzzFindings, EachEndsAsRecorded) {

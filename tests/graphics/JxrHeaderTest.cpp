@@ -20,7 +20,7 @@ constexpr quint16 kImageOffset = 0xBCC0;
 // Stands for the codestream's offset in an entry; the builder fills it in.
 constexpr quint32 kAtCodestream = 0xFFFFFFFF;
 
-constexpr quint8 kTiling = 0x80;    // in the layout flags
+constexpr quint8 kTiling = 0x80;     // in the layout flags
 constexpr quint8 kShortSizes = 0x80; // in the field flags
 constexpr quint8 kWindowing = 0x20;
 constexpr quint8 kTileStretch = 0x08;
@@ -67,8 +67,8 @@ QByteArray Codestream(quint8 layout, quint8 fields, const Bits& sizes,
 // A container whose directory holds `entries` and whose codestream follows the directory.
 QByteArray Container(const std::vector<Entry>& entries, const QByteArray& codestream) {
     const quint32 codestreamAt = quint32(8 + 2 + 12 * entries.size() + 4);
-    QByteArray out = QByteArray("II\xBC\x01", 4) + LittleEndian(8, 4) +
-                     LittleEndian(quint32(entries.size()), 2);
+    QByteArray out =
+        QByteArray("II\xBC\x01", 4) + LittleEndian(8, 4) + LittleEndian(quint32(entries.size()), 2);
     for (const Entry& entry : entries)
         out += LittleEndian(entry.tag, 2) + LittleEndian(4, 2) + LittleEndian(entry.count, 4) +
                LittleEndian(entry.value == kAtCodestream ? codestreamAt : entry.value, 4);
@@ -87,7 +87,9 @@ struct HeaderCase {
     std::optional<QSize> size;
 };
 
-void PrintTo(const HeaderCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const HeaderCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 std::vector<HeaderCase> HeaderCases() {
     const Bits window32x16 = {{31, 16}, {15, 16}};
@@ -126,9 +128,19 @@ std::vector<HeaderCase> HeaderCases() {
         // 2 x 3 tiles: counts less one, widths and heights (less the last), a stretch per tile.
         {"window_after_tile_layout",
          Container(kPlain, Codestream(kTiling, kShortSizes | kWindowing | kTileStretch,
-                                      withWindow({{31, 16}, {15, 16}, {1, 12}, {2, 12},
-                                                  {1, 8}, {0, 8}, {0, 8},
-                                                  {1, 8}, {2, 8}, {3, 8}, {4, 8}, {5, 8}, {6, 8}},
+                                      withWindow({{31, 16},
+                                                  {15, 16},
+                                                  {1, 12},
+                                                  {2, 12},
+                                                  {1, 8},
+                                                  {0, 8},
+                                                  {0, 8},
+                                                  {1, 8},
+                                                  {2, 8},
+                                                  {3, 8},
+                                                  {4, 8},
+                                                  {5, 8},
+                                                  {6, 8}},
                                                  0, 0, 4, 6))),
          QSize(26, 12)},
         {"largest_side_fitting_an_int",
@@ -138,7 +150,8 @@ std::vector<HeaderCase> HeaderCases() {
         {"largest_field_wraps_to_nothing",
          Container(kPlain, Codestream(0, 0, {{0xFFFFFFFF, 32}, {0, 32}})), std::nullopt},
         {"container_sizes_ignored",
-         Container({{kContainerWidth, 1, 999}, {kContainerHeight, 1, 999},
+         Container({{kContainerWidth, 1, 999},
+                    {kContainerHeight, 1, 999},
                     {kImageOffset, 1, kAtCodestream}},
                    ShortHeader(16, 8)),
          QSize(16, 8)},

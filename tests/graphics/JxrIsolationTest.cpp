@@ -14,8 +14,8 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <cerrno>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/wait.h>
@@ -69,7 +69,9 @@ private:
 };
 
 int OpenDescriptorCount() {
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                   .size());
 }
 
 int SharedMemoryMappingCount() {
@@ -167,8 +169,28 @@ TEST_F(HelperEnding, DecodedPictureLeavesNothingBehind) {
 
 TEST(JxrHelper, IsLookedForBesideTheExecutable) {
     const QString helper = JxrHelperBesideExecutable();
-    EXPECT_EQ(helper, QCoreApplication::applicationDirPath() + QStringLiteral("/halvane-jxr-decode"));
+    EXPECT_EQ(helper,
+              QCoreApplication::applicationDirPath() + QStringLiteral("/halvane-jxr-decode"));
     EXPECT_TRUE(QFileInfo(helper).isExecutable()) << "the build places a copy beside the tests";
+}
+
+// The helper caps itself with the limits it is given: the same picture decodes with the limits
+// for its size and fails when the address space cannot even hold the helper's libraries.
+TEST(JxrHelper, AddressSpaceCapBindsTheHelper) {
+    const QByteArray bytes = FileBytes(DataPath("bgr24.wmp"));
+    const QSize size(16, 8);
+    JxrHelperLimits tight = JxrHelperLimitsFor(size, std::size_t(bytes.size()));
+    tight.addressSpaceBytes = 16 << 20;
+    LogCapture log;
+    EXPECT_EQ(DecodeJxrInHelper(JxrHelperBesideExecutable(), bytes, size, tight), std::nullopt);
+    EXPECT_TRUE(log.Text().contains(QStringLiteral("ended with status")))
+        << log.Text().toStdString();
+    const std::optional<JxrPixels> pixels =
+        DecodeJxrInHelper(JxrHelperBesideExecutable(), bytes, size,
+                          JxrHelperLimitsFor(size, std::size_t(bytes.size())));
+    ASSERT_TRUE(pixels.has_value());
+    EXPECT_EQ(pixels->View().pixel(0, 0), kRed);
+    EXPECT_TRUE(NoChildProcess());
 }
 
 TEST(JxrHelper, LimitsGrowWithThePicture) {
@@ -208,8 +230,8 @@ TEST(JxrHelper, DecodesLikeThePngOfTheSamePicture) {
         for (std::size_t y = 0; y < expected.size(); ++y)
             for (std::size_t x = 0; x < expected[y].size(); ++x)
                 for (int shift = 0; shift < 32; shift += 8) {
-                    const int difference = int((expected[y][x] >> shift) & 0xFF) -
-                                           int((actual[y][x] >> shift) & 0xFF);
+                    const int difference =
+                        int((expected[y][x] >> shift) & 0xFF) - int((actual[y][x] >> shift) & 0xFF);
                     ASSERT_LE(std::abs(difference), pair.tolerance)
                         << "pixel (" << x << ", " << y << ")";
                 }

@@ -1,8 +1,10 @@
 # SPDX-License-Identifier: MIT
-"""Waits until a top-level window with the given title is mapped, then asks it to close the way a
-window manager does when the user clicks the close button: a WM_DELETE_WINDOW client message.
+"""Closes a program's top-level window the way a window manager does when the user clicks the
+close button (a WM_DELETE_WINDOW message), on an X server that has no window manager.
 
-Usage: close_window.py TITLE SECONDS   (exit status 0 once the message is sent, 1 on time-out)
+Usage: close_window.py TITLE SECONDS
+Waits until a window with that title is mapped, asks it to close, and waits until it is unmapped
+or destroyed. Exit status 0 when that happens within SECONDS, 1 otherwise.
 """
 import select
 import sys
@@ -30,45 +32,64 @@ def is_mapped_with_title(screen_display, window, title):
         return False
 
 
-def wait_for_window(screen_display, title, seconds):
-    root = screen_display.screen().root
-    # Listen before looking, so a window mapped in between is not missed.
-    root.change_attributes(event_mask=X.SubstructureNotifyMask)
-    for window in root.query_tree().children:
-        if is_mapped_with_title(screen_display, window, title):
-            return window
-    deadline = time.monotonic() + seconds
-    while True:
-        while screen_display.pending_events():
-            notice = screen_display.next_event()
-            if notice.type == X.MapNotify and is_mapped_with_title(screen_display, notice.window, title):
-                return notice.window
+def next_event_before(screen_display, deadline):
+    """The next event, or None when the deadline passes first."""
+    while not screen_display.pending_events():
         remaining = deadline - time.monotonic()
         if remaining <= 0:
             return None
         select.select([screen_display], [], [], remaining)
+    return screen_display.next_event()
+
+
+def wait_for_window(screen_display, title, deadline):
+    root = screen_display.screen().root
+    # Listen before looking, so a window mapped in between is not missed. This also reports
+    # when a top-level window is unmapped or destroyed.
+    root.change_attributes(event_mask=X.SubstructureNotifyMask)
+    for window in root.query_tree().children:
+        if is_mapped_with_title(screen_display, window, title):
+            return window
+    while (notice := next_event_before(screen_display, deadline)) is not None:
+        if notice.type == X.MapNotify and is_mapped_with_title(screen_display, notice.window, title):
+            return notice.window
+    return None
 
 
 def ask_to_close(screen_display, window):
-    protocols = screen_display.intern_atom("WM_PROTOCOLS")
     delete = screen_display.intern_atom("WM_DELETE_WINDOW")
     if delete not in (window.get_wm_protocols() or []):
         raise SystemExit("the window does not take WM_DELETE_WINDOW")
     message = event.ClientMessage(
-        window=window, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        window=window,
+        client_type=screen_display.intern_atom("WM_PROTOCOLS"),
+        data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     window.send_event(message, event_mask=X.NoEventMask)
-    screen_display.flush()
+    # A round trip, not just a flush: the server may drop requests it has not yet read from a
+    # client that disconnects, and this script ends soon after.
+    screen_display.sync()
+
+
+def wait_until_gone(screen_display, window, deadline):
+    while (notice := next_event_before(screen_display, deadline)) is not None:
+        if notice.type in (X.UnmapNotify, X.DestroyNotify) and notice.window == window:
+            return True
+    return False
 
 
 def main():
     title, seconds = sys.argv[1], float(sys.argv[2])
+    deadline = time.monotonic() + seconds
     screen_display = display.Display()
-    window = wait_for_window(screen_display, title, seconds)
+    window = wait_for_window(screen_display, title, deadline)
     if window is None:
         print(f"no window titled {title!r} was mapped within {seconds:g} s", file=sys.stderr)
         return 1
-    print(f"window {title!r} mapped (0x{window.id:x}); asking it to close")
+    print(f"window {title!r} mapped (0x{window.id:x}); closing it")
     ask_to_close(screen_display, window)
+    if not wait_until_gone(screen_display, window, deadline):
+        print(f"the window was still there after {seconds:g} s", file=sys.stderr)
+        return 1
     return 0
 
 

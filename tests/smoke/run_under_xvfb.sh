@@ -18,7 +18,7 @@ program=$!
 
 # Debian's interpreter, where python3-xlib is installed, whatever python3 comes first in PATH.
 if ! /usr/bin/python3 "$here/close_window.py" Halvane 20; then
-    kill "$program"
+    kill "$program" 2>/dev/null || true # it may have ended already
     exit 1
 fi
 status=0

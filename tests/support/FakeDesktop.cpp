@@ -5,7 +5,8 @@
 
 namespace {
 
-template <typename T> std::optional<T> Next(std::deque<std::optional<T>>& answers, const char* what) {
+template <typename T>
+std::optional<T> Next(std::deque<std::optional<T>>& answers, const char* what) {
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected " << what;
         return std::nullopt;
@@ -21,12 +22,14 @@ template <typename T> std::optional<T> Next(std::deque<std::optional<T>>& answer
 
 } // namespace
 
-std::optional<QString> FakeDesktop::OpenFileName(QWidget*, const QString& filter, const QString& initialFolder) {
+std::optional<QString> FakeDesktop::OpenFileName(QWidget*, const QString& filter,
+                                                 const QString& initialFolder) {
     openCalls.push_back({filter, QString(), initialFolder});
     return Next(openAnswers, "open dialog");
 }
 
-std::optional<QString> FakeDesktop::SaveFileName(QWidget*, const QString& filter, const QString& fileName,
+std::optional<QString> FakeDesktop::SaveFileName(QWidget*, const QString& filter,
+                                                 const QString& fileName,
                                                  const QString& initialFolder) {
     saveCalls.push_back({filter, fileName, initialFolder});
     return Next(saveAnswers, "save dialog");

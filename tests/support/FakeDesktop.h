@@ -39,7 +39,8 @@ public:
     std::vector<FileDialogCall> saveCalls;
     std::vector<QString> openedUrls;
 
-    std::optional<QString> OpenFileName(QWidget*, const QString& filter, const QString& initialFolder) override;
+    std::optional<QString> OpenFileName(QWidget*, const QString& filter,
+                                        const QString& initialFolder) override;
     std::optional<QString> SaveFileName(QWidget*, const QString& filter, const QString& fileName,
                                         const QString& initialFolder) override;
     void ShowError(const QString& text, const QString& caption) override;

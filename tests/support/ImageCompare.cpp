@@ -15,7 +15,8 @@ void FillBitmap(TBitmap& bitmap, const std::vector<std::vector<TAlphaColor>>& ro
 }
 
 std::vector<std::vector<TAlphaColor>> PixelsOf(TBitmap& bitmap) {
-    std::vector<std::vector<TAlphaColor>> rows(bitmap.Height(), std::vector<TAlphaColor>(bitmap.Width()));
+    std::vector<std::vector<TAlphaColor>> rows(bitmap.Height(),
+                                               std::vector<TAlphaColor>(bitmap.Width()));
     TBitmapData map;
     if (!bitmap.Map(TMapAccess::Read, map))
         return rows;
@@ -28,8 +29,9 @@ std::vector<std::vector<TAlphaColor>> PixelsOf(TBitmap& bitmap) {
 
 testing::AssertionResult SameBitmap(TBitmap& expected, TBitmap& actual) {
     if (expected.Width() != actual.Width() || expected.Height() != actual.Height())
-        return testing::AssertionFailure() << "size " << actual.Width() << "x" << actual.Height()
-                                           << ", expected " << expected.Width() << "x" << expected.Height();
+        return testing::AssertionFailure()
+               << "size " << actual.Width() << "x" << actual.Height() << ", expected "
+               << expected.Width() << "x" << expected.Height();
     TBitmapData a;
     TBitmapData b;
     if (!expected.Map(TMapAccess::Read, a))

@@ -4,8 +4,8 @@
 #include "Bitmap.h"
 
 #include <QString>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <vector>
 
 // A bitmap filled from a list of rows of colours.
@@ -18,4 +18,6 @@ std::vector<std::vector<TAlphaColor>> PixelsOf(TBitmap& bitmap);
 testing::AssertionResult SameBitmap(TBitmap& expected, TBitmap& actual);
 
 // Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}

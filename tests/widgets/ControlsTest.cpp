@@ -51,7 +51,8 @@ TEST(ToggleButton, SettingFromCodeOnlyChangesTheLook) {
     button.SetPressed(true);
     QTest::mouseClick(&button, Qt::LeftButton);
     EXPECT_EQ(clicks, 0);
-    EXPECT_TRUE(button.IsPressed()) << "a disabled toggle can still be pressed from code, and a click does nothing";
+    EXPECT_TRUE(button.IsPressed())
+        << "a disabled toggle can still be pressed from code, and a click does nothing";
 }
 
 struct DefaultButtonWindow {
@@ -110,7 +111,9 @@ struct LevelSlider {
         slider.SetValue(5);
         slider.OnChange = [this] { events.push_back("change " + std::to_string(slider.Value())); };
         slider.OnClick = [this] { events.push_back("click"); };
-        slider.OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF) { events.push_back("up"); };
+        slider.OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, QPointF) {
+            events.push_back("up");
+        };
         ShowActive(slider);
     }
     QRect Handle() {
@@ -121,7 +124,8 @@ struct LevelSlider {
         option.maximum = slider.maximum();
         option.sliderPosition = slider.sliderPosition();
         option.sliderValue = slider.value();
-        return slider.style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, &slider);
+        return slider.style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle,
+                                              &slider);
     }
 };
 
@@ -132,7 +136,8 @@ TEST(TrackBar, ChangesFromCodeRunOnlyWhenTheValueChanges) {
     s.slider.SetValue(9.7);
     s.slider.SetValue(40);
     s.slider.SetValue(-1);
-    EXPECT_EQ(s.events, (std::vector<std::string>{"change 9.700000", "change 13.000000", "change 2.000000"}));
+    EXPECT_EQ(s.events,
+              (std::vector<std::string>{"change 9.700000", "change 13.000000", "change 2.000000"}));
 }
 
 TEST(TrackBar, TrackClickRaisesClickThenMouseUpThenMovesTheValue) {
@@ -153,15 +158,17 @@ TEST(TrackBar, DraggingTheThumbRaisesOnlyChangesWithFractions) {
     const QPoint start = s.Handle().center();
     QTest::mousePress(&s.slider, Qt::LeftButton, Qt::NoModifier, start);
     for (int dx = 1; dx <= 12; ++dx) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(dx, 0)), s.slider.mapToGlobal(QPointF(start + QPoint(dx, 0))),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(start + QPoint(dx, 0)),
+                         s.slider.mapToGlobal(QPointF(start + QPoint(dx, 0))), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&s.slider, &move);
     }
     QTest::mouseRelease(&s.slider, Qt::LeftButton, Qt::NoModifier, start + QPoint(12, 0));
     ASSERT_FALSE(s.events.empty());
     for (const std::string& event : s.events)
         EXPECT_EQ(event.substr(0, 7), "change ") << "no click or mouse-up while dragging";
-    EXPECT_NE(s.slider.Value(), std::trunc(s.slider.Value())) << "drag values are not limited to whole numbers";
+    EXPECT_NE(s.slider.Value(), std::trunc(s.slider.Value()))
+        << "drag values are not limited to whole numbers";
 }
 
 TEST(TrackBar, KeysStepByOneAndJumpToTheEnds) {
@@ -206,7 +213,7 @@ TEST(SpinBox, SettingTextFollowsTheTextRules) {
         int changes;
     };
     const Case cases[] = {
-        {"6", "6", 6, 0}, {"9", "9", 9, 1}, {"20", "13", 13, 1}, {"0", "2", 2, 1},
+        {"6", "6", 6, 0},  {"9", "9", 9, 1},  {"20", "13", 13, 1}, {"0", "2", 2, 1},
         {"07", "7", 7, 1}, {"+7", "7", 7, 1}, {"x", "6", 6, 0},
     };
     for (const Case& c : cases) {
@@ -332,8 +339,9 @@ TEST(NumberBox, TextSetFromCodeIsHeldWithinTheRange) {
         double value;
         int changes;
     };
-    for (const Case& c : {Case{"28", "28", 28, 0}, Case{"33", "33", 33, 1}, Case{"250", "200", 200, 1},
-                          Case{"-3", "0", 0, 1}, Case{"abc", "28", 28, 0}}) {
+    for (const Case& c :
+         {Case{"28", "28", 28, 0}, Case{"33", "33", 33, 1}, Case{"250", "200", 200, 1},
+          Case{"-3", "0", 0, 1}, Case{"abc", "28", 28, 0}}) {
         SCOPED_TRACE(c.set.toStdString());
         SpacingBox s;
         s.box.SetText(c.set);
@@ -359,8 +367,8 @@ TEST(NumberBox, DraggingUpAndDownStepsByFivePerPixel) {
     const QPoint start(10, 10);
     QTest::mousePress(&s.box, Qt::LeftButton, Qt::NoModifier, start);
     for (const QPoint at : {QPoint(10, 8), QPoint(10, 11)}) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(at), s.box.mapToGlobal(QPointF(at)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), s.box.mapToGlobal(QPointF(at)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&s.box, &move);
     }
     QTest::mouseRelease(&s.box, Qt::LeftButton, Qt::NoModifier, QPoint(10, 11));

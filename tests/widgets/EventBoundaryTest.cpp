@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "AppError.h"
 #include "EventBoundary.h"
+#include "AppError.h"
 #include "FakeDesktop.h"
 #include "RealScrollBar.h"
 #include "ToggleButton.h"

@@ -14,7 +14,8 @@ namespace {
 using RealScreen = FormTest;
 
 TEST_F(RealScreen, APictureScrolledToItsEndShowsItsLastColumnAndRow) {
-    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "run under xvfb-run with QT_QPA_PLATFORM=xcb";
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb")
+        << "run under xvfb-run with QT_QPA_PLATFORM=xcb";
     // Dark everywhere but the last column and the last row, which posterize to white.
     QImage picture(2400, 1800, QImage::Format_RGB32);
     picture.fill(qRgb(0, 0, 0));

@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     if (!input.open(kFileFd, QIODevice::ReadOnly))
         return kBadStart;
     const QByteArray fileBytes = input.readAll();
-    unsigned char* pixels = MapPixels(std::size_t(arguments->width) * std::size_t(arguments->height) * 4);
+    unsigned char* pixels =
+        MapPixels(std::size_t(arguments->width) * std::size_t(arguments->height) * 4);
     if (!pixels)
         return kBadStart;
     const bool decoded =

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+// Takes the README's screenshots on a real X server: the main window with a photograph opened,
+// then the About window. The open dialog is answered by the scripted desktop.
+// Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
+#include "Application.h"
+#include "FakeDesktop.h"
+#include "Faqja0.h"
+#include "Izoti.h"
+
+#include <QAction>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+bool SaveWhenShown(QWidget& window, const QString& path) {
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "%s was never shown\n", qPrintable(window.windowTitle()));
+        return false;
+    }
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Application application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s PHOTO OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QString photo = QString::fromLocal8Bit(argv[1]);
+    const QDir output(QString::fromLocal8Bit(argv[2]));
+
+    FakeDesktop desktop;
+    TForm1 mainWindow;
+    Form1 = &mainWindow;
+    TForm2 aboutWindow;
+    Form2 = &aboutWindow;
+
+    desktop.openAnswers.push_back(photo);
+    mainWindow.Button4Click(mainWindow.Button4);
+    for (const QString& message : desktop.MessageTexts())
+        std::fprintf(stderr, "message: %s\n", qPrintable(message));
+    mainWindow.resize(1280, 800);
+    mainWindow.show();
+    if (!SaveWhenShown(mainWindow, output.filePath(QStringLiteral("main-window.png"))))
+        return 1;
+
+    mainWindow.MenuItem6Click(mainWindow.MenuItem6);
+    if (!SaveWhenShown(aboutWindow, output.filePath(QStringLiteral("about-window.png"))))
+        return 1;
+    return desktop.messages.empty() ? 0 : 1;
+}
