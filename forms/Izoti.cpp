@@ -34,8 +34,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTo
     Label3 = Place(
         new QLabel(QStringLiteral("\u00A9 2026 Halvane Studio. All rights reserved."), GroupBox1),
         272, 190, 313, 17);
-    Label4 =
-        Place(new QLabel(QStringLiteral("hello@halvane.example"), GroupBox1), 272, 206, 120, 17);
+    Label4 = Place(new QLabel(QStringLiteral("hi@halvane.test"), GroupBox1), 272, 206, 120, 17);
     Button2 =
         Place(new QPushButton(QStringLiteral("Donate with Paypal."), this), 384, 234, 209, 22);
     Button1 = Place(new QPushButton(QStringLiteral("OK"), this), 264, 234, 113, 22);
