@@ -19,6 +19,9 @@ declare -A seeds=(
     [gif]="*.gif *.Gif" [tiff]="*.tif *.Tif *.TIFF" [ico]="*.ico *.ICO" [jxr]="*.wmp *.WMP"
 )
 
+source "$root/scripts/packages.sh"
+install_missing "${fuzz_packages[@]}"
+
 if [ ! -f "$build/CMakeCache.txt" ]; then
     nice -n 10 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++-14 -DHALVANE_BUILD_FUZZERS=ON -DHALVANE_BUILD_TESTS=OFF \

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# Sourced by scripts/run and scripts/test: the Debian 12 packages Halvane needs, and a function
+# Sourced by scripts/run, scripts/test and fuzz/run.sh: the Debian 12 packages Halvane needs, and a function
 # that installs the missing ones.
 
 # Building and running the program.
@@ -14,6 +14,9 @@ test_packages=(
     xvfb xauth python3-xlib
     imagemagick libjxr-tools desktop-file-utils
 )
+
+# The fuzzers (fuzz/run.sh): clang with libFuzzer and the sanitizer runtimes.
+fuzz_packages=(clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local package missing=() sudo=()
