@@ -17,33 +17,26 @@ constexpr int ClientHeight = 800;
 } // namespace
 
 Workbench::Workbench(QString photoPath) : photoPath_(std::move(photoPath)) {
-    InitialiseProgramState();
-    form_ = std::make_unique<TForm1>();
-    Form1 = form_.get();
-    form_->resize(ClientWidth, ClientHeight);
-    form_->FormResize(form_.get());
-}
-
-Workbench::~Workbench() {
-    Form1 = nullptr;
+    Form().resize(ClientWidth, ClientHeight);
+    Form().FormResize(&Form());
 }
 
 void Workbench::OpenPhoto() {
     desktop_.openAnswers.push_back(photoPath_);
-    form_->Button4Click(form_->Button4);
+    Form().Button4Click(Form().Button4);
 }
 
 void Workbench::ShowPosterizedPhoto() {
     if (SourceBitmap.IsEmpty())
         OpenPhoto();
-    form_->Button1Click(form_->Button1);
+    Form().Button1Click(Form().Button1);
 }
 
 void Workbench::ReleasePictures() {
     InitialiseProgramState();
-    form_->Image1->Bitmap().SetSize(0, 0);
+    Form().Image1->Bitmap().SetSize(0, 0);
     // The layout values are part of the state; at the start the window's first resize sets them.
-    form_->FormResize(form_.get());
+    Form().FormResize(&Form());
 }
 
 void Workbench::RunGuarded(benchmark::State& state, const std::function<void()>& body) {

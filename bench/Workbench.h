@@ -2,24 +2,22 @@
 #pragma once
 
 #include "FakeDesktop.h"
+#include "Startup.h"
 
 #include <QString>
 #include <benchmark/benchmark.h>
 #include <functional>
 #include <memory>
 
-class TForm1;
-
-// The program as the benchmarks drive it: the program-wide state at its start values, the main
-// window (headless, never shown) and a desktop whose dialogs answer from scripts.
+// The program as the benchmarks drive it: started as the program starts (its windows headless,
+// never shown) with a desktop whose dialogs answer from scripts.
 class Workbench {
 public:
     explicit Workbench(QString photoPath);
-    ~Workbench();
     Workbench(const Workbench&) = delete;
     Workbench& operator=(const Workbench&) = delete;
 
-    TForm1& Form() { return *form_; }
+    TForm1& Form() { return program_.MainWindow(); }
     FakeDesktop& Desktop() { return desktop_; }
     const QString& PhotoPath() const { return photoPath_; }
 
@@ -38,6 +36,6 @@ public:
 
 private:
     FakeDesktop desktop_;
-    std::unique_ptr<TForm1> form_;
+    StartedProgram program_;
     QString photoPath_;
 };

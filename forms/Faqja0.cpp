@@ -79,7 +79,9 @@ TForm1::~TForm1() = default;
 
 // One line per control and event, to the handler named after them. Qt's own signals enter
 // through the event boundary; our controls raise their events directly when code changes them,
-// so an error there stops the handler that made the change.
+// so an error there stops the handler that made the change. The radio buttons are Qt's: no code
+// checks one after the window is built (only the user does), so their changes always come from
+// an event and the boundary is where their errors belong.
 void TForm1::WireEvents() {
     const auto onClick = [this](QAbstractButton* button, void (TForm1::*handler)(QObject*)) {
         connect(button, &QAbstractButton::clicked, this,
@@ -90,49 +92,52 @@ void TForm1::WireEvents() {
                 [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
     };
 
-    Image1->OnClick = [this] { Image1Click(Image1); };
+    Image1->OnClick = [this] { Image1Click(Image1); }; // the picture: recolour pick
     Image1->OnMouseMove = [this](Qt::KeyboardModifiers shift, QPointF at) {
-        Image1MouseMove(Image1, shift, at);
+        Image1MouseMove(Image1, shift, at); // the picture: pick position
     };
     Image1->OnMouseWheel = [this](Qt::KeyboardModifiers shift, int delta, bool& handled) {
-        Image1MouseWheel(Image1, shift, delta, handled);
+        Image1MouseWheel(Image1, shift, delta, handled); // the picture: vertical scrolling
     };
-    connect(MenuItem6, &QAction::triggered, this,
-            [this] { RunHandler([this] { MenuItem6Click(MenuItem6); }); });
-    ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); };
-    Button3->OnClick = [this] { Button3Click(Button3); };
-    onClick(Button7, &TForm1::Button7Click);
-    onClick(Button2, &TForm1::Button2Click);
-    onClick(Button4, &TForm1::Button4Click);
-    onClick(Button5, &TForm1::Button5Click);
-    NumberBox1->OnChange = [this] { NumberBox1Change(NumberBox1); };
+    connect(MenuItem6, &QAction::triggered, this, [this] {
+        RunHandler([this] { MenuItem6Click(MenuItem6); }); // "About Halvane"
+    });
+    ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); }; // recolour colour
+    Button3->OnClick = [this] { Button3Click(Button3); };                        // "Colorize"
+    onClick(Button7, &TForm1::Button7Click);                         // "Undo" of the recolour
+    onClick(Button2, &TForm1::Button2Click);                         // "Oilify.."
+    onClick(Button4, &TForm1::Button4Click);                         // "Open.."
+    onClick(Button5, &TForm1::Button5Click);                         // "Save As.."
+    NumberBox1->OnChange = [this] { NumberBox1Change(NumberBox1); }; // grid spacing
     NumberBox1->OnKeyUp = [this](int key, QChar character, Qt::KeyboardModifiers shift) {
-        NumberBox1KeyUp(NumberBox1, key, character, shift);
+        NumberBox1KeyUp(NumberBox1, key, character, shift); // grid spacing, each key
     };
-    onClick(Button6, &TForm1::Button6Click);
-    onClick(Button8, &TForm1::Button8Click);
-    onClick(Button1, &TForm1::Button1Click);
-    onToggled(RadioButton1, &TForm1::RadioButton1Change);
-    onToggled(RadioButton2, &TForm1::RadioButton2Change);
-    onToggled(RadioButton3, &TForm1::RadioButton3Change);
-    ScrollBar1->OnChange = [this] { ScrollBar1Change(ScrollBar1); };
-    ScrollBar2->OnChange = [this] { ScrollBar2Change(ScrollBar2); };
-    TrackBar1->OnChange = [this] { TrackBar1Change(TrackBar1); };
-    TrackBar1->OnClick = [this] { TrackBar1Click(TrackBar1); };
+    onClick(Button6, &TForm1::Button6Click);                         // "Insert Grid.."
+    onClick(Button8, &TForm1::Button8Click);                         // "Undo" of the grid
+    onClick(Button1, &TForm1::Button1Click);                         // "Posterize.."
+    onToggled(RadioButton1, &TForm1::RadioButton1Change);            // "Method 1"
+    onToggled(RadioButton2, &TForm1::RadioButton2Change);            // "Method 2"
+    onToggled(RadioButton3, &TForm1::RadioButton3Change);            // "Method 3"
+    ScrollBar1->OnChange = [this] { ScrollBar1Change(ScrollBar1); }; // vertical scroll bar
+    ScrollBar2->OnChange = [this] { ScrollBar2Change(ScrollBar2); }; // horizontal scroll bar
+    TrackBar1->OnChange = [this] { TrackBar1Change(TrackBar1); };    // level slider
+    TrackBar1->OnClick = [this] { TrackBar1Click(TrackBar1); };      // level slider, track click
     TrackBar1->OnMouseUp = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
-        TrackBar1MouseUp(TrackBar1, button, shift, at);
+        TrackBar1MouseUp(TrackBar1, button, shift, at); // level slider, mouse release
     };
-    Edit2->OnChange = [this] { Edit2Change(Edit2); };
+    Edit2->OnChange = [this] { Edit2Change(Edit2); }; // level spin box
 
-    defaultButton_ = new DefaultButton(this, Button1);
+    defaultButton_ = new DefaultButton(this, Button1); // Enter anywhere: "Posterize.."
 }
 
+// The window took a new size: the menu bar follows it, then the layout handler runs.
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     MenuBar1->resize(width(), MenuBar1->height());
     RunHandler([this] { FormResize(this); });
 }
 
+// "About Halvane" clicked: the About window shown, or brought to the front, without waiting.
 void TForm1::MenuItem6Click(QObject*) {
     Form2->show();
     Form2->raise();

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QPointF>
 #include <QWidget>
+#include <initializer_list>
 
 enum class OilifyDirection;
 
@@ -62,44 +63,61 @@ class TForm2;
 extern TForm1* Form1;
 extern TForm2* Form2;
 
+// Which Undo button, if any, is offered: each takes the picture back to the snapshot in UndoBitmap.
+enum class UndoOffer {
+    None,     // both Undo buttons disabled
+    Recolour, // "Colorize"'s Undo (Button7)
+    Grid,     // "Edit/Insert Grid"'s Undo (Button8)
+};
+
 class TForm1 : public QWidget {
 public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Controls, in drawing order.
-    PictureBox* Image1;
-    QFrame* Panel1;
-    QMenuBar* MenuBar1;
-    QAction* MenuItem6;
-    QGroupBox* GroupBox5;
-    ColorComboBox* ComboColorBox1;
-    ToggleButton* Button3;
-    QPushButton* Button7;
-    QGroupBox* GroupBox4;
-    QPushButton* Button2;
-    PictureBox* Image2;
-    QGroupBox* GroupBox3;
-    QPushButton* Button4;
-    QPushButton* Button5;
-    QGroupBox* GroupBox6;
-    NumberBox* NumberBox1;
-    QLabel* Label1;
-    QPushButton* Button6;
-    ColorComboBox* ComboColorBox2;
-    QPushButton* Button8;
-    QGroupBox* GroupBox1;
-    QGroupBox* GroupBox2;
-    QPushButton* Button1;
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    QRadioButton* RadioButton3;
-    RealScrollBar* ScrollBar1;
-    RealScrollBar* ScrollBar2;
-    TrackBar* TrackBar1;
-    SpinBox* Edit2;
-    TOpenDialog OpenDialog1;
-    TSaveDialog SaveDialog1;
+    // Controls, by the group they sit in; the place, size and first state of each are in
+    // Faqja0Window.cpp.
+    PictureBox* Image1;        // the picture: the shown study, scrolled below the control strip
+    QFrame* Panel1;            // the background strip behind the controls
+    QMenuBar* MenuBar1;        // the menu bar across the top
+    QAction* MenuItem6;        // "About Halvane" menu item
+    PictureBox* Image2;        // the product logo at the strip's left
+    RealScrollBar* ScrollBar1; // vertical scroll bar of the picture
+    RealScrollBar* ScrollBar2; // horizontal scroll bar of the picture
+
+    QGroupBox* GroupBox3; // "Open/Save" group
+    QPushButton* Button4; // "Open.." button
+    QPushButton* Button5; // "Save As.." button
+
+    // The three radio buttons sit over "Methods" but belong to the window.
+    QGroupBox* GroupBox1;       // "Methods" group
+    QRadioButton* RadioButton1; // "Method 1" radio button: grey from red
+    QRadioButton* RadioButton2; // "Method 2" radio button: grey from green, lightened
+    QRadioButton* RadioButton3; // "Method 3" radio button: grey from blue, lightened
+
+    // The slider and the spin box sit over "Posterize" but belong to the window.
+    QGroupBox* GroupBox2; // "Posterize" group
+    QPushButton* Button1; // "Posterize.." button, the window's default button
+    SpinBox* Edit2;       // level count spin box, 2 to 13
+    TrackBar* TrackBar1;  // level count slider, 2 to 13
+
+    QGroupBox* GroupBox4; // "Oilify" group
+    QPushButton* Button2; // "Oilify.." button
+
+    QGroupBox* GroupBox5;          // "Colorize" group, laid out by the menu bar
+    ColorComboBox* ComboColorBox1; // the colour a picked tone becomes
+    ToggleButton* Button3;         // "Colorize" toggle: while pressed, a click recolours a tone
+    QPushButton* Button7;          // "Undo" of the recolour
+
+    QGroupBox* GroupBox6;          // "Edit/Insert Grid" group
+    NumberBox* NumberBox1;         // grid spacing in pixels, 0 to 200
+    QLabel* Label1;                // "Pixel (28 = 1cm)" label
+    ColorComboBox* ComboColorBox2; // grid line colour, with opacity
+    QPushButton* Button6;          // "Insert Grid.." button
+    QPushButton* Button8;          // "Undo" of the grid
+
+    TOpenDialog OpenDialog1; // the open-file dialog of "Open.."
+    TSaveDialog SaveDialog1; // the save-file dialog of "Save As.."
 
     // Window width and height as the layout constants count them: the outer size, frame and
     // title bar included, taken as a frame of 8 pixels at the sides and bottom and 31 at the top
@@ -107,52 +125,69 @@ public:
     int OuterWidth() const { return width() + 16; }
     int OuterHeight() const { return height() + 39; }
 
-    // Event handlers.
+    // Handlers, named after their control and event; the wiring is in Faqja0.cpp.
+
+    // Faqja0.cpp: the menu.
+    void MenuItem6Click(QObject* Sender);
+
+    // Faqja0Layout.cpp: layout and scrolling.
     void FormResize(QObject* Sender);
-    void Button1Click(QObject* Sender);
-    void Button2Click(QObject* Sender);
-    void Button3Click(QObject* Sender);
-    void Button4Click(QObject* Sender);
-    void Button5Click(QObject* Sender);
-    void Button6Click(QObject* Sender);
-    void Button7Click(QObject* Sender);
-    void Button8Click(QObject* Sender);
+    void ScrollBar1Change(QObject* Sender);
+    void ScrollBar2Change(QObject* Sender);
+    void Image1MouseWheel(QObject* Sender, Qt::KeyboardModifiers Shift, int WheelDelta,
+                          bool& Handled);
+    void CentreImage();
+    void UpdateScrollRanges();
+
+    // Faqja0Effects.cpp: grey, posterize, Oilify, recolour, grid and the two Undo buttons.
     void RadioButton1Change(QObject* Sender);
     void RadioButton2Change(QObject* Sender);
     void RadioButton3Change(QObject* Sender);
+    void Button1Click(QObject* Sender);
     void TrackBar1Change(QObject* Sender);
     void TrackBar1Click(QObject* Sender);
     void TrackBar1MouseUp(QObject* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
                           QPointF At);
     void Edit2Change(QObject* Sender);
-    void ScrollBar1Change(QObject* Sender);
-    void ScrollBar2Change(QObject* Sender);
-    void Image1Click(QObject* Sender);
-    void Image1MouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, QPointF At);
-    void Image1MouseWheel(QObject* Sender, Qt::KeyboardModifiers Shift, int WheelDelta,
-                          bool& Handled);
+    void Button2Click(QObject* Sender);
+    void Button3Click(QObject* Sender);
     void ComboColorBox1Change(QObject* Sender);
-    void NumberBox1Change(QObject* Sender);
+    void Image1MouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, QPointF At);
+    void Image1Click(QObject* Sender);
+    void Button7Click(QObject* Sender);
+    void Button6Click(QObject* Sender);
+    void Button8Click(QObject* Sender);
     void NumberBox1KeyUp(QObject* Sender, int Key, QChar KeyChar, Qt::KeyboardModifiers Shift);
-    void MenuItem6Click(QObject* Sender);
+    void NumberBox1Change(QObject* Sender);
 
-    void CentreImage();
-    void UpdateScrollRanges();
+    // Faqja0Files.cpp: opening and saving.
+    void Button4Click(QObject* Sender);
+    void Button5Click(QObject* Sender);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Faqja0Window.cpp and Faqja0.cpp: building the window and wiring its events.
     void BuildControls();
     void WireEvents();
 
+    // Faqja0Effects.cpp: the effects, on the program-wide bitmaps.
     void ConvertToGrey();
     void PosterizeLevels();
     void OilifyRows();
     void OilifyColumns();
     // One pass of Oilify from `input` into `output`, which takes the input's size.
     void OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction);
-    void ShowRadioChangeBusy(QRadioButton* sender);
+    // The hourglass on the picture, the window and `controls` while an effect runs.
+    void ShowBusy(std::initializer_list<QWidget*> controls);
+    // After an effect: the arrow on the picture, the default cursor on the window and `controls`.
+    void ShowIdle(std::initializer_list<QWidget*> controls);
+    void OfferUndo(UndoOffer offer);
+    // A method radio button changed: the hourglass, "Colorize" released, no Undo, grey again.
+    void ChangeMethod(QRadioButton* sender);
+
+    // Faqja0Layout.cpp: the two halves of UpdateScrollRanges, which "Open.." runs apart.
     void UpdateVerticalScrollRange();
     void UpdateHorizontalScrollRange();
 

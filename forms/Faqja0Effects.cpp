@@ -43,10 +43,7 @@ void TForm1::ConvertToGrey() {
 }
 
 void TForm1::PosterizeLevels() {
-    Image1->setCursor(Qt::WaitCursor);
-    setCursor(Qt::WaitCursor);
-    TrackBar1->setCursor(Qt::WaitCursor);
-    Edit2->setCursor(Qt::WaitCursor);
+    ShowBusy({TrackBar1, Edit2});
 
     PosterBitmap.SetSize(GreyBitmap.Width(), GreyBitmap.Height());
     const int levels = StrToInt(Edit2->Text());
@@ -61,75 +58,90 @@ void TForm1::PosterizeLevels() {
     }
     Image1->Bitmap().Assign(PosterBitmap);
 
+    ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
+}
+
+void TForm1::ShowBusy(std::initializer_list<QWidget*> controls) {
+    Image1->setCursor(Qt::WaitCursor);
+    setCursor(Qt::WaitCursor);
+    for (QWidget* control : controls)
+        control->setCursor(Qt::WaitCursor);
+}
+
+void TForm1::ShowIdle(std::initializer_list<QWidget*> controls) {
     Image1->setCursor(Qt::ArrowCursor);
-    for (QWidget* control : std::initializer_list<QWidget*>{this, RadioButton1, RadioButton2,
-                                                            RadioButton3, TrackBar1, Edit2})
+    unsetCursor();
+    for (QWidget* control : controls)
         control->unsetCursor();
 }
 
-void TForm1::ShowRadioChangeBusy(QRadioButton* sender) {
-    sender->setCursor(Qt::WaitCursor);
-    Image1->setCursor(Qt::WaitCursor);
-    setCursor(Qt::WaitCursor);
+void TForm1::ChangeMethod(QRadioButton* sender) {
+    ShowBusy({sender}); // posterize, which every grey conversion ends with, shows the arrow again
     Button3->SetPressed(false);
-    Button7->setEnabled(false);
-    Button8->setEnabled(false);
+    OfferUndo(UndoOffer::None);
+    ConvertToGrey();
 }
 
+void TForm1::OfferUndo(UndoOffer offer) {
+    Button7->setEnabled(offer == UndoOffer::Recolour);
+    Button8->setEnabled(offer == UndoOffer::Grid);
+}
+
+// "Method 1" checked or unchecked: grey from red, then posterize.
 void TForm1::RadioButton1Change(QObject*) {
-    ShowRadioChangeBusy(RadioButton1);
-    ConvertToGrey();
+    ChangeMethod(RadioButton1);
 }
 
+// "Method 2" checked or unchecked: grey from green lightened, then posterize.
 void TForm1::RadioButton2Change(QObject*) {
-    ShowRadioChangeBusy(RadioButton2);
-    ConvertToGrey();
+    ChangeMethod(RadioButton2);
 }
 
+// "Method 3" checked or unchecked: grey from blue lightened, then posterize.
 void TForm1::RadioButton3Change(QObject*) {
-    ShowRadioChangeBusy(RadioButton3);
-    ConvertToGrey();
+    ChangeMethod(RadioButton3);
 }
 
+// "Posterize.." clicked (or Enter anywhere): posterize the grey picture again; no Undo is left.
 void TForm1::Button1Click(QObject*) {
     PosterizeLevels();
-    Button7->setEnabled(false);
-    Button8->setEnabled(false);
+    OfferUndo(UndoOffer::None);
 }
 
+// Level slider moved: the spin box shows the new count, and its change handler posterizes.
 void TForm1::TrackBar1Change(QObject*) {
     // The slider's value is never negative, so dropping the fraction truncates.
     Edit2->SetText(QString::number(int(std::trunc(TrackBar1->Value()))));
 }
 
+// Level spin box changed: the slider follows and the grey picture is posterized again.
 void TForm1::Edit2Change(QObject*) {
     TrackBar1->SetValue(Edit2->Value());
     PosterizeLevels();
 }
 
+// Mouse released over the level slider: posterize with the count the spin box shows.
 void TForm1::TrackBar1MouseUp(QObject*, Qt::MouseButton, Qt::KeyboardModifiers, QPointF) {
     PosterizeLevels();
 }
 
+// Level slider's track clicked: posterize with the count shown before the slider moves.
 void TForm1::TrackBar1Click(QObject*) {
     PosterizeLevels();
 }
 
+// "Oilify.." clicked: two cycles of the row and column passes; the first cycle's result becomes
+// the next click's input, the second is shown. No Undo is left.
 void TForm1::Button2Click(QObject*) {
-    Image1->setCursor(Qt::WaitCursor);
-    setCursor(Qt::WaitCursor);
-    Button2->setCursor(Qt::WaitCursor);
+    ShowBusy({Button2});
 
     OilifyRows();
     PosterBitmap.Assign(OilBitmap);
     OilifyRows();
     Image1->Bitmap().Assign(OilBitmap);
 
-    Image1->setCursor(Qt::ArrowCursor);
-    unsetCursor();
-    Button2->unsetCursor();
-    Button7->setEnabled(false);
-    Button8->setEnabled(false);
+    ShowIdle({Button2});
+    OfferUndo(UndoOffer::None);
 }
 
 void TForm1::OilifyRows() {
@@ -152,6 +164,7 @@ void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection dir
     in.Release();
 }
 
+// "Colorize" toggled by the user: the hand over the picture while pressed.
 void TForm1::Button3Click(QObject*) {
     if (Button3->IsPressed()) {
         Image1->setCursor(Qt::PointingHandCursor);
@@ -162,10 +175,12 @@ void TForm1::Button3Click(QObject*) {
     }
 }
 
+// A recolour colour chosen: "Colorize" is pressed, ready for a click on the picture.
 void TForm1::ComboColorBox1Change(QObject*) {
     Button3->SetPressed(true);
 }
 
+// Pointer moved over the picture: while "Colorize" is pressed, remember where a click would pick.
 void TForm1::Image1MouseMove(QObject*, Qt::KeyboardModifiers, QPointF at) {
     if (!Button3->IsPressed())
         return;
@@ -173,13 +188,14 @@ void TForm1::Image1MouseMove(QObject*, Qt::KeyboardModifiers, QPointF at) {
     PickY = int(std::trunc(at.y()));
 }
 
+// Picture clicked while "Colorize" is pressed: snapshot for Undo, then every pixel of the picked
+// tone takes the recolour colour.
 void TForm1::Image1Click(QObject*) {
     if (!Button3->IsPressed())
         return;
     TBitmap& shown = Image1->Bitmap();
     UndoBitmap.Assign(shown);
-    Button7->setEnabled(true);
-    Button8->setEnabled(false);
+    OfferUndo(UndoOffer::Recolour);
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
     // A position kept from an earlier, larger picture picks nothing.
     if (!picture.Mapped() || PickX < 0 || PickY < 0 || PickX >= shown.Width() ||
@@ -189,16 +205,18 @@ void TForm1::Image1Click(QObject*) {
     ReplaceColour(ReadMap, PickedColour, ComboColorBox1->Color());
 }
 
+// "Colorize"'s "Undo" clicked: the picture as it was before the recolour.
 void TForm1::Button7Click(QObject*) {
-    Button7->setEnabled(false);
+    OfferUndo(UndoOffer::None);
     Image1->Bitmap().Assign(UndoBitmap);
 }
 
+// "Insert Grid.." clicked: snapshot for Undo, then grid lines every NumberBox1 pixels drawn into
+// the shown picture.
 void TForm1::Button6Click(QObject*) {
     TBitmap& shown = Image1->Bitmap();
     UndoBitmap.Assign(shown);
-    Button8->setEnabled(true);
-    Button7->setEnabled(false);
+    OfferUndo(UndoOffer::Grid);
     const int spacing = StrToInt(NumberBox1->Text());
     // From a spacing below 1 the lines would never end; refuse it like a text that is no number.
     if (spacing < 1)
@@ -213,16 +231,19 @@ void TForm1::Button6Click(QObject*) {
         DrawGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color());
 }
 
+// The grid's "Undo" clicked: the picture as it was before the grid.
 void TForm1::Button8Click(QObject*) {
-    Button8->setEnabled(false);
+    OfferUndo(UndoOffer::None);
     Image1->Bitmap().Assign(UndoBitmap);
 }
 
+// Key released in the spacing box: a typed spacing above 200 goes back to 28.
 void TForm1::NumberBox1KeyUp(QObject*, int, QChar, Qt::KeyboardModifiers) {
     if (StrToInt(NumberBox1->Text()) > 200)
         NumberBox1->SetText(QStringLiteral("28"));
 }
 
+// Spacing changed: a spacing larger than the picture goes back to 28.
 void TForm1::NumberBox1Change(QObject*) {
     const double spacing = NumberBox1->Value();
     if (spacing > SourceBitmap.Width() || spacing > SourceBitmap.Height())

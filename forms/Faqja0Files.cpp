@@ -35,6 +35,8 @@ bool FileExists(const QString& path) {
 
 } // namespace
 
+// "Open.." clicked: a picture chosen in the dialog is loaded, greyed, posterized and shown, and
+// the effect buttons come alive; a cancelled dialog only recentres the horizontal scroll.
 void TForm1::Button4Click(QObject*) {
     OpenDialog1.Filter = OpenFilter;
     const QString imagesFolder =
@@ -74,6 +76,8 @@ void TForm1::Button4Click(QObject*) {
     UpdateHorizontalScrollRange();
 }
 
+// "Save As.." clicked: the shown picture written as a new JPEG; a name that exists is refused
+// and the dialog asked again.
 void TForm1::Button5Click(QObject* Sender) {
     const QString picturesFolder =
         QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);

@@ -34,6 +34,8 @@ void SetHeight(QWidget* control, int height) {
 
 } // namespace
 
+// The window was resized: controls follow its width, the picture is sized, centred, and both
+// scroll bars start again from 0 with new ranges.
 void TForm1::FormResize(QObject*) {
     const int W = OuterWidth();
     const int H = OuterHeight();
@@ -55,10 +57,12 @@ void TForm1::FormResize(QObject*) {
     UpdateScrollRanges();
 }
 
+// The picture centred across the image area; its top stays.
 void TForm1::CentreImage() {
     Image1->move(Half(ImageAreaWidth) - Half(SourceBitmap.Width()), Image1->y());
 }
 
+// Both scroll ranges fitted to the picture and the view; a wide picture shows its middle.
 void TForm1::UpdateScrollRanges() {
     UpdateVerticalScrollRange();
     UpdateHorizontalScrollRange();
@@ -79,18 +83,21 @@ void TForm1::UpdateHorizontalScrollRange() {
     }
 }
 
+// Vertical bar moved: the picture's top follows, from its resting row 128.
 void TForm1::ScrollBar1Change(QObject*) {
     const int n = Whole(ScrollBar1->Value());
     if (ScrollBar1->Maximum() > 1)
         Image1->move(Image1->x(), 128 - n);
 }
 
+// Horizontal bar moved: the picture's left follows, from the window's left edge.
 void TForm1::ScrollBar2Change(QObject*) {
     const int n = Whole(ScrollBar2->Value());
     if (ScrollBar2->Maximum() > 1)
         Image1->move(0 - n, Image1->y());
 }
 
+// Wheel turned over the picture: 20 pixels up or down through the vertical bar.
 void TForm1::Image1MouseWheel(QObject*, Qt::KeyboardModifiers, int WheelDelta, bool&) {
     if (WheelDelta > 0)
         ScrollBar1->SetValue(ScrollBar1->Value() - 20);

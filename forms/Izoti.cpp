@@ -28,7 +28,8 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTo
     Image2 = Place(new PictureBox(this), 264, 16, 330, 120);
     Image2->SetPicture(QImage(Logos::Maker));
     GroupBox1 = Place(new QGroupBox(QStringLiteral("About"), this), 264, 142, 329, 83);
-    Label1 = Place(new QLabel(QStringLiteral("Halvane   V.1.2"), GroupBox1), 272, 158, 313, 17);
+    Label1 = Place(new QLabel(QStringLiteral("Halvane   V." HALVANE_VERSION), GroupBox1), 272, 158,
+                   313, 17);
     Label2 = Place(new QLabel(QStringLiteral("Written in C++20 with Qt 6"), GroupBox1), 272, 174,
                    313, 17);
     Label3 = Place(

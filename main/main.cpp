@@ -5,26 +5,16 @@
 #include "Application.h"
 #include "Desktop.h"
 #include "Faqja0.h"
-#include "Izoti.h"
-#include "Logos.h"
+#include "Startup.h"
 
-#include <QIcon>
 #include <memory>
 
 int main(int argc, char** argv) {
     std::unique_ptr<Application> application;
-    std::unique_ptr<TForm1> mainWindow;
-    std::unique_ptr<TForm2> aboutWindow;
+    std::unique_ptr<StartedProgram> program;
     try {
         application = std::make_unique<Application>(argc, argv);
-        QIcon icon;
-        for (const QString& logo : {Logos::Product128, Logos::Product256})
-            icon.addFile(logo);
-        application->setWindowIcon(icon);
-        mainWindow = std::make_unique<TForm1>();
-        Form1 = mainWindow.get();
-        aboutWindow = std::make_unique<TForm2>();
-        Form2 = aboutWindow.get();
+        program = std::make_unique<StartedProgram>();
         Form1->showMaximized();
         application->exec();
     } catch (const AppError&) {

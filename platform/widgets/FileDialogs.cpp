@@ -12,18 +12,17 @@ QString QtFilterOf(const QString& filter) {
     return filter.left(bar).trimmed() + QStringLiteral(" (") + patterns + u')';
 }
 
-bool TOpenDialog::Execute(QWidget* owner) {
-    const auto chosen = CurrentDesktop().OpenFileName(owner, Filter, InitialDir);
-    if (!chosen)
+bool TFileDialog::Chosen(const std::optional<QString>& path) {
+    if (!path)
         return false;
-    FileName = *chosen;
+    FileName = *path;
     return true;
 }
 
+bool TOpenDialog::Execute(QWidget* owner) {
+    return Chosen(CurrentDesktop().OpenFileName(owner, Filter, InitialDir));
+}
+
 bool TSaveDialog::Execute(QWidget* owner) {
-    const auto chosen = CurrentDesktop().SaveFileName(owner, Filter, FileName, InitialDir);
-    if (!chosen)
-        return false;
-    FileName = *chosen;
-    return true;
+    return Chosen(CurrentDesktop().SaveFileName(owner, Filter, FileName, InitialDir));
 }

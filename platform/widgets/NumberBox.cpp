@@ -2,6 +2,7 @@
 #include "NumberBox.h"
 
 #include "EventBoundary.h"
+#include "IntText.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -33,9 +34,8 @@ void NumberBox::SetText(const QString& text) {
 }
 
 void NumberBox::TakeText(const QString& text) {
-    bool ok = false;
-    const qlonglong number = text.toLongLong(&ok, 10);
-    SetValue(ok ? double(number) : value_);
+    const std::optional<qint64> number = WholeNumberOf(text);
+    SetValue(number ? double(*number) : value_);
 }
 
 void NumberBox::keyReleaseEvent(QKeyEvent* event) {

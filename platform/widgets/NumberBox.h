@@ -28,6 +28,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Text set from code goes through SetText, so the value follows it; Qt's setter would leave
+    // the value behind.
+    using QLineEdit::setText;
+
     // Takes the value a text denotes; the text is rewritten as its digits.
     void TakeText(const QString& text);
 

@@ -60,5 +60,12 @@ protected:
     }
 
 private:
+    // Qt's own setters would change the value in ticks and raise the change behind the event
+    // boundary; the program goes through SetValue/SetMaximum/SetRange instead.
+    using QtControl::setMaximum;
+    using QtControl::setMinimum;
+    using QtControl::setRange;
+    using QtControl::setValue;
+
     bool settingFromCode_ = false;
 };

@@ -2,6 +2,7 @@
 #include "SpinBox.h"
 
 #include "EventBoundary.h"
+#include "IntText.h"
 
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -19,14 +20,10 @@ QString SpinBox::Text() const {
 }
 
 int SpinBox::NumberOf(const QString& text) const {
-    static const QRegularExpression wholeNumber(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!wholeNumber.match(text).hasMatch())
+    const std::optional<qint64> number = WholeNumberOf(text);
+    if (!number)
         return value_;
-    bool inRange = false;
-    const qlonglong number = text.toLongLong(&inRange, 10);
-    if (!inRange)
-        return text.startsWith(u'-') ? minimum_ : maximum_;
-    return int(std::clamp<qlonglong>(number, minimum_, maximum_));
+    return int(std::clamp<qint64>(*number, minimum_, maximum_));
 }
 
 void SpinBox::ShowText(const QString& text) {

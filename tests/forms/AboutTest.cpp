@@ -93,7 +93,7 @@ TEST_F(About, OkAndTheFrameHideItAndTheMenuShowsItAgainWhereItWas) {
 
 TEST_F(About, ClosingTheMainWindowWhileAboutIsShownEndsTheProgram) {
     form->MenuItem6->trigger();
-    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    QTimer::singleShot(0, form, [this] { form->close(); });
     // Bounds the test should the loop not end; it is not a wait for anything.
     QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0) << "the About window does not keep the program running";

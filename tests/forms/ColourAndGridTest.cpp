@@ -40,7 +40,7 @@ protected:
         form->Image1Click(form->Image1);
     }
     void InsertGrid(const QString& spacing, TAlphaColor colour) {
-        form->NumberBox1->setText(spacing); // as typed, not yet confirmed
+        TypeSpacing(spacing);
         form->ComboColorBox2->SetColor(colour);
         RunHandler([this] { form->Button6Click(form->Button6); });
     }
@@ -225,7 +225,7 @@ TEST_F(ColourAndGrid, SpacingBoxRules) {
     form->NumberBox1->selectAll();
     QTest::keyClicks(form->NumberBox1, "200");
     EXPECT_EQ(form->NumberBox1->Text(), "200");
-    form->NumberBox1->setText("");
+    TypeSpacing("");
     RunHandler([this] {
         form->NumberBox1KeyUp(form->NumberBox1, Qt::Key_Backspace, QChar(), Qt::NoModifier);
     });

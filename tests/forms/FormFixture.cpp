@@ -2,31 +2,26 @@
 #include "FormFixture.h"
 
 #include "GreyKernel.h"
+#include "NumberBox.h"
 #include "PosterizeKernel.h"
 #include "SpinBox.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <utility>
 
 FormTest::FormTest() {
-    InitialiseProgramState();
-    form = std::make_unique<TForm1>();
-    Form1 = form.get();
-    about = std::make_unique<TForm2>();
-    Form2 = about.get();
     PosterBitmap.SetObserver([this] { posterizeRuns_.push_back(form->Edit2->Text()); });
 }
 
 FormTest::~FormTest() {
     PosterBitmap.SetObserver(nullptr);
-    Form2 = nullptr;
-    Form1 = nullptr;
 }
 
 void FormTest::ResizeClient(int width, int height) {
     form->resize(width, height);
-    form->FormResize(form.get());
+    form->FormResize(form);
 }
 
 QString FormTest::WritePicture(const QString& fileName, const QImage& picture) {
@@ -53,10 +48,19 @@ std::vector<QString> FormTest::TakePosterizeRuns() {
     return std::exchange(posterizeRuns_, {});
 }
 
+void FormTest::TypeLevels(const QString& text) {
+    form->Edit2->findChild<QLineEdit*>()->setText(text);
+}
+
+void FormTest::TypeSpacing(const QString& text) {
+    // Qt's own setter, which the program cannot reach: it shows text without taking its value.
+    static_cast<QLineEdit*>(form->NumberBox1)->setText(text);
+}
+
 void FormTest::ShowActive() {
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
 }
 
 QImage FormTest::Expected(const QImage& source, int method, int levels) {

@@ -5,6 +5,7 @@
 #include "Faqja0.h"
 #include "ImageCompare.h"
 #include "Izoti.h"
+#include "Startup.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -29,6 +30,9 @@ protected:
     // The level text of every posterize run since the last call (each run that has pixels
     // releases its write access to PosterBitmap once).
     std::vector<QString> TakePosterizeRuns();
+    // Text in the level spin box or the spacing box as the user types it, not yet confirmed.
+    void TypeLevels(const QString& text);
+    void TypeSpacing(const QString& text);
     // Makes the window the active one, so keyboard focus moves as for a user.
     void ShowActive();
     // The picture that posterizing `source` by a grey method and a level count shows.
@@ -36,8 +40,9 @@ protected:
 
     FakeDesktop desktop;
     QTemporaryDir folder;
-    std::unique_ptr<TForm1> form;
-    std::unique_ptr<TForm2> about;
+    StartedProgram program;
+    TForm1* const form = &program.MainWindow();
+    TForm2* const about = &program.AboutWindow();
 
 private:
     std::vector<QString> posterizeRuns_;

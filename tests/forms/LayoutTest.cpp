@@ -130,7 +130,7 @@ TEST_F(Layout, ResizingWithAnEmptySpinBoxShowsTheErrorAndKeepsPictureAndBars) {
     form->ScrollBar1->SetValue(30);
     form->ScrollBar2->SetValue(40);
     const QRect picture = form->Image1->geometry();
-    form->Edit2->findChild<QLineEdit*>()->setText("");
+    TypeLevels("");
     RunHandler([this] { ResizeClient(1000, 700); });
     EXPECT_EQ(desktop.MessageTexts(), QStringList{"'' is not a valid integer value."});
     EXPECT_EQ(form->Image1->geometry(), picture);

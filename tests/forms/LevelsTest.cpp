@@ -172,7 +172,7 @@ TEST_F(Levels, ChangingTheMethodConvertsTwiceWithTheNewMethod) {
 TEST_F(Levels, AnEmptyLevelTextIsAConversionErrorAndKeepsThePicture) {
     const QImage before = form->Image1->Bitmap().ImageView().copy();
     // The text while the user is still typing in the box.
-    form->Edit2->findChild<QLineEdit*>()->setText("");
+    TypeLevels("");
     RunHandler([this] { form->Button1Click(form->Button1); });
     EXPECT_EQ(desktop.MessageTexts(), QStringList{"'' is not a valid integer value."});
     EXPECT_TRUE(Shows(form->Image1->Bitmap(), before));
@@ -183,7 +183,7 @@ TEST_F(Levels, AnEmptyLevelTextIsAConversionErrorAndKeepsThePicture) {
 TEST_F(Levels, ALevelTextOutsideTheRangeIsHeldWithinIt) {
     for (const char* typed : {"0", "1", "20"}) {
         SCOPED_TRACE(typed);
-        form->Edit2->findChild<QLineEdit*>()->setText(typed);
+        TypeLevels(typed);
         form->Button1Click(form->Button1);
         const int held = QString(typed).toInt() > 13 ? 13 : 2;
         EXPECT_TRUE(Shows(form->Image1->Bitmap(), Expected(picture, 2, held)));

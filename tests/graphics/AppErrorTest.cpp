@@ -3,6 +3,8 @@
 #include "IntText.h"
 
 #include <gtest/gtest.h>
+#include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -90,6 +92,31 @@ TEST(StrToInt, AcceptsOnlySignedDecimalWholeNumbers) {
         } catch (const AppError& e) {
             EXPECT_EQ(e.message(), QStringLiteral("'%1' is not a valid integer value").arg(text));
         }
+    }
+}
+
+TEST(WholeNumberOf, SaturatesBeyondSixtyFourBitsWithItsSign) {
+    constexpr qint64 Highest = std::numeric_limits<qint64>::max();
+    constexpr qint64 Lowest = std::numeric_limits<qint64>::min();
+    struct Case {
+        const char* text;
+        std::optional<qint64> number;
+    };
+    const Case cases[] = {{"-0", 0},
+                          {"+007", 7},
+                          {"9223372036854775807", Highest},
+                          {"9223372036854775808", Highest},
+                          {"-9223372036854775808", Lowest},
+                          {"-9223372036854775809", Lowest},
+                          {"123456789012345678901234567890", Highest},
+                          {"-123456789012345678901234567890", Lowest},
+                          {"", std::nullopt},
+                          {"--1", std::nullopt},
+                          {"12a", std::nullopt},
+                          {"\u0661", std::nullopt}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(WholeNumberOf(QString::fromUtf8(c.text)), c.number);
     }
 }
 

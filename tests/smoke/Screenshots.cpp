@@ -6,6 +6,7 @@
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
+#include "Startup.h"
 
 #include <QAction>
 #include <QDir>
@@ -40,10 +41,9 @@ int main(int argc, char** argv) {
     const QDir output(QString::fromLocal8Bit(argv[2]));
 
     FakeDesktop desktop;
-    TForm1 mainWindow;
-    Form1 = &mainWindow;
-    TForm2 aboutWindow;
-    Form2 = &aboutWindow;
+    const StartedProgram program;
+    TForm1& mainWindow = program.MainWindow();
+    TForm2& aboutWindow = program.AboutWindow();
 
     desktop.openAnswers.push_back(photo);
     mainWindow.Button4Click(mainWindow.Button4);

@@ -25,7 +25,7 @@ TEST_F(RealScreen, APictureScrolledToItsEndShowsItsLastColumnAndRow) {
         picture.setPixel(x, picture.height() - 1, qRgb(255, 255, 255));
     form->resize(900, 700);
     form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
     Open(WritePicture("large.png", picture));
 
     // As a user dragging both thumbs to their ends.
