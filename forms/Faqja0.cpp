@@ -12,6 +12,7 @@
 #include "SpinBox.h"
 #include "ToggleButton.h"
 #include "TrackBar.h"
+#include "WindowShortcuts.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -73,6 +74,7 @@ const bool programStateReady = (InitialiseProgramState(), true);
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BuildControls();
     WireEvents();
+    AddShortcuts();
 }
 
 TForm1::~TForm1() = default;
@@ -128,6 +130,28 @@ void TForm1::WireEvents() {
     Edit2->OnChange = [this] { Edit2Change(Edit2); }; // level spin box
 
     defaultButton_ = new DefaultButton(this, Button1); // Enter anywhere: "Posterize.."
+}
+
+// Ctrl+O, Ctrl+S, Ctrl+Z and F1 run the handler a click on their button or menu item runs, and
+// nothing while that button is disabled.
+void TForm1::AddShortcuts() {
+    shortcuts_ = new WindowShortcuts(this);
+    const auto clickIfEnabled = [this](QPushButton* button, void (TForm1::*handler)(QObject*)) {
+        return [=, this] {
+            if (button->isEnabled())
+                (this->*handler)(button);
+        };
+    };
+    shortcuts_->Add(Qt::CTRL | Qt::Key_O, clickIfEnabled(Button4, &TForm1::Button4Click));
+    shortcuts_->Add(Qt::CTRL | Qt::Key_S, clickIfEnabled(Button5, &TForm1::Button5Click));
+    // At most one Undo is enabled at a time: whichever it is.
+    shortcuts_->Add(Qt::CTRL | Qt::Key_Z, [this] {
+        if (Button7->isEnabled())
+            Button7Click(Button7);
+        else if (Button8->isEnabled())
+            Button8Click(Button8);
+    });
+    shortcuts_->Add(Qt::Key_F1, [this] { MenuItem6Click(MenuItem6); });
 }
 
 // The window took a new size: the menu bar follows it, then the layout handler runs.

@@ -27,6 +27,7 @@ class RealScrollBar;
 class SpinBox;
 class ToggleButton;
 class TrackBar;
+class WindowShortcuts;
 
 // Program-wide state. Created before any window exists and kept for the whole run; the effects
 // share the pixel-access globals instead of keeping locals.
@@ -163,14 +164,23 @@ public:
     // Faqja0Files.cpp: opening and saving.
     void Button4Click(QObject* Sender);
     void Button5Click(QObject* Sender);
+    void OpenFile(const QString& path);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Faqja0Window.cpp and Faqja0.cpp: building the window and wiring its events.
     void BuildControls();
     void WireEvents();
+
+    // Faqja0.cpp: keys that run the buttons' handlers whichever control has the focus.
+    void AddShortcuts();
+
+    // Faqja0Files.cpp: opening the picture at a path, once it is chosen.
+    void LoadPicture(const QString& path);
 
     // Faqja0Effects.cpp: the effects, on the program-wide bitmaps.
     void ConvertToGrey();
@@ -192,4 +202,5 @@ private:
     void UpdateHorizontalScrollRange();
 
     DefaultButton* defaultButton_;
+    WindowShortcuts* shortcuts_;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Opening an image and saving the shown picture as JPEG.
 #include "Desktop.h"
+#include "EventBoundary.h"
 #include "Faqja0.h"
 #include "ImageFile.h"
 #include "JpegFile.h"
@@ -8,10 +9,14 @@
 #include "PictureBox.h"
 #include "ToggleButton.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QUrl>
+#include <optional>
 
 namespace {
 
@@ -33,6 +38,16 @@ bool FileExists(const QString& path) {
     return QFileInfo(path).isFile();
 }
 
+// The first local file among dragged data, unless a dialog or message box is open.
+std::optional<QString> DroppedFile(const QMimeData& data) {
+    if (QApplication::activeModalWidget())
+        return std::nullopt;
+    for (const QUrl& url : data.urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return std::nullopt;
+}
+
 } // namespace
 
 // "Open.." clicked: a picture chosen in the dialog is loaded, greyed, posterized and shown, and
@@ -43,37 +58,63 @@ void TForm1::Button4Click(QObject*) {
         QCoreApplication::applicationDirPath() + u'/' + QStringLiteral("Images");
     OpenDialog1.InitialDir =
         LastOpenedPath.isEmpty() ? imagesFolder : FolderOf(QString::fromLocal8Bit(LastOpenedPath));
-    if (OpenDialog1.Execute(this)) {
-        const QString path = OpenDialog1.FileName;
-        Image1->Bitmap().Clear(claWhite);
-        LoadBitmapFromFile(SourceBitmap, path);
-        // The second copy is the same decoded picture; copying it spares a second decode.
-        SourceCopyBitmap.Assign(SourceBitmap);
-        const int width = SourceBitmap.Width();
-        const int height = SourceBitmap.Height();
-        if (width < 500)
-            CurrentDesktop().ShowError(
-                QStringLiteral(
-                    "Image is smaller than 500 pixel for width! For better result you need to "
-                    "resize to minimum: width = 500 pixel.."),
-                QStringLiteral("Halvane"));
-        setWindowTitle(QStringLiteral("Halvane - ") + path);
-        NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
-        LastOpenedPath = path.toLocal8Bit();
-        Image1->resize(width, height);
-        ConvertToGrey();
-        CentreImage();
-        Image1->setVisible(true);
-        Button3->SetPressed(false);
-        Button3->setEnabled(true);
-        Button6->setEnabled(true);
-        Button2->setEnabled(true);
-        Button1->setEnabled(true);
-        Button7->setEnabled(false);
-        Button8->setEnabled(false);
-        UpdateVerticalScrollRange();
-    }
+    if (OpenDialog1.Execute(this))
+        LoadPicture(OpenDialog1.FileName);
     UpdateHorizontalScrollRange();
+}
+
+// A file dragged over the window: taken when it is a local file and no dialog or message box is
+// open; of several files, the first.
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedFile(*event->mimeData()))
+        event->acceptProposedAction();
+}
+
+// A file dropped on the window: opened once the drop is over, so that a message box it raises
+// never holds up the program it was dragged from.
+void TForm1::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = DroppedFile(*event->mimeData());
+    if (!path)
+        return;
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, path = *path] { RunHandler([&] { OpenFile(path); }); }, Qt::QueuedConnection);
+}
+
+// A file dropped on the window or named on the command line: opened as if chosen in "Open..".
+void TForm1::OpenFile(const QString& path) {
+    LoadPicture(path);
+    UpdateHorizontalScrollRange();
+}
+
+// Steps of opening shared by every way a file arrives; the horizontal scroll range follows.
+void TForm1::LoadPicture(const QString& path) {
+    Image1->Bitmap().Clear(claWhite);
+    LoadBitmapFromFile(SourceBitmap, path);
+    // The second copy is the same decoded picture; copying it spares a second decode.
+    SourceCopyBitmap.Assign(SourceBitmap);
+    const int width = SourceBitmap.Width();
+    const int height = SourceBitmap.Height();
+    if (width < 500)
+        CurrentDesktop().ShowError(
+            QStringLiteral(
+                "Image is smaller than 500 pixel for width! For better result you need to "
+                "resize to minimum: width = 500 pixel.."),
+            QStringLiteral("Halvane"));
+    setWindowTitle(QStringLiteral("Halvane - ") + path);
+    NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
+    LastOpenedPath = path.toLocal8Bit();
+    Image1->resize(width, height);
+    ConvertToGrey();
+    CentreImage();
+    Image1->setVisible(true);
+    Button3->SetPressed(false);
+    Button3->setEnabled(true);
+    Button6->setEnabled(true);
+    Button2->setEnabled(true);
+    Button1->setEnabled(true);
+    OfferUndo(UndoOffer::None);
+    UpdateVerticalScrollRange();
 }
 
 // "Save As.." clicked: the shown picture written as a new JPEG; a name that exists is refused

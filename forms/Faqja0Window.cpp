@@ -3,6 +3,7 @@
 // drawing order (a later control is drawn over an earlier one), then the keyboard order.
 #include "ColorComboBox.h"
 #include "Faqja0.h"
+#include "InterfaceFont.h"
 #include "Logos.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
@@ -40,6 +41,9 @@ QPushButton* DisabledButton(const QString& text, QWidget* parent) {
 
 void TForm1::BuildControls() {
     setWindowTitle(QStringLiteral("Halvane"));
+    // Before any control exists, so that every control and the bold buttons derive from it.
+    setFont(InterfaceFont());
+    setAcceptDrops(true);
     resize(919, 600);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

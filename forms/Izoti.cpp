@@ -3,6 +3,7 @@
 
 #include "Desktop.h"
 #include "EventBoundary.h"
+#include "InterfaceFont.h"
 #include "Logos.h"
 #include "PictureBox.h"
 #include "Placement.h"
@@ -17,6 +18,7 @@ const char DonationAddress[] = "https://halvane.example/donate";
 
 TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("About Halvane"));
+    setFont(InterfaceFont());
     setFixedSize(605, 268);
     // Only the main window's closing ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -40,6 +42,9 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTo
         Place(new QPushButton(QStringLiteral("Donate with Paypal."), this), 384, 234, 209, 22);
     Button1 = Place(new QPushButton(QStringLiteral("OK"), this), 264, 234, 113, 22);
     setTabOrder(Button1, Button2);
+    // Enter, like Space, clicks the focused button; neither is the window's default button.
+    for (QPushButton* button : {Button1, Button2})
+        button->setAutoDefault(true);
 
     connect(Button1, &QPushButton::clicked, this,
             [this] { RunHandler([this] { Button1Click(Button1); }); });
@@ -47,10 +52,19 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTo
             [this] { RunHandler([this] { Button2Click(Button2); }); });
 }
 
+// Each time the window opens, the keyboard is on "OK", so a key pressed at once closes it and
+// never starts a donation.
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Button1->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+// "OK" clicked: the window hidden, kept for the next time.
 void TForm2::Button1Click(QObject*) {
     hide();
 }
 
+// "Donate with Paypal." clicked: the donation page handed to the desktop; the window stays.
 void TForm2::Button2Click(QObject*) {
     const QByteArray narrow(DonationAddress);
     CurrentDesktop().OpenUrl(QString::fromLocal8Bit(narrow));

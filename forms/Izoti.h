@@ -16,16 +16,19 @@ class TForm2 : public QWidget {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    PictureBox* Image1;
-    PictureBox* Image2;
-    QGroupBox* GroupBox1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QPushButton* Button2;
-    QPushButton* Button1;
+    PictureBox* Image1;   // the product logo
+    PictureBox* Image2;   // the maker's logo
+    QGroupBox* GroupBox1; // "About" group
+    QLabel* Label1;       // name and version
+    QLabel* Label2;       // how the program is made
+    QLabel* Label3;       // rights notice
+    QLabel* Label4;       // contact address
+    QPushButton* Button2; // "Donate with Paypal." button
+    QPushButton* Button1; // "OK" button
 
     void Button1Click(QObject* Sender);
     void Button2Click(QObject* Sender);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };

@@ -28,3 +28,15 @@ StartedProgram::~StartedProgram() {
     Form2 = nullptr;
     Form1 = nullptr;
 }
+
+ProgramArguments ReadProgramArguments(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return {};
+    if (arguments.size() > 1)
+        return {std::nullopt, QStringLiteral("one file at most, %1 given").arg(arguments.size())};
+    const QString& argument = arguments.front();
+    // A file whose name starts with "-" can be named as "./-name".
+    if (argument.startsWith(u'-'))
+        return {std::nullopt, QStringLiteral("unknown option \"%1\"").arg(argument)};
+    return {argument, QString()};
+}

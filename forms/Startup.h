@@ -3,7 +3,10 @@
 // start it.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 class TForm1;
 class TForm2;
@@ -26,3 +29,15 @@ private:
     std::unique_ptr<TForm1> mainWindow_;
     std::unique_ptr<TForm2> aboutWindow_;
 };
+
+// What the command line asks for: nothing, or one picture to open once the window is shown (as a
+// file manager's "Open with" passes it).
+struct ProgramArguments {
+    std::optional<QString> picture;
+    QString error; // not empty: the arguments are not the program's, and nothing is opened
+};
+
+// The arguments after the program's name, Qt's own options already taken out.
+ProgramArguments ReadProgramArguments(const QStringList& arguments);
+
+inline const char ProgramUsage[] = "Usage: halvane [FILE]";

@@ -23,9 +23,7 @@ source "$root/scripts/packages.sh"
 install_missing "${fuzz_packages[@]}"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-    nice -n 10 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_COMPILER=clang++-14 -DHALVANE_BUILD_FUZZERS=ON -DHALVANE_BUILD_TESTS=OFF \
-        >/dev/null
+    (cd "$root" && nice -n 10 cmake --preset fuzz -B "$build" >/dev/null)
 fi
 nice -n 10 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}" >/dev/null
 

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Program entry: the state is ready before main runs; create the application, the main window,
-// the hidden About window, and run the event loop.
+// the hidden About window, and run the event loop. A file named on the command line opens once
+// the window is shown.
 #include "AppError.h"
 #include "Application.h"
 #include "Desktop.h"
+#include "EventBoundary.h"
 #include "Faqja0.h"
 #include "Startup.h"
 
+#include <QTimer>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -14,8 +18,19 @@ int main(int argc, char** argv) {
     std::unique_ptr<StartedProgram> program;
     try {
         application = std::make_unique<Application>(argc, argv);
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        const ProgramArguments asked = ReadProgramArguments(arguments);
+        if (!asked.error.isEmpty()) {
+            std::fprintf(stderr, "halvane: %s\n%s\n", qPrintable(asked.error), ProgramUsage);
+            return 2;
+        }
         program = std::make_unique<StartedProgram>();
         Form1->showMaximized();
+        if (asked.picture)
+            QTimer::singleShot(
+                0, Form1, [path = *asked.picture] { RunHandler([&] { Form1->OpenFile(path); }); });
         application->exec();
     } catch (const AppError&) {
         if (application)

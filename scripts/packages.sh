@@ -2,11 +2,12 @@
 # Sourced by scripts/run, scripts/test and fuzz/run.sh: the Debian 12 packages Halvane needs, and a function
 # that installs the missing ones.
 
-# Building and running the program.
+# Building and running the program (DejaVu Sans Condensed is the windows' font).
 build_packages=(
     build-essential cmake pkgconf
     qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins
     libjxr-dev
+    fonts-dejavu-extra
 )
 # Tests, benchmarks, the formatting check and the test fixtures' tools.
 test_packages=(

@@ -11,6 +11,8 @@
 SpinBox::SpinBox(int minimum, int maximum, int value, QWidget* parent)
     : QAbstractSpinBox(parent), minimum_(minimum), maximum_(maximum), value_(value) {
     ShowText(QString::number(value));
+    // The text field shows the box's cursor, whichever the box is given.
+    lineEdit()->unsetCursor();
     connect(this, &QAbstractSpinBox::editingFinished, this,
             [this] { RunHandler([this] { Confirm(); }); });
 }

@@ -2,9 +2,10 @@
 """Closes a program's top-level window the way a window manager does when the user clicks the
 close button (a WM_DELETE_WINDOW message), on an X server that has no window manager.
 
-Usage: close_window.py TITLE SECONDS
-Waits until a window with that title is mapped, asks it to close, and waits until it is unmapped
-or destroyed. Exit status 0 when that happens within SECONDS, 1 otherwise.
+Usage: close_window.py TITLE SECONDS [FINAL_TITLE]
+Waits until a window with that title is mapped and, when FINAL_TITLE is given, until its title
+has become that; then asks it to close, and waits until it is unmapped or destroyed. Exit status
+0 when all that happens within SECONDS, 1 otherwise.
 """
 import select
 import sys
@@ -24,10 +25,10 @@ def title_of(screen_display, window):
     return None
 
 
-def is_mapped_with_title(screen_display, window, title):
+def is_mapped_with_title(screen_display, window, titles):
     try:
         mapped = window.get_attributes().map_state == X.IsViewable
-        return mapped and title_of(screen_display, window) == title
+        return mapped and title_of(screen_display, window) in titles
     except error.BadWindow:  # destroyed while we looked
         return False
 
@@ -42,18 +43,26 @@ def next_event_before(screen_display, deadline):
     return screen_display.next_event()
 
 
-def wait_for_window(screen_display, title, deadline):
+def wait_for_window(screen_display, titles, deadline):
     root = screen_display.screen().root
     # Listen before looking, so a window mapped in between is not missed. This also reports
     # when a top-level window is unmapped or destroyed.
     root.change_attributes(event_mask=X.SubstructureNotifyMask)
     for window in root.query_tree().children:
-        if is_mapped_with_title(screen_display, window, title):
+        if is_mapped_with_title(screen_display, window, titles):
             return window
     while (notice := next_event_before(screen_display, deadline)) is not None:
-        if notice.type == X.MapNotify and is_mapped_with_title(screen_display, notice.window, title):
+        if notice.type == X.MapNotify and is_mapped_with_title(screen_display, notice.window, titles):
             return notice.window
     return None
+
+
+def wait_for_title(screen_display, window, title, deadline):
+    window.change_attributes(event_mask=X.PropertyChangeMask | X.StructureNotifyMask)
+    while title_of(screen_display, window) != title:
+        if next_event_before(screen_display, deadline) is None:
+            return False
+    return True
 
 
 def ask_to_close(screen_display, window):
@@ -79,13 +88,17 @@ def wait_until_gone(screen_display, window, deadline):
 
 def main():
     title, seconds = sys.argv[1], float(sys.argv[2])
+    final_title = sys.argv[3] if len(sys.argv) > 3 else title
     deadline = time.monotonic() + seconds
     screen_display = display.Display()
-    window = wait_for_window(screen_display, title, deadline)
+    window = wait_for_window(screen_display, {title, final_title}, deadline)
     if window is None:
         print(f"no window titled {title!r} was mapped within {seconds:g} s", file=sys.stderr)
         return 1
-    print(f"window {title!r} mapped (0x{window.id:x}); closing it")
+    if not wait_for_title(screen_display, window, final_title, deadline):
+        print(f"the window's title never became {final_title!r}", file=sys.stderr)
+        return 1
+    print(f"window {final_title!r} mapped (0x{window.id:x}); closing it")
     ask_to_close(screen_display, window)
     if not wait_until_gone(screen_display, window, deadline):
         print(f"the window was still there after {seconds:g} s", file=sys.stderr)
