@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Sourced by scripts/run, scripts/test and fuzz/run.sh: the Debian 12 packages Halvane needs, and a function
-# that installs the missing ones.
+# Sourced by scripts/run, scripts/test, scripts/package and fuzz/run.sh: the Debian 12 packages
+# Halvane needs, and a function that installs the missing ones.
 
 # Building and running the program (DejaVu Sans Condensed is the windows' font).
 build_packages=(
@@ -9,11 +9,13 @@ build_packages=(
     libjxr-dev
     fonts-dejavu-extra
 )
+# Making the Debian package (scripts/package): dpkg-shlibdeps finds its dependencies.
+package_packages=(dpkg-dev)
 # Tests, benchmarks, the formatting check and the test fixtures' tools.
 test_packages=(
     libgtest-dev libbenchmark-dev clang-format
     xvfb xauth python3-xlib
-    imagemagick libjxr-tools desktop-file-utils
+    imagemagick libjxr-tools desktop-file-utils appstream groff-base
 )
 
 # The fuzzers (fuzz/run.sh): clang with libFuzzer and the sanitizer runtimes.

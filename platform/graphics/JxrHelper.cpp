@@ -4,7 +4,9 @@
 #include "JxrHelperProtocol.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
@@ -222,8 +224,17 @@ JxrHelperLimits JxrHelperLimitsFor(QSize size, std::size_t fileBytes) {
                            cpu, kWallTimePerCpuTime * cpu};
 }
 
+QString JxrHelperFor(const QString& programDir) {
+    const QDir dir(programDir);
+    const QString beside = dir.filePath(QLatin1String(kExecutableName));
+    if (const QFileInfo file(beside); file.isFile() && file.isExecutable())
+        return beside;
+    return QDir::cleanPath(dir.filePath(QLatin1String(HALVANE_HELPERS_FROM_PROGRAM) + u'/' +
+                                        QLatin1String(kExecutableName)));
+}
+
 QString JxrHelperBesideExecutable() {
-    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(kExecutableName);
+    return JxrHelperFor(QCoreApplication::applicationDirPath());
 }
 
 JxrPixels::~JxrPixels() {

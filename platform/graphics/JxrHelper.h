@@ -24,7 +24,12 @@ struct JxrHelperLimits {
 // buffers; time for the slowest pixel format on a busy machine.
 JxrHelperLimits JxrHelperLimitsFor(QSize size, std::size_t fileBytes);
 
-// The helper's path: beside the program's executable.
+// The helper of a program whose executable lies in `programDir`: beside it, as in the build
+// tree, else where the package installs helpers (lib/halvane/ beside the program's bin/). When
+// neither is an executable file, the installed place, so that a failure names where it belongs.
+QString JxrHelperFor(const QString& programDir);
+
+// The running program's helper: JxrHelperFor() the folder of its executable.
 QString JxrHelperBesideExecutable();
 
 // The pixels a helper wrote, mapped read-only until destruction.
