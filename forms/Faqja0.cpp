@@ -104,6 +104,19 @@ void TForm1::WireEvents() {
     connect(MenuItem6, &QAction::triggered, this, [this] {
         RunHandler([this] { MenuItem6Click(MenuItem6); }); // "About Halvane"
     });
+    Image1->OnZoomWheel = [this](int steps, QPointF at) {
+        ZoomAt(steps, Image1->mapTo(this, at)); // the picture, Ctrl+wheel: zoom at the pointer
+    };
+    Image1->OnComparisonEnded = [this] { ShowOriginalItem->setChecked(false); };
+    const auto onMenu = [this](QAction* item, void (TForm1::*handler)(QObject*)) {
+        connect(item, &QAction::triggered, this,
+                [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
+    };
+    onMenu(FitToWindowItem, &TForm1::FitToWindowItemClick);                      // "Fit to Window"
+    onMenu(ActualPixelsItem, &TForm1::ActualPixelsItemClick);                    // "Actual Pixels"
+    onMenu(ZoomInItem, &TForm1::ZoomInItemClick);                                // "Zoom In"
+    onMenu(ZoomOutItem, &TForm1::ZoomOutItemClick);                              // "Zoom Out"
+    onMenu(ShowOriginalItem, &TForm1::ShowOriginalItemClick);                    // "Show Original"
     ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); }; // recolour colour
     Button3->OnClick = [this] { Button3Click(Button3); };                        // "Colorize"
     onClick(Button7, &TForm1::Button7Click);                         // "Undo" of the recolour
@@ -133,7 +146,8 @@ void TForm1::WireEvents() {
 }
 
 // Ctrl+O, Ctrl+S, Ctrl+Z and F1 run the handler a click on their button or menu item runs, and
-// nothing while that button is disabled.
+// nothing while that button is disabled; the View menu's keys run its items, and holding the
+// backslash key shows the original while it is held.
 void TForm1::AddShortcuts() {
     shortcuts_ = new WindowShortcuts(this);
     const auto clickIfEnabled = [this](QPushButton* button, void (TForm1::*handler)(QObject*)) {
@@ -152,6 +166,14 @@ void TForm1::AddShortcuts() {
             Button8Click(Button8);
     });
     shortcuts_->Add(Qt::Key_F1, [this] { MenuItem6Click(MenuItem6); });
+    shortcuts_->Add(Qt::CTRL | Qt::Key_0, [this] { FitToWindowItemClick(FitToWindowItem); });
+    shortcuts_->Add(Qt::CTRL | Qt::Key_1, [this] { ActualPixelsItemClick(ActualPixelsItem); });
+    // "+" is a shifted key on most layouts, and the keypad's needs no shift.
+    for (const QKeyCombination zoomIn :
+         {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal})
+        shortcuts_->Add(zoomIn, [this] { ZoomInItemClick(ZoomInItem); });
+    shortcuts_->Add(Qt::CTRL | Qt::Key_Minus, [this] { ZoomOutItemClick(ZoomOutItem); });
+    shortcuts_->AddHeld(Qt::Key_Backslash, [this](bool held) { ShowOriginal(held); });
 }
 
 // The window took a new size: the menu bar follows it, then the layout handler runs.

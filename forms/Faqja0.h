@@ -4,6 +4,7 @@
 
 #include "Bitmap.h"
 #include "FileDialogs.h"
+#include "ViewZoom.h"
 
 #include <QByteArray>
 #include <QPointF>
@@ -20,6 +21,7 @@ class QAction;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QMenu;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
@@ -82,6 +84,13 @@ public:
     QFrame* Panel1;            // the background strip behind the controls
     QMenuBar* MenuBar1;        // the menu bar across the top
     QAction* MenuItem6;        // "About Halvane" menu item
+    QMenu* ViewMenu;           // "View" menu: the picture's scale, the original for comparison
+    QAction* FitToWindowItem;  // "Fit to Window" (Ctrl+0)
+    QAction* ActualPixelsItem; // "Actual Pixels" (Ctrl+1)
+    QAction* ZoomInItem;       // "Zoom In" (Ctrl++, Ctrl+=)
+    QAction* ZoomOutItem;      // "Zoom Out" (Ctrl+-)
+    QAction* ShowOriginalItem; // "Show Original" (or hold the backslash key)
+    QLabel* ScaleLabel;        // the picture's scale: "100 %", "Fit 25 %"
     PictureBox* Image2;        // the product logo at the strip's left
     RealScrollBar* ScrollBar1; // vertical scroll bar of the picture
     RealScrollBar* ScrollBar2; // horizontal scroll bar of the picture
@@ -161,6 +170,13 @@ public:
     void NumberBox1KeyUp(QObject* Sender, int Key, QChar KeyChar, Qt::KeyboardModifiers Shift);
     void NumberBox1Change(QObject* Sender);
 
+    // Faqja0View.cpp: the View menu.
+    void FitToWindowItemClick(QObject* Sender);
+    void ActualPixelsItemClick(QObject* Sender);
+    void ZoomInItemClick(QObject* Sender);
+    void ZoomOutItemClick(QObject* Sender);
+    void ShowOriginalItemClick(QObject* Sender);
+
     // Faqja0Files.cpp: opening and saving.
     void Button4Click(QObject* Sender);
     void Button5Click(QObject* Sender);
@@ -201,6 +217,19 @@ private:
     void UpdateVerticalScrollRange();
     void UpdateHorizontalScrollRange();
 
+    // Faqja0View.cpp: the picture's size on screen, the scale and the comparison.
+    int ShownWidth() const;
+    int ShownHeight() const;
+    // Takes the zoom's scale for the picture in a view area (Fit follows the area), and shows it.
+    void UpdateViewScale(QSize viewArea);
+    // Shows the picture at the zoom's scale, keeping the image point under `anchor` (a position
+    // in the window) under it where the scroll ranges allow.
+    void ApplyZoom(QPointF anchor);
+    QPointF ViewCentre() const;
+    void ZoomAt(int steps, QPointF anchor);
+    void ShowOriginal(bool show);
+
+    ViewZoom zoom_;
     DefaultButton* defaultButton_;
     WindowShortcuts* shortcuts_;
 };

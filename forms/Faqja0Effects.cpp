@@ -180,12 +180,16 @@ void TForm1::ComboColorBox1Change(QObject*) {
     Button3->SetPressed(true);
 }
 
-// Pointer moved over the picture: while "Colorize" is pressed, remember where a click would pick.
+// Pointer moved over the picture: while "Colorize" is pressed, remember the image pixel a click
+// would pick.
 void TForm1::Image1MouseMove(QObject*, Qt::KeyboardModifiers, QPointF at) {
     if (!Button3->IsPressed())
         return;
-    PickX = int(std::trunc(at.x()));
-    PickY = int(std::trunc(at.y()));
+    // At 1:1 the position itself, its fraction dropped; at another scale the image pixel under
+    // the pointer.
+    const ViewScale scale = Image1->Scale();
+    PickX = scale.IsActual() ? int(std::trunc(at.x())) : scale.ImagePosition(at.x());
+    PickY = scale.IsActual() ? int(std::trunc(at.y())) : scale.ImagePosition(at.y());
 }
 
 // Picture clicked while "Colorize" is pressed: snapshot for Undo, then every pixel of the picked

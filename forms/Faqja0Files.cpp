@@ -104,7 +104,8 @@ void TForm1::LoadPicture(const QString& path) {
     setWindowTitle(QStringLiteral("Halvane - ") + path);
     NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
     LastOpenedPath = path.toLocal8Bit();
-    Image1->resize(width, height);
+    UpdateViewScale(QSize(ViewWidth, ViewHeight));
+    Image1->resize(ShownWidth(), ShownHeight());
     ConvertToGrey();
     CentreImage();
     Image1->setVisible(true);

@@ -44,7 +44,9 @@ void TForm1::FormResize(QObject*) {
     SetWidth(TrackBar1, W - 624 - 33);
     SetWidth(Panel1, W);
     TrackBar1->SetValue(StrToInt(Edit2->Text()));
-    Image1->resize(SourceBitmap.Width(), SourceBitmap.Height());
+    // The view area this resize makes (ViewWidth and ViewHeight below): a fitted picture follows.
+    UpdateViewScale(QSize(W - 34, H - 185));
+    Image1->resize(ShownWidth(), ShownHeight());
     CentreImage();
     ViewHeight = H - 185;
     ViewWidth = W - 34;
@@ -59,7 +61,7 @@ void TForm1::FormResize(QObject*) {
 
 // The picture centred across the image area; its top stays.
 void TForm1::CentreImage() {
-    Image1->move(Half(ImageAreaWidth) - Half(SourceBitmap.Width()), Image1->y());
+    Image1->move(Half(ImageAreaWidth) - Half(ShownWidth()), Image1->y());
 }
 
 // Both scroll ranges fitted to the picture and the view; a wide picture shows its middle.
@@ -69,12 +71,12 @@ void TForm1::UpdateScrollRanges() {
 }
 
 void TForm1::UpdateVerticalScrollRange() {
-    const int height = SourceBitmap.Height();
+    const int height = ShownHeight();
     ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
 }
 
 void TForm1::UpdateHorizontalScrollRange() {
-    const int width = SourceBitmap.Width();
+    const int width = ShownWidth();
     if (width > ViewWidth) {
         ScrollBar2->SetMaximum(width - ViewWidth);
         ScrollBar2->SetValue(std::trunc(ScrollBar2->Maximum() * 0.5));

@@ -156,7 +156,8 @@ QImage TBitmap::ImageView() const {
     return QImage(pixels_.get(), width_, height_, Pitch(), QImage::Format_ARGB32_Premultiplied);
 }
 
-void TBitmap::Notify() const {
+void TBitmap::Notify() {
+    ++generation_;
     if (observer_)
         observer_();
 }

@@ -73,6 +73,8 @@ public:
 
     // Called after the pixels changed: a released Write mapping, Clear, Assign, a resize.
     void SetObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+    // Counts those changes, so that something derived from the pixels knows when it is stale.
+    std::uint64_t Generation() const { return generation_; }
 
     // A view of the pixels for painting and encoding; valid until the next resize.
     QImage ImageView() const;
@@ -85,7 +87,7 @@ private:
     struct FreeDeleter {
         void operator()(std::uint8_t* p) const;
     };
-    void Notify() const;
+    void Notify();
 
     int width_ = 0;
     int height_ = 0;
@@ -93,6 +95,7 @@ private:
     bool mapped_ = false;
     TMapAccess mappedAccess_ = TMapAccess::Read;
     std::function<void()> observer_;
+    std::uint64_t generation_ = 0;
 };
 
 // Maps a bitmap into a record for as long as it lives, and releases the mapping on every way

@@ -9,7 +9,67 @@
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    bitmap_.SetObserver([this] { update(); });
+    bitmap_.SetObserver([this] {
+        // A change of the own picture ends a comparison: the new picture is what the user wants
+        // to see.
+        if (instead_)
+            ShowOwn();
+        update();
+    });
+}
+
+void PictureBox::SetScale(ViewScale scale) {
+    scale_ = scale;
+    update();
+}
+
+void PictureBox::ShowInstead(const TBitmap& other) {
+    instead_ = &other;
+    update();
+}
+
+void PictureBox::ShowOwn() {
+    if (!instead_)
+        return;
+    instead_ = nullptr;
+    update();
+    if (OnComparisonEnded)
+        OnComparisonEnded();
+}
+
+const QImage& PictureBox::Reduced() {
+    const TBitmap& showing = Showing();
+    if (reduced_.from != &showing || reduced_.generation != showing.Generation() ||
+        !(reduced_.scale == scale_) || reduced_.image.isNull()) {
+        const QSize shown = scale_.ShownSize(QSize(showing.Width(), showing.Height()));
+        reduced_ = {QImage(shown, QImage::Format_ARGB32_Premultiplied), &showing,
+                    showing.Generation(), scale_};
+        const QImage source = showing.ImageView();
+        TBitmapData from{TPixelFormat::BGRA, source.width(), source.height(),
+                         const_cast<uchar*>(source.constBits()), int(source.bytesPerLine())};
+        TBitmapData to{TPixelFormat::BGRA, shown.width(), shown.height(), reduced_.image.bits(),
+                       int(reduced_.image.bytesPerLine())};
+        if (!source.isNull() && !shown.isEmpty())
+            ReduceByAreaAverage(from, to, scale_);
+    }
+    return reduced_.image;
+}
+
+void PictureBox::PaintAtScale(QPainter& painter, const QRect& exposed) {
+    if (scale_.Reduces()) {
+        const QImage& reduced = Reduced();
+        painter.drawImage(exposed.topLeft(), reduced, exposed);
+        return;
+    }
+    // Enlarged by a whole factor: the image pixels behind the exposed part, each drawn as a
+    // square of that many screen pixels.
+    const QImage image = Showing().ImageView();
+    const int factor = scale_.Shown / scale_.Image;
+    const QRect pixels = QRect(QPoint(exposed.left() / factor, exposed.top() / factor),
+                               QPoint(exposed.right() / factor, exposed.bottom() / factor))
+                             .intersected(image.rect());
+    const QRect target(pixels.topLeft() * factor, pixels.size() * factor);
+    painter.drawImage(target, image, pixels);
 }
 
 void PictureBox::SetPicture(const QImage& picture) {
@@ -18,10 +78,14 @@ void PictureBox::SetPicture(const QImage& picture) {
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
-    const QImage image = picture_.isNull() ? bitmap_.ImageView() : picture_;
+    const QImage image = picture_.isNull() ? Showing().ImageView() : picture_;
     if (image.isNull())
         return;
     QPainter painter(this);
+    if (picture_.isNull() && !scale_.IsActual()) {
+        PaintAtScale(painter, event->rect());
+        return;
+    }
     if (image.size() == size()) {
         // One pixel per pixel: draw only what is exposed, however large the picture.
         const QRect exposed = event->rect();
@@ -54,6 +118,13 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureBox::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (event->modifiers().testFlag(Qt::ControlModifier) && OnZoomWheel) {
+        if (delta != 0)
+            RunHandler([&] { OnZoomWheel(delta > 0 ? 1 : -1, event->position()); });
+        event->accept();
+        return;
+    }
     if (!OnMouseWheel) {
         event->ignore();
         return;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "ViewScale.h"
 
 #include <QPointF>
 #include <QWidget>
@@ -10,6 +11,10 @@
 // A picture control: shows its bitmap scaled to fit its bounds with the proportions kept (one
 // screen pixel per image pixel when sized to the bitmap), and repaints whenever the bitmap
 // announces a change. OnClick runs on a left-button release over it.
+//
+// With a view scale other than 1:1 it shows the bitmap at that scale from its top-left corner
+// (sized to the shown size by its owner): reduced views area-averaged from a copy made once per
+// change of the picture or the scale, enlarged views with each image pixel a sharp square.
 class PictureBox : public QWidget {
 public:
     explicit PictureBox(QWidget* parent = nullptr);
@@ -18,9 +23,21 @@ public:
     // Shows a fixed picture instead of the bitmap (a logo).
     void SetPicture(const QImage& picture);
 
+    ViewScale Scale() const { return scale_; }
+    void SetScale(ViewScale scale);
+
+    // Shows another bitmap of the same size in place of the own one, for comparison, until
+    // ShowOwn or the own bitmap changes; OnComparisonEnded then runs.
+    void ShowInstead(const TBitmap& other);
+    void ShowOwn();
+    bool IsComparing() const { return instead_ != nullptr; }
+
     std::function<void()> OnClick;
     std::function<void(Qt::KeyboardModifiers, QPointF)> OnMouseMove;
     std::function<void(Qt::KeyboardModifiers, int wheelDelta, bool& handled)> OnMouseWheel;
+    // The wheel turned with Ctrl held: +1 away from the user, -1 toward; the pointer's position.
+    std::function<void(int steps, QPointF)> OnZoomWheel;
+    std::function<void()> OnComparisonEnded;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -30,7 +47,21 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    const TBitmap& Showing() const { return instead_ ? *instead_ : bitmap_; }
+    // The reduced view of what is showing, made again only when it or the scale changed.
+    const QImage& Reduced();
+    void PaintAtScale(QPainter& painter, const QRect& exposed);
+
     TBitmap bitmap_;
     QImage picture_;
     bool leftPressed_ = false;
+    ViewScale scale_;
+    const TBitmap* instead_ = nullptr;
+
+    struct ReducedView {
+        QImage image;
+        const TBitmap* from = nullptr;
+        std::uint64_t generation = 0;
+        ViewScale scale;
+    } reduced_;
 };

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 WindowShortcuts::WindowShortcuts(QWidget* window) : QObject(window), window_(window) {
@@ -21,25 +22,57 @@ void WindowShortcuts::Add(const QKeySequence& keys, std::function<void()> comman
     commands_.emplace_back(keys[0], std::move(command));
 }
 
-const std::function<void()>* WindowShortcuts::CommandFor(QObject* receiver,
-                                                         const QKeyEvent& key) const {
-    auto* widget = qobject_cast<QWidget*>(receiver);
-    if (!widget || widget->window() != window_)
-        return nullptr;
-    const QKeyCombination pressed(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key()));
-    for (const auto& [keys, command] : commands_)
+void WindowShortcuts::AddHeld(QKeyCombination key, std::function<void(bool held)> held) {
+    heldKeys_.emplace_back(key, std::move(held));
+}
+
+namespace {
+
+QKeyCombination Pressed(const QKeyEvent& key) {
+    return QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key()));
+}
+
+template <typename Entries> auto FindKey(const Entries& entries, QKeyCombination pressed) {
+    for (const auto& [keys, action] : entries)
         if (keys == pressed)
-            return &command;
-    return nullptr;
+            return &action;
+    return static_cast<decltype(&entries.front().second)>(nullptr);
+}
+
+} // namespace
+
+bool WindowShortcuts::InWindow(QObject* receiver) const {
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    return widget && widget->window() == window_;
+}
+
+const std::function<void()>* WindowShortcuts::CommandFor(const QKeyEvent& key) const {
+    return FindKey(commands_, Pressed(key));
+}
+
+const std::function<void(bool)>* WindowShortcuts::HeldFor(QObject* receiver,
+                                                          const QKeyEvent& key) const {
+    if (key.isAutoRepeat() || qobject_cast<QLineEdit*>(receiver))
+        return nullptr;
+    return FindKey(heldKeys_, Pressed(key));
 }
 
 bool WindowShortcuts::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::ShortcutOverride && type != QEvent::KeyPress &&
+         type != QEvent::KeyRelease) ||
+        !InWindow(watched))
         return false;
-    const std::function<void()>* command = CommandFor(watched, *static_cast<QKeyEvent*>(event));
-    if (!command)
+    const auto& key = *static_cast<QKeyEvent*>(event);
+    if (const std::function<void(bool)>* held = HeldFor(watched, key)) {
+        if (type != QEvent::ShortcutOverride)
+            RunHandler([&] { (*held)(type == QEvent::KeyPress); });
+        return type != QEvent::ShortcutOverride;
+    }
+    const std::function<void()>* command = CommandFor(key);
+    if (!command || type == QEvent::KeyRelease)
         return false;
-    if (event->type() == QEvent::ShortcutOverride) {
+    if (type == QEvent::ShortcutOverride) {
         // Claims the key as an ordinary key press, which comes here next.
         event->accept();
         return true;

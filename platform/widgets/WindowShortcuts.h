@@ -19,13 +19,19 @@ public:
     ~WindowShortcuts() override;
 
     void Add(const QKeySequence& keys, std::function<void()> command);
+    // A key whose holding matters: `held` runs with true when it goes down and false when it
+    // comes up. It is a character a text field takes, so not while a text field has the focus.
+    void AddHeld(QKeyCombination key, std::function<void(bool held)> held);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    const std::function<void()>* CommandFor(QObject* receiver, const QKeyEvent& key) const;
+    bool InWindow(QObject* receiver) const;
+    const std::function<void()>* CommandFor(const QKeyEvent& key) const;
+    const std::function<void(bool)>* HeldFor(QObject* receiver, const QKeyEvent& key) const;
 
     QWidget* window_;
     std::vector<std::pair<QKeyCombination, std::function<void()>>> commands_;
+    std::vector<std::pair<QKeyCombination, std::function<void(bool)>>> heldKeys_;
 };

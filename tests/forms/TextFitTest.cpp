@@ -129,9 +129,9 @@ TEST_P(TextFit, EveryTextShowsWholeInsideItsControl) {
             QApplication::setFont(large, kind);
     }
     const StartedProgram program;
-    // Eight buttons, three radio buttons, six groups, the label, the spin box and the number box;
-    // the About window's group, four labels and two buttons.
-    EXPECT_EQ(ExpectTextsFit(program.MainWindow()), 20);
+    // Eight buttons, three radio buttons, six groups, the spacing and scale labels, the spin box
+    // and the number box; the About window's group, four labels and two buttons.
+    EXPECT_EQ(ExpectTextsFit(program.MainWindow()), 21);
     EXPECT_EQ(ExpectTextsFit(program.AboutWindow()), 7);
 }
 

@@ -1,0 +1,251 @@
+// SPDX-License-Identifier: MIT
+// The View menu: the picture at another scale, fit to window, the pick under the pointer, and
+// the original shown for comparison. Every bitmap keeps its full-resolution pixels.
+#include "ColorComboBox.h"
+#include "FormFixture.h"
+#include "NumberBox.h"
+#include "PictureBox.h"
+#include "RealScrollBar.h"
+#include "ToggleButton.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr TAlphaColor Red = 0xFFFF0000u;
+
+class View : public FormTest {
+protected:
+    void SetUp() override { ResizeClient(1200, 800); }
+    void ZoomTo(ViewScale scale) {
+        form->ActualPixelsItemClick(form->ActualPixelsItem);
+        while (form->Image1->Scale().Factor() < scale.Factor())
+            form->ZoomInItemClick(form->ZoomInItem);
+        while (form->Image1->Scale().Factor() > scale.Factor())
+            form->ZoomOutItemClick(form->ZoomOutItem);
+        ASSERT_TRUE(form->Image1->Scale() == scale);
+    }
+    // What the picture control shows, as painted.
+    QImage Painted() {
+        return form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    QRect PictureInWindow() const { return form->Image1->geometry(); }
+};
+
+TEST_F(View, EachRunStartsAtActualPixels) {
+    Open(WritePicture("p.png", TestPicture(700, 500)));
+    EXPECT_TRUE(form->Image1->Scale().IsActual());
+    EXPECT_EQ(form->Image1->size(), QSize(700, 500));
+    EXPECT_EQ(form->ScaleLabel->text(), "100 %");
+    EXPECT_EQ(form->ScaleLabel->geometry().topLeft(), QPoint(920, 91));
+    EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6) << "About Halvane stays first";
+}
+
+TEST_F(View, FitShowsAWholeLargePhotoInTheMaximisedWindow) {
+    QImage photo(6000, 4000, QImage::Format_RGB32);
+    photo.fill(0xFF808080u);
+    const QString path = folder.filePath("photo.jpg");
+    ASSERT_TRUE(photo.save(path, "JPG", 50));
+    ResizeClient(1904, 1001); // a 1920 x 1080 screen less the desktop's panel and frame
+    Open(path);
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    const QRect view(0, 128, ViewWidth, ViewHeight);
+    EXPECT_TRUE(view.contains(PictureInWindow())) << "the picture inside the view area";
+    EXPECT_TRUE(PictureInWindow().width() == ViewWidth || PictureInWindow().height() == ViewHeight)
+        << "as large as fits";
+    EXPECT_EQ(form->ScrollBar1->Maximum(), 1);
+    EXPECT_EQ(form->ScrollBar2->Maximum(), 1);
+    EXPECT_EQ(form->ScaleLabel->text(), "Fit " + form->Image1->Scale().PercentText());
+    EXPECT_EQ(SourceBitmap.Width(), 6000) << "the bitmaps keep every pixel";
+    EXPECT_EQ(form->Image1->Bitmap().Width(), 6000);
+}
+
+TEST_F(View, FitNeverEnlargesAndFollowsResizesAndOpens) {
+    Open(WritePicture("small.png", TestPicture(300, 200)));
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    EXPECT_TRUE(form->Image1->Scale().IsActual());
+    EXPECT_EQ(form->ScaleLabel->text(), "Fit 100 %");
+    Open(WritePicture("large.png", TestPicture(2400, 1600)));
+    const auto fitted = [this] {
+        const QRect picture = PictureInWindow();
+        return picture.width() <= ViewWidth && picture.height() <= ViewHeight &&
+               (picture.width() == ViewWidth || picture.height() == ViewHeight);
+    };
+    EXPECT_TRUE(fitted()) << "fit kept for the next picture";
+    const QSize before = PictureInWindow().size();
+    ResizeClient(900, 700);
+    EXPECT_TRUE(fitted()) << "fit follows the window";
+    EXPECT_LT(PictureInWindow().width(), before.width());
+}
+
+TEST_F(View, AFixedScaleIsKeptForTheNextPicture) {
+    Open(WritePicture("a.png", TestPicture(800, 600)));
+    ZoomTo({1, 2});
+    Open(WritePicture("b.png", TestPicture(1000, 700)));
+    EXPECT_EQ(form->Image1->size(), QSize(500, 350));
+    EXPECT_EQ(form->ScaleLabel->text(), "50 %");
+}
+
+TEST_F(View, ScrollRangesAndTheWheelUseTheShownSize) {
+    Open(WritePicture("p.png", TestPicture(1200, 900)));
+    ZoomTo({2, 1});
+    EXPECT_EQ(form->Image1->size(), QSize(2400, 1800));
+    EXPECT_EQ(form->ScrollBar1->Maximum(), 1800 - ViewHeight);
+    EXPECT_EQ(form->ScrollBar2->Maximum(), 2400 - ViewWidth);
+    ResizeClient(1200, 800); // from the top, as every resize starts
+    bool handled = false;
+    form->Image1MouseWheel(form->Image1, Qt::NoModifier, -120, handled);
+    EXPECT_EQ(PictureInWindow().top(), 128 - 20) << "20 screen pixels a turn at any scale";
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    EXPECT_EQ(form->ScrollBar1->Maximum(), 1);
+    const QRect fitted = PictureInWindow();
+    form->Image1MouseWheel(form->Image1, Qt::NoModifier, -120, handled);
+    EXPECT_EQ(PictureInWindow(), fitted) << "nothing to scroll";
+}
+
+TEST_F(View, APickAtAnyScaleRecoloursTheToneUnderThePointer) {
+    // Vertical bands of four tones, each 7 pixels wide, so neighbours differ.
+    QImage bands(280, 210, QImage::Format_RGB32);
+    for (int x = 0; x < bands.width(); ++x)
+        for (int y = 0; y < bands.height(); ++y)
+            bands.setPixel(x, y, qRgb(0, (x / 7 % 4) * 80, 0));
+    Open(WritePicture("bands.png", bands));
+    for (const ViewScale scale : {ViewScale{1, 4}, {1, 3}, {3, 1}, {8, 1}}) {
+        SCOPED_TRACE(scale.PercentText().toStdString());
+        Open(WritePicture("bands.png", bands));
+        ZoomTo(scale);
+        const QPointF pointer(scale.Shown * 101.0 / scale.Image + 0.4,
+                              scale.Shown * 57.0 / scale.Image + 0.4);
+        const int x = scale.ImagePosition(pointer.x());
+        const int y = scale.ImagePosition(pointer.y());
+        TBitmapData map;
+        ASSERT_TRUE(form->Image1->Bitmap().Map(TMapAccess::Read, map));
+        const TAlphaColor tone = GetPixel(map, x, y);
+        form->Image1->Bitmap().Unmap(map);
+        form->ComboColorBox1->SetColor(Red);
+        form->Button3->SetPressed(true);
+        form->Image1MouseMove(form->Image1, Qt::NoModifier, pointer);
+        form->Image1Click(form->Image1);
+        EXPECT_EQ(PickedColour, tone);
+        ASSERT_TRUE(form->Image1->Bitmap().Map(TMapAccess::Read, map));
+        EXPECT_EQ(GetPixel(map, x, y), Red);
+        form->Image1->Bitmap().Unmap(map);
+    }
+}
+
+TEST_F(View, ReducedViewsAreAveragedAndEnlargedViewsAreSharpSquares) {
+    QImage checks(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
+            checks.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u);
+    Open(WritePicture("checks.png", checks));
+    form->Image1->Bitmap().Assign(SourceBitmap); // show the checks themselves
+    ZoomTo({1, 2});
+    const QImage half = Painted();
+    ASSERT_EQ(half.size(), QSize(32, 24));
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x)
+            ASSERT_EQ(half.pixel(x, y), 0xFF808080u) << x << "," << y;
+    ZoomTo({3, 1});
+    const QImage tripled = Painted();
+    ASSERT_EQ(tripled.size(), QSize(192, 144));
+    for (int y = 0; y < 144; ++y)
+        for (int x = 0; x < 192; ++x)
+            ASSERT_EQ(tripled.pixel(x, y), checks.pixel(x / 3, y / 3)) << x << "," << y;
+}
+
+TEST_F(View, CtrlWheelZoomsKeepingThePointUnderThePointer) {
+    Open(WritePicture("p.png", TestPicture(1600, 1200)));
+    const QPointF pointer(300, 200); // in the picture control
+    const QPointF inWindow = form->Image1->mapTo(form, pointer);
+    const QPointF imagePoint = pointer / form->Image1->Scale().Factor();
+    QWheelEvent wheel(pointer, form->Image1->mapToGlobal(pointer), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->Image1, &wheel);
+    EXPECT_EQ(form->ScaleLabel->text(), "200 %");
+    const QPointF after = form->Image1->mapFrom(form, inWindow) / form->Image1->Scale().Factor();
+    EXPECT_NEAR(after.x(), imagePoint.x(), 1.0);
+    EXPECT_NEAR(after.y(), imagePoint.y(), 1.0);
+}
+
+TEST_F(View, ShowOriginalChangesNoStateAndTheStudyReturns) {
+    const QImage picture = TestPicture(320, 240);
+    Open(WritePicture("p.png", picture));
+    ZoomTo({1, 1});
+    const QImage study = Painted();
+    const QString caption = form->windowTitle();
+    const std::vector<QImage> bitmaps = {
+        SourceBitmap.ImageView().copy(), GreyBitmap.ImageView().copy(),
+        PosterBitmap.ImageView().copy(), form->Image1->Bitmap().ImageView().copy()};
+    ShowActive();
+    form->Button4->setFocus();
+    QTest::keyPress(form->Button4, Qt::Key_Backslash);
+    EXPECT_EQ(Painted(), picture.convertToFormat(QImage::Format_RGB32)) << "the original";
+    EXPECT_TRUE(form->ShowOriginalItem->isChecked());
+    QTest::keyRelease(form->Button4, Qt::Key_Backslash);
+    EXPECT_EQ(Painted(), study);
+    EXPECT_FALSE(form->ShowOriginalItem->isChecked());
+
+    form->ShowOriginalItem->trigger(); // the menu toggles the same view
+    EXPECT_EQ(Painted(), picture.convertToFormat(QImage::Format_RGB32));
+    form->ShowOriginalItem->trigger();
+    EXPECT_EQ(Painted(), study);
+
+    const TBitmap* after[] = {&SourceBitmap, &GreyBitmap, &PosterBitmap, &form->Image1->Bitmap()};
+    for (std::size_t i = 0; i < bitmaps.size(); ++i)
+        EXPECT_EQ(after[i]->ImageView(), bitmaps[i]) << i;
+    EXPECT_EQ(form->windowTitle(), caption);
+    EXPECT_FALSE(form->Button7->isEnabled());
+    EXPECT_FALSE(form->Button8->isEnabled());
+}
+
+TEST_F(View, AnEffectStartedWhileTheOriginalShowsEndsTheComparison) {
+    Open(WritePicture("p.png", TestPicture(320, 240)));
+    form->ShowOriginalItem->trigger();
+    form->Button1Click(form->Button1);
+    EXPECT_FALSE(form->Image1->IsComparing());
+    EXPECT_FALSE(form->ShowOriginalItem->isChecked());
+}
+
+TEST_F(View, TheBackslashIsTypedInATextFieldNotTaken) {
+    Open(WritePicture("p.png", TestPicture(320, 240)));
+    ShowActive();
+    form->NumberBox1->setFocus();
+    QTest::keyPress(form->NumberBox1, Qt::Key_Backslash);
+    EXPECT_FALSE(form->Image1->IsComparing());
+    QTest::keyRelease(form->NumberBox1, Qt::Key_Backslash);
+}
+
+TEST_F(View, SavingAfterZoomingWritesTheFullResolutionPicture) {
+    Open(WritePicture("p.png", TestPicture(900, 600)));
+    ZoomTo({1, 4});
+    const QString name = folder.filePath("study.jpg");
+    desktop.saveAnswers.push_back(name);
+    form->Button5Click(form->Button5);
+    EXPECT_EQ(QImage(name).size(), QSize(900, 600));
+}
+
+TEST_F(View, TheKeysRunTheViewItems) {
+    Open(WritePicture("p.png", TestPicture(1600, 1200)));
+    ShowActive();
+    form->Button4->setFocus();
+    struct Case {
+        QKeyCombination keys;
+        const char* label;
+    };
+    for (const Case& c :
+         {Case{Qt::CTRL | Qt::Key_0, "Fit"}, Case{Qt::CTRL | Qt::Key_1, "100 %"},
+          Case{Qt::CTRL | Qt::Key_Equal, "200 %"}, Case{Qt::CTRL | Qt::Key_Minus, "100 %"},
+          Case{Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, "200 %"}}) {
+        SCOPED_TRACE(c.label);
+        QTest::keyClick(form->Button4, c.keys.key(), c.keys.keyboardModifiers());
+        EXPECT_TRUE(form->ScaleLabel->text().startsWith(c.label));
+    }
+}
+
+} // namespace
