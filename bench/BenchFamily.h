@@ -37,6 +37,8 @@ void RegisterFamily(const BenchFamily& family);
 // Grey and posterize passes, the handlers that run them, Oilify, recolour and grid, against a
 // memcpy of the bitmap.
 BenchFamily EffectsFamily(Workbench& bench);
+// The photo at another scale on screen; measured against the effects' yardstick.
+std::vector<TimedOperation> ViewOperations(Workbench& bench);
 // Opening the photo, against one plain decode of it.
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.

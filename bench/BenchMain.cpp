@@ -18,8 +18,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     Workbench bench(QStringLiteral(HALVANE_BENCH_DIR "/photo-6000x4000.jpg"));
-    const std::vector<BenchFamily> families = {EffectsFamily(bench), OpenFamily(bench),
-                                               SaveFamily(bench)};
+    BenchFamily effects = EffectsFamily(bench);
+    for (TimedOperation& view : ViewOperations(bench))
+        effects.operations.push_back(std::move(view));
+    const std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench)};
     for (const BenchFamily& family : families)
         RegisterFamily(family);
     RatioReport report(families);

@@ -14,7 +14,12 @@ ViewScale ViewZoom::ScaleFor(QSize picture, QSize view) const {
     const bool widthDecides = qint64(width) * picture.height() <= qint64(height) * picture.width();
     const ViewScale fitted =
         widthDecides ? ViewScale{width, picture.width()} : ViewScale{height, picture.height()};
-    return fitted.Reduces() ? fitted : ViewScale{1, 1};
+    if (!fitted.Reduces())
+        return {1, 1};
+    // A window shrunk almost to nothing still shows the picture at the smallest scale.
+    if (qint64(fitted.Shown) * ViewScale::MostReduction < fitted.Image)
+        return {1, ViewScale::MostReduction};
+    return fitted;
 }
 
 QString ViewZoom::Text(QSize picture, QSize view) const {

@@ -17,7 +17,7 @@ public:
 
     bool IsFit() const { return fit_; }
     // The scale for a picture in a view area: the step, or for Fit the largest scale that shows
-    // the whole picture in the area, never above 1:1.
+    // the whole picture in the area, never above 1:1 nor below 1/64.
     ViewScale ScaleFor(QSize picture, QSize view) const;
     // "100 %", or "Fit 25 %" while fitting.
     QString Text(QSize picture, QSize view) const;

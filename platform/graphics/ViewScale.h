@@ -10,6 +10,9 @@
 // "fit to window" exact (the picture's width over the view's) and lets a picture position map
 // to the image pixel under it without rounding drift.
 struct ViewScale {
+    // No view shows a picture smaller than this part of its size.
+    static constexpr int MostReduction = 64;
+
     int Shown = 1;
     int Image = 1;
 
@@ -32,6 +35,7 @@ struct ViewScale {
 };
 
 // Writes the reduced view of `source` into `target`, which has the source's size at `scale`
-// (a reduction): each target pixel is the mean of the source area it covers, a pixel that is
-// only partly covered counting by the part, so textures and thin lines show as their mean tone.
+// (a reduction, by at most MostReduction): each target pixel is the mean of the source pixels whose
+// centres it covers, rounded half up, so every source pixel counts once and textures and thin lines
+// show as their mean tone.
 void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, ViewScale scale);

@@ -248,4 +248,40 @@ TEST_F(View, TheKeysRunTheViewItems) {
     }
 }
 
+TEST(ViewZoom, FitAndTheStepsAroundIt) {
+    struct Case {
+        QSize picture, view;
+        ViewScale fit;
+        const char* text;
+        ViewScale in, out;
+    };
+    const Case cases[] = {
+        {{6000, 4000}, {1886, 855}, {855, 4000}, "Fit 21.4 %", {1, 4}, {1, 6}},
+        {{300, 200}, {1886, 855}, {1, 1}, "Fit 100 %", {2, 1}, {2, 3}},
+        {{1200, 800}, {600, 1000}, {1, 2}, "Fit 50 %", {2, 3}, {1, 3}},
+        {{6000, 4000}, {50, 40}, {1, 64}, "Fit 1.56 %", {1, 16}, {1, 64}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ViewZoom zoom;
+        EXPECT_TRUE((zoom.ScaleFor(c.picture, c.view) == ViewScale{1, 1})) << "a run starts at 1:1";
+        zoom.FitToWindow();
+        EXPECT_TRUE(zoom.ScaleFor(c.picture, c.view) == c.fit);
+        EXPECT_EQ(zoom.Text(c.picture, c.view), c.text);
+        ViewZoom in = zoom;
+        EXPECT_TRUE(in.ZoomIn(c.picture, c.view));
+        EXPECT_TRUE(in.ScaleFor(c.picture, c.view) == c.in);
+        ViewZoom out = zoom;
+        const bool smaller = out.ZoomOut(c.picture, c.view);
+        EXPECT_EQ(smaller, !(c.out == c.fit));
+        if (smaller) {
+            EXPECT_TRUE(out.ScaleFor(c.picture, c.view) == c.out);
+        }
+    }
+    ViewZoom largest;
+    while (largest.ZoomIn({10, 10}, {100, 100})) {
+    }
+    EXPECT_TRUE((largest.ScaleFor({10, 10}, {100, 100}) == ViewScale{16, 1}));
+}
+
 } // namespace
