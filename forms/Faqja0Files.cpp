@@ -20,6 +20,10 @@ const QString OpenFilter =
                    "*.Bmp;*.Jpg;*.Jpeg;*.Png;*.Gif;*.Tif;*.Tiff;*.Ico;*.Wmp");
 const QString SaveFilter = QStringLiteral("*.Jpg | *.Jpg");
 
+// Bitmaps of the picture's size held at once: the seven working bitmaps, the shown picture and
+// the one being decoded. A picture whose set does not fit in memory is refused before decoding.
+constexpr int WorkingSetBitmaps = 9;
+
 // The folder part of a path: everything before its last separator.
 QString FolderOf(const QString& path) {
     return path.left(path.lastIndexOf(u'/'));
@@ -44,7 +48,9 @@ void TForm1::Button4Click(QObject*) {
     if (OpenDialog1.Execute(this)) {
         const QString path = OpenDialog1.FileName;
         Image1->Bitmap().Clear(claWhite);
-        LoadBitmapFromFile(SourceBitmap, path);
+        ImageLoadOptions options;
+        options.workingSetBitmaps = WorkingSetBitmaps;
+        LoadBitmapFromFile(SourceBitmap, path, options);
         // The second copy is the same decoded picture; copying it spares a second decode.
         SourceCopyBitmap.Assign(SourceBitmap);
         const int width = SourceBitmap.Width();
