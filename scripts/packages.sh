@@ -8,11 +8,13 @@ build_packages=(
     qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins
     libjxr-dev
 )
-# Tests, benchmarks, the formatting check and the test fixtures' tools.
+# Tests, benchmarks, the formatting check, the test fixtures' tools, and the damaged disk image
+# of the read-error test.
 test_packages=(
     libgtest-dev libbenchmark-dev clang-format
     xvfb xauth python3-xlib
     imagemagick libjxr-tools desktop-file-utils
+    squashfs-tools
 )
 
 # The fuzzers (fuzz/run.sh): clang with libFuzzer and the sanitizer runtimes.
