@@ -138,14 +138,18 @@ private:
 
     int LinkUnnamed(const QByteArray& target) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(descriptor_);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) ==
-            0)
-            return 0;
-        // Without /proc, only a process allowed to link any open file can name it.
-        if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW))
+            return LinkWithoutProc(target, errno);
+        return 0;
+    }
+
+    // Without /proc, only a process allowed to link any open file can name it.
+    int LinkWithoutProc(const QByteArray& target, int procError) {
+        if (procError != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+            return procError;
+        if (::linkat(descriptor_, "", AT_FDCWD, target.constData(), AT_EMPTY_PATH))
             return errno;
-        return ::linkat(descriptor_, "", AT_FDCWD, target.constData(), AT_EMPTY_PATH) == 0 ? 0
-                                                                                           : errno;
+        return 0;
     }
 
     int RenameNamed(const QByteArray& target) {

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,8 +47,6 @@ RegularFileReader::Descriptor::~Descriptor() {
 }
 
 QByteArray RegularFileReader::ReadAll() {
-    if (size_ > std::uint64_t(std::numeric_limits<qsizetype>::max()))
-        Fail(SystemDescription(EFBIG));
     QByteArray bytes(qsizetype(size_), Qt::Uninitialized);
     qsizetype filled = 0;
     while (filled < bytes.size()) {
