@@ -25,6 +25,10 @@ const QString OpenFilter =
                    "*.Bmp;*.Jpg;*.Jpeg;*.Png;*.Gif;*.Tif;*.Tiff;*.Ico;*.Wmp");
 const QString SaveFilter = QStringLiteral("*.Jpg | *.Jpg");
 
+// Bitmaps of the picture's size held at once: the seven working bitmaps, the shown picture and
+// the one being decoded. A picture whose set does not fit in memory is refused before decoding.
+constexpr int WorkingSetBitmaps = 9;
+
 // The folder part of a path: everything before its last separator.
 QString FolderOf(const QString& path) {
     return path.left(path.lastIndexOf(u'/'));
@@ -90,7 +94,9 @@ void TForm1::OpenFile(const QString& path) {
 // Steps of opening shared by every way a file arrives; the horizontal scroll range follows.
 void TForm1::LoadPicture(const QString& path) {
     Image1->Bitmap().Clear(claWhite);
-    LoadBitmapFromFile(SourceBitmap, path);
+    ImageLoadOptions options;
+    options.workingSetBitmaps = WorkingSetBitmaps;
+    LoadBitmapFromFile(SourceBitmap, path, options);
     // The second copy is the same decoded picture; copying it spares a second decode.
     SourceCopyBitmap.Assign(SourceBitmap);
     const int width = SourceBitmap.Width();

@@ -11,7 +11,9 @@
 
 namespace {
 
+// The program's working set of nine bitmaps within 256 MB: pictures up to about 7 megapixels.
 constexpr std::uint64_t kWorkingSetLimit = std::uint64_t(256) << 20;
+constexpr int kWorkingSetBitmaps = 9;
 
 void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
@@ -37,6 +39,7 @@ void LoadAsFile(const std::uint8_t* data, std::size_t size, const QString& exten
     file.close();
     ImageLoadOptions options;
     options.memoryLimit = kWorkingSetLimit;
+    options.workingSetBitmaps = kWorkingSetBitmaps;
     options.jxrHelper = QStringLiteral("/nonexistent/halvane-jxr-decode");
     TBitmap bitmap;
     try {

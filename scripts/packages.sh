@@ -11,11 +11,13 @@ build_packages=(
 )
 # Making the Debian package (scripts/package): dpkg-shlibdeps finds its dependencies.
 package_packages=(dpkg-dev)
-# Tests, benchmarks, the formatting check and the test fixtures' tools.
+# Tests, benchmarks, the formatting check, the test fixtures' tools, and the damaged disk image
+# of the read-error test.
 test_packages=(
     libgtest-dev libbenchmark-dev clang-format
     xvfb xauth python3-xlib
     imagemagick libjxr-tools desktop-file-utils appstream groff-base
+    squashfs-tools
 )
 
 # The fuzzers (fuzz/run.sh): clang with libFuzzer and the sanitizer runtimes.

@@ -2,15 +2,14 @@
 #include "Bitmap.h"
 
 #include "AppError.h"
+#include "AvailableMemory.h"
 
-#include <QFile>
 #include <QRgb>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <sys/mman.h>
-#include <sys/resource.h>
 #include <utility>
 
 namespace {
@@ -33,30 +32,7 @@ std::uint8_t* AllocatePixels(std::size_t bytes) {
     throw AppError(QStringLiteral("Bitmap size too big."));
 }
 
-std::uint64_t MemAvailableFromProc() {
-    QFile meminfo(QStringLiteral("/proc/meminfo"));
-    if (!meminfo.open(QIODevice::ReadOnly))
-        return UINT64_MAX;
-    // /proc files report size 0, so read them whole rather than testing for their end.
-    for (const QByteArray& line : meminfo.readAll().split('\n')) {
-        if (line.startsWith("MemAvailable:")) {
-            bool ok = false;
-            const std::uint64_t kib = line.mid(13).trimmed().split(' ').value(0).toULongLong(&ok);
-            return ok ? kib * 1024 : UINT64_MAX;
-        }
-    }
-    return UINT64_MAX;
-}
-
 } // namespace
-
-std::uint64_t AvailableMemoryBytes() {
-    std::uint64_t available = MemAvailableFromProc();
-    rlimit limit{};
-    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        available = std::min<std::uint64_t>(available, limit.rlim_cur);
-    return available;
-}
 
 void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const {
     std::free(p);

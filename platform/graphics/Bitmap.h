@@ -120,7 +120,3 @@ private:
     TBitmapData& data_;
     bool mapped_;
 };
-
-// Bytes of memory this process may still allocate without pushing the machine into swap or the
-// OOM killer: the smaller of the system's available memory and the address-space limit.
-std::uint64_t AvailableMemoryBytes();

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "AvailableMemory.h"
 #include "Bitmap.h"
+#include "RegularFileReader.h"
 
 #include <QString>
 #include <chrono>
 #include <cstdint>
 #include <optional>
 
-// How many bitmaps of the picture's size the program keeps at once; a picture whose working set
-// does not fit in available memory is refused before any large allocation.
-constexpr int WorkingSetBitmaps = 9;
-
-// How a load may run. The defaults are the program's; tests and fuzzers narrow them.
+// How a load may run. The defaults suit one bitmap on its own; the program states its working
+// set, and tests and fuzzers narrow the rest.
 struct ImageLoadOptions {
     // The JPEG XR helper executable; empty: JxrHelperBesideExecutable().
     QString jxrHelper;
@@ -20,6 +19,10 @@ struct ImageLoadOptions {
     std::optional<std::chrono::milliseconds> jxrTimeLimit;
     // The bytes the picture's working set may take; nullopt: AvailableMemoryBytes().
     std::optional<std::uint64_t> memoryLimit;
+    // How many bitmaps of the picture's size the caller keeps at once: the working set.
+    int workingSetBitmaps = 1;
+    // Reads the file's bytes; empty: read(2).
+    ReadCall read;
 };
 
 // Decodes the file into `target`: the first image of a BMP, JPEG, PNG, GIF, TIFF, ICO or JPEG XR
@@ -29,10 +32,13 @@ struct ImageLoadOptions {
 //   "Loading bitmap failed (<path>)." when the file name's extension (from its last dot on) is
 //        none of .bmp .jpg .jpeg .png .gif .tif .tiff .ico .wmp in any letter case, or no decoder
 //        of the seven formats can read the content;
-//   "Cannot open file "<full path>". <system's reason>" when the file cannot be opened for
-//        reading (the extension is judged first);
-//   "Bitmap size too big." when the size its header declares, times 4 bytes and
-//        WorkingSetBitmaps, exceeds the memory limit; no pixel data is decoded then.
-// JPEG XR files are decoded by the helper process; whatever stops it (a crash, a cap, the time
-// limit, a missing helper) ends in the load message.
+//   "Cannot open file "<full path>". <reason>" when the file cannot be opened or read (the
+//        extension is judged first): the system's description, or "Not a regular file" for a
+//        FIFO, device or socket, which is refused at once rather than waited on;
+//   "Bitmap size too big." when the size its header declares, times 4 bytes and the working
+//        set's bitmaps, exceeds the memory limit (no pixel data is decoded then), or when the
+//        file itself is larger than that limit (it is not read then).
+// The whole file is read with checked reads before anything is decoded, so a read error can never
+// end in a partly decoded picture. JPEG XR files are decoded by the helper process; whatever
+// stops it (a crash, a cap, the time limit, a missing helper) ends in the load message.
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options = {});

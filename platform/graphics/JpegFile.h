@@ -4,17 +4,28 @@
 #include "Bitmap.h"
 
 #include <QString>
+#include <cstddef>
+#include <functional>
+#include <sys/types.h>
+
+// The call that writes to a descriptor, as write(2) does; tests put one in its place to fail or
+// to look at the folder while the file is written.
+using WriteCall = std::function<ssize_t(int descriptor, const void* buffer, std::size_t count)>;
 
 // Writes the bitmap as a baseline JPEG with the encoder's defaults (no quality or other option
 // set), at its full size. The alpha channel is not stored: the colour channels are taken as the
 // bitmap holds them, premultiplied, so a semi-transparent pixel comes out as it looks over black.
 //
-// The file is created anew and never replaces an existing one: the JPEG goes to a hidden
-// temporary file in the target's folder and is published under `path` only when complete and
-// flushed to disk, by an operation that fails if the name exists. Throws AppError:
+// The file is created anew and never replaces an existing one: the JPEG is written into an
+// unnamed file in the target's folder and linked under `path` only when complete and flushed to
+// disk, by an operation that fails if the name exists. Whatever stops the program meanwhile, a
+// kill or a power loss, leaves the folder as it was. Where the filesystem has no unnamed files,
+// a hidden temporary file beside the target takes its place. Throws AppError:
 //   "Cannot create file "%s". %s" (the path, the system's description of the failure) when the
-//       temporary file cannot be created, or when publishing fails (the name exists meanwhile,
-//       the name is invalid);
+//       file cannot be created, written or flushed (a missing or read-only folder, a full disk,
+//       an I/O error), or when publishing fails (the name exists meanwhile, the name is invalid
+//       or too long);
 //   "Saving bitmap failed." when `path` does not end in .jpg or .jpeg (any letter case), or
-//       when encoding or writing fails, an empty bitmap included; no file is left then.
-void SaveBitmapAsJpeg(const TBitmap& source, const QString& path);
+//       when encoding fails, an empty bitmap included.
+// No file is left behind by a failure. An empty `write` is write(2).
+void SaveBitmapAsJpeg(const TBitmap& source, const QString& path, const WriteCall& write = {});

@@ -2,6 +2,7 @@
 #include "Desktop.h"
 
 #include "FileDialogs.h"
+#include "SaveFileDialog.h"
 
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -23,10 +24,8 @@ public:
     std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
                                         const QString& fileName,
                                         const QString& initialFolder) override {
-        QFileDialog dialog(owner, QString(), initialFolder, QtFilterOf(filter));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
         // Existing names are refused by the caller with its own message.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        SaveFileDialog dialog(owner, QtFilterOf(filter), initialFolder);
         dialog.selectFile(fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;

@@ -19,7 +19,8 @@ public:
     // "label|patterns" with patterns separated by ";".
     virtual std::optional<QString> OpenFileName(QWidget* owner, const QString& filter,
                                                 const QString& initialFolder) = 0;
-    // A modal save-file dialog with a preset file name; the chosen full path, or nothing.
+    // A modal save-file dialog with a preset file name; the chosen full path, or nothing. A name
+    // too long for the filesystem comes back too, for the caller's create to report.
     virtual std::optional<QString> SaveFileName(QWidget* owner, const QString& filter,
                                                 const QString& fileName,
                                                 const QString& initialFolder) = 0;

@@ -4,6 +4,7 @@
 #include "FormFixture.h"
 #include "PictureBox.h"
 #include "RealScrollBar.h"
+#include "ScratchMount.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,6 +126,39 @@ TEST_F(Saving, WritingErrorsCarryTheSystemsDescription) {
     desktop.messages.clear();
     Save({folder.filePath("no/such/folder/pic")});
     EXPECT_EQ(LastSavedName, "kept") << "a failed write keeps the remembered name";
+}
+
+// A disk filled to its last byte: a tmpfs of 256 KB with a file taking all of it. Needs root.
+TEST_F(Saving, AFullDiskNamesTheReasonAndLeavesNothing) {
+    const QString disk = At("disk");
+    const ScratchMount full = ScratchMount::Tmpfs(disk, 256 * 1024);
+    if (full.WhyNot())
+        GTEST_SKIP() << full.WhyNot()->toStdString();
+    QFile filler(disk + "/filler");
+    ASSERT_TRUE(filler.open(QIODevice::NewOnly | QIODevice::Unbuffered));
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size()) {
+    }
+    filler.close();
+    const QStringList before = QDir(disk).entryList(QDir::AllEntries | QDir::Hidden);
+    LastSavedName = "kept";
+    Save({disk + "/picture.jpg"});
+    EXPECT_EQ(desktop.MessageTexts(), QStringList{"Cannot create file \"" + disk +
+                                                  "/picture.jpg\". No space left on device."});
+    EXPECT_EQ(QDir(disk).entryList(QDir::AllEntries | QDir::Hidden), before);
+    EXPECT_EQ(LastSavedName, "kept");
+}
+
+// The save dialog hands back a name too long for the filesystem (256 bytes here); the user is
+// told why.
+TEST_F(Saving, ANameTooLongForTheFilesystemIsToldWhy) {
+    const QString name = At(QString(256, u'n'));
+    LastSavedName = "kept";
+    Save({name});
+    EXPECT_EQ(desktop.MessageTexts(),
+              QStringList{"Cannot create file \"" + name + ".jpg\". File name too long."});
+    EXPECT_TRUE(FilesInOut().isEmpty());
+    EXPECT_EQ(LastSavedName, "kept");
 }
 
 using SavingBeforeAnyImage = FormTest;
