@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "OilifyKernel.h"
 
+#include "PixelRuns.h"
+#include "VectorKernels.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -162,6 +165,16 @@ int ListVotingPixels(const TAlphaColor* row, const TAlphaColor* below, int width
     return list.count;
 }
 
+// The column pass reads four rows below the one it votes on, most of them sparsely; each row is
+// fetched whole one row before its first use, so the votes do not wait for memory.
+constexpr int PrefetchRowsAhead = Reach + 1;
+constexpr int PixelsPerCacheLine = 64 / sizeof(TAlphaColor);
+
+void PrefetchRow(const TAlphaColor* row, int width) {
+    for (int x = 0; x < width; x += PixelsPerCacheLine)
+        __builtin_prefetch(row + x);
+}
+
 } // namespace
 
 void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirection direction,
@@ -175,20 +188,30 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
     PassSlots passSlots(alongRows ? 1 : input.Pitch / std::ptrdiff_t(sizeof(TAlphaColor)),
                         alongRows ? width : height);
     std::vector<int> votingXs(width);
+    // Each output row is made in the cache, then written out in one go.
+    std::vector<TAlphaColor> line(width);
+    const VectorKernels& kernels = ChosenKernels();
+    const bool stream = StreamsPictureOf(PictureBytes(output));
     TAlphaColor vote = outputColour;
     for (int y = 0; y < height; ++y) {
         const TAlphaColor* row = RowStart(input, y);
         TAlphaColor* out = RowStart(output, y);
-        std::copy(row, row + width, out); // what the pixels that pass the uniform check get
-        if (y == height - 1)
-            break; // every pixel of the last row passes it
+        if (y == height - 1) {
+            kernels.copy(row, out, std::size_t(width), stream); // every pixel passes the check
+            break;
+        }
+        if (!alongRows && y + PrefetchRowsAhead < height)
+            PrefetchRow(RowStart(input, y + PrefetchRowsAhead), width);
+        // What the pixels that pass the uniform check get.
+        std::copy(row, row + width, line.begin());
         const int count =
             ListVotingPixels(row, RowStart(input, y + 1), width, y + 2 < height, votingXs.data());
         for (int k = 0; k < count; ++k) {
             const int x = votingXs[k];
             vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
-            out[x] = vote;
+            line[x] = vote;
         }
+        kernels.copy(line.data(), out, std::size_t(width), stream);
     }
     // The last pixel visited lies on the last row, where only the centre is read.
     currentPixel = GetPixel(input, width - 1, height - 1);
