@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -85,6 +86,13 @@ public:
 private:
     TAlphaColor VoteWholeLine(const TAlphaColor* centre, TAlphaColor previous) {
         lastWholeLine_ = centre;
+        // Most votes go to -2, the first in precedence, repeated in a slot behind it or at the
+        // centre: those are decided without reading the pixels ahead, which along a column lie
+        // on rows not read yet.
+        const TAlphaColor first = centre[-2 * step_];
+        if ((first == centre[-3 * step_]) | (first == centre[-step_]) |
+            (first == centre[-4 * step_]) | (first == *centre))
+            return first;
         return Vote(LineAt(centre), previous);
     }
 
@@ -113,8 +121,6 @@ private:
     const TAlphaColor* lastWholeLine_ = nullptr;
 };
 
-constexpr int BlockWidth = 8; // most blocks of this many pixels pass the uniform check together
-
 // Records x and counts it when `votes`; branch-free, since which pixels vote is hard to predict.
 struct VotingList {
     int* xs;
@@ -125,27 +131,12 @@ struct VotingList {
     }
 };
 
-// Whether a pixel differs from any of its three pixels below, which must all exist.
-bool DiffersFromThreeBelow(const TAlphaColor* pixel, const TAlphaColor* below) {
-    return (*pixel != below[-1]) | (*pixel != below[0]) | (*pixel != below[1]);
-}
-
-// DiffersFromThreeBelow for any of a block of pixels, as one vectorizable reduction.
-bool BlockDiffersFromThreeBelow(const TAlphaColor* block, const TAlphaColor* below) {
-    TAlphaColor differences = 0;
-#pragma GCC unroll 1 // GCC unrolls it fully otherwise, and then misses the vector form
-    for (int i = 0; i < BlockWidth; ++i)
-        differences |=
-            (block[i] ^ below[i - 1]) | (block[i] ^ below[i]) | (block[i] ^ below[i + 1]);
-    return differences != 0;
-}
-
 // Lists in order the x of every pixel of `row` that fails the uniform check against `below`, the
 // next row, and returns how many there are. Below-left and below-right count only when
 // `withDiagonals`. A read skipped at an end of the row repeats a colour already compared, so
-// comparing that one again gives the same verdict.
+// comparing that one again gives the same verdict. `differing` holds a bit for each pixel.
 int ListVotingPixels(const TAlphaColor* row, const TAlphaColor* below, int width,
-                     bool withDiagonals, int* xs) {
+                     bool withDiagonals, int* xs, std::uint64_t* differing) {
     VotingList list{xs};
     if (!withDiagonals || width == 1) {
         for (int x = 0; x < width; ++x)
@@ -154,13 +145,11 @@ int ListVotingPixels(const TAlphaColor* row, const TAlphaColor* below, int width
     }
     list.Note(0, (row[0] != below[0]) | (row[0] != below[1]));
     const int last = width - 1;
-    int x = 1;
-    for (; x + BlockWidth <= last; x += BlockWidth)
-        if (BlockDiffersFromThreeBelow(row + x, below + x))
-            for (int i = x; i < x + BlockWidth; ++i)
-                list.Note(i, DiffersFromThreeBelow(row + i, below + i));
-    for (; x < last; ++x)
-        list.Note(x, DiffersFromThreeBelow(row + x, below + x));
+    // Pixels 1 .. last - 1 have all three pixels below; most words of them pass the check whole.
+    ChosenKernels().differsBelow(row + 1, below + 1, std::size_t(last - 1), differing);
+    for (int word = 0; word * 64 < last - 1; ++word)
+        for (std::uint64_t bits = differing[word]; bits != 0; bits &= bits - 1)
+            list.Note(1 + word * 64 + std::countr_zero(bits), true);
     list.Note(last, (row[last] != below[last - 1]) | (row[last] != below[last]));
     return list.count;
 }
@@ -188,6 +177,7 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
     PassSlots passSlots(alongRows ? 1 : input.Pitch / std::ptrdiff_t(sizeof(TAlphaColor)),
                         alongRows ? width : height);
     std::vector<int> votingXs(width);
+    std::vector<std::uint64_t> differing(std::size_t(width) / 64 + 1);
     // Each output row is made in the cache, then written out in one go.
     std::vector<TAlphaColor> line(width);
     const VectorKernels& kernels = ChosenKernels();
@@ -204,8 +194,8 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
             PrefetchRow(RowStart(input, y + PrefetchRowsAhead), width);
         // What the pixels that pass the uniform check get.
         std::copy(row, row + width, line.begin());
-        const int count =
-            ListVotingPixels(row, RowStart(input, y + 1), width, y + 2 < height, votingXs.data());
+        const int count = ListVotingPixels(row, RowStart(input, y + 1), width, y + 2 < height,
+                                           votingXs.data(), differing.data());
         for (int k = 0; k < count; ++k) {
             const int x = votingXs[k];
             vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);

@@ -45,6 +45,7 @@ struct Sse2 {
     static Vec InterleaveHigh16(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
     static Vec Equal32(Vec a, Vec b) { return _mm_cmpeq_epi32(a, b); }
     static bool AnySet(Vec v) { return _mm_movemask_epi8(v) != 0; }
+    static unsigned LaneBits32(Vec v) { return unsigned(_mm_movemask_ps(_mm_castsi128_ps(v))); }
     static Vec Select(Vec mask, Vec ifSet, Vec ifClear) {
         return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
     }

@@ -39,6 +39,11 @@ struct VectorKernels {
                     TAlphaColor to, bool stream);
     // out[i] = in[i].
     void (*copy)(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool stream);
+    // Clears bits[0 .. (count + 63) / 64) and sets bit i (bit i % 64 of bits[i / 64]) where
+    // row[i] differs from any of below[i - 1], below[i] and below[i + 1]; below[-1] and
+    // below[count] are read too.
+    void (*differsBelow)(const TAlphaColor* row, const TAlphaColor* below, std::size_t count,
+                         std::uint64_t* bits);
 };
 
 enum class VectorPath { Sse2, Avx2 };

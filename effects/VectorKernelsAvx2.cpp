@@ -33,6 +33,9 @@ struct Avx2 {
     static Vec InterleaveHigh16(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
     static Vec Equal32(Vec a, Vec b) { return _mm256_cmpeq_epi32(a, b); }
     static bool AnySet(Vec v) { return !_mm256_testz_si256(v, v); }
+    static unsigned LaneBits32(Vec v) {
+        return unsigned(_mm256_movemask_ps(_mm256_castsi256_ps(v)));
+    }
     static Vec Select(Vec mask, Vec ifSet, Vec ifClear) {
         return _mm256_blendv_epi8(ifClear, ifSet, mask);
     }

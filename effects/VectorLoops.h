@@ -159,8 +159,31 @@ void Copy(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool strea
         V::Fence();
 }
 
+template <typename V>
+void DiffersBelow(const TAlphaColor* row, const TAlphaColor* below, std::size_t count,
+                  std::uint64_t* bits) {
+    using Vec = typename V::Vec;
+    constexpr std::size_t L = V::Lanes; // divides 64: a vector's bits never straddle two words
+    for (std::size_t w = 0; w < (count + 63) / 64; ++w)
+        bits[w] = 0;
+    std::size_t i = 0;
+    for (; i + L <= count; i += L) {
+        const Vec centre = V::Load(row + i);
+        const Vec same = V::And(V::And(V::Equal32(centre, V::Load(below + i - 1)),
+                                       V::Equal32(centre, V::Load(below + i))),
+                                V::Equal32(centre, V::Load(below + i + 1)));
+        const std::uint64_t differ = ~std::uint64_t(V::LaneBits32(same)) & ((1u << L) - 1);
+        bits[i / 64] |= differ << (i % 64);
+    }
+    for (; i < count; ++i) {
+        const bool differs =
+            (row[i] != below[i - 1]) | (row[i] != below[i]) | (row[i] != below[i + 1]);
+        bits[i / 64] |= std::uint64_t(differs) << (i % 64);
+    }
+}
+
 template <typename V> constexpr VectorKernels KernelsOver() {
-    return {Tone<V>, Replace<V>, Copy<V>};
+    return {Tone<V>, Replace<V>, Copy<V>, DiffersBelow<V>};
 }
 
 } // namespace

@@ -183,6 +183,32 @@ TEST(VectorPaths, CopyLoopsCopyExactlyTheRunOnBothPaths) {
             }
 }
 
+TEST(VectorPaths, DiffersBelowMarksThePixelsThatDifferFromAnyOfTheThreeBelowOnBothPaths) {
+    std::mt19937 random(23);
+    for (const std::size_t length : Lengths)
+        for (std::size_t offset = 1; offset < Offsets; ++offset) {
+            SCOPED_TRACE(testing::Message() << "length " << length << ", offset " << offset);
+            // Two colours, mostly one, so that whole words pass and single pixels differ.
+            Pixels rows(2 * (length + Offsets + 1));
+            for (TAlphaColor& pixel : rows)
+                pixel = random() % 8 == 0 ? 0xFF000000u : 0xFFFFFFFFu;
+            const TAlphaColor* row = rows.data() + offset;
+            const TAlphaColor* below = rows.data() + length + Offsets + 1 + offset;
+            std::vector<std::uint64_t> expected(length / 64 + 1, 0);
+            for (std::size_t i = 0; i < length; ++i)
+                if (row[i] != below[i - 1] || row[i] != below[i] || row[i] != below[i + 1])
+                    expected[i / 64] |= std::uint64_t{1} << (i % 64);
+            for (const VectorPath path : PathsOfThisCpu()) {
+                // Words past the run's own stay as they were.
+                std::vector<std::uint64_t> bits(length / 64 + 1, ~std::uint64_t{0});
+                if (length % 64 == 0)
+                    expected.back() = ~std::uint64_t{0};
+                KernelsOf(path).differsBelow(row, below, length, bits.data());
+                ASSERT_EQ(bits, expected) << NameOf(path);
+            }
+        }
+}
+
 TEST(VectorPaths, Avx2IsChosenWhereTheCpuHasItUnlessSse2IsAskedFor) {
     const char* wanted = std::getenv("HALVANE_VECTORS");
     const bool sse2Wanted = wanted != nullptr && std::string(wanted) == "sse2";
