@@ -121,37 +121,29 @@ private:
     const TAlphaColor* lastWholeLine_ = nullptr;
 };
 
-// Records x and counts it when `votes`; branch-free, since which pixels vote is hard to predict.
-struct VotingList {
-    int* xs;
-    int count = 0;
-    void Note(int x, bool votes) {
-        xs[count] = x;
-        count += votes;
-    }
-};
-
-// Lists in order the x of every pixel of `row` that fails the uniform check against `below`, the
-// next row, and returns how many there are. Below-left and below-right count only when
-// `withDiagonals`. A read skipped at an end of the row repeats a colour already compared, so
-// comparing that one again gives the same verdict. `differing` holds a bit for each pixel.
-int ListVotingPixels(const TAlphaColor* row, const TAlphaColor* below, int width,
-                     bool withDiagonals, int* xs, std::uint64_t* differing) {
-    VotingList list{xs};
+// Calls visit(x) in order for every pixel of `row` that fails the uniform check against `below`,
+// the next row. Below-left and below-right count only when `withDiagonals`. A read skipped at an
+// end of the row repeats a colour already compared, so comparing that one again gives the same
+// verdict. `differing` holds a bit for each pixel of the row.
+template <typename Visit>
+void ForEachVotingPixel(const TAlphaColor* row, const TAlphaColor* below, int width,
+                        bool withDiagonals, std::uint64_t* differing, Visit visit) {
     if (!withDiagonals || width == 1) {
         for (int x = 0; x < width; ++x)
-            list.Note(x, row[x] != below[x]);
-        return list.count;
+            if (row[x] != below[x])
+                visit(x);
+        return;
     }
-    list.Note(0, (row[0] != below[0]) | (row[0] != below[1]));
+    if ((row[0] != below[0]) | (row[0] != below[1]))
+        visit(0);
     const int last = width - 1;
     // Pixels 1 .. last - 1 have all three pixels below; most words of them pass the check whole.
     ChosenKernels().differsBelow(row + 1, below + 1, std::size_t(last - 1), differing);
     for (int word = 0; word * 64 < last - 1; ++word)
         for (std::uint64_t bits = differing[word]; bits != 0; bits &= bits - 1)
-            list.Note(1 + word * 64 + std::countr_zero(bits), true);
-    list.Note(last, (row[last] != below[last - 1]) | (row[last] != below[last]));
-    return list.count;
+            visit(1 + word * 64 + std::countr_zero(bits));
+    if ((row[last] != below[last - 1]) | (row[last] != below[last]))
+        visit(last);
 }
 
 // The column pass reads four rows below the one it votes on, most of them sparsely; each row is
@@ -176,7 +168,6 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
     // Rows of a 32-bit bitmap are a whole number of pixels apart.
     PassSlots passSlots(alongRows ? 1 : input.Pitch / std::ptrdiff_t(sizeof(TAlphaColor)),
                         alongRows ? width : height);
-    std::vector<int> votingXs(width);
     std::vector<std::uint64_t> differing(std::size_t(width) / 64 + 1);
     // Each output row is made in the cache, then written out in one go.
     std::vector<TAlphaColor> line(width);
@@ -194,13 +185,11 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
             PrefetchRow(RowStart(input, y + PrefetchRowsAhead), width);
         // What the pixels that pass the uniform check get.
         std::copy(row, row + width, line.begin());
-        const int count = ListVotingPixels(row, RowStart(input, y + 1), width, y + 2 < height,
-                                           votingXs.data(), differing.data());
-        for (int k = 0; k < count; ++k) {
-            const int x = votingXs[k];
-            vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
-            line[x] = vote;
-        }
+        ForEachVotingPixel(row, RowStart(input, y + 1), width, y + 2 < height, differing.data(),
+                           [&](int x) {
+                               vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
+                               line[x] = vote;
+                           });
         kernels.copy(line.data(), out, std::size_t(width), stream);
     }
     // The last pixel visited lies on the last row, where only the centre is read.
