@@ -78,7 +78,7 @@ BenchFamily OpenFamily(Workbench& bench) {
         {
             {"Button4Click", "Button4Click to the shown posterized picture (steady)", 2.5,
              Driving(bench, OpenAgain)},
-            {"Button4Click_fresh", "Button4Click to the shown posterized picture (first open)", 2.5,
+            {"Button4Click_fresh", "Button4Click to the shown posterized picture (first open)", 1.3,
              Driving(bench, FirstOpen)},
         },
     };

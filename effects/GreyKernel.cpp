@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "GreyKernel.h"
 
+#include "PixelRuns.h"
+#include "VectorKernels.h"
+
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -22,14 +24,6 @@ int Lightening(GreyMethod method) {
     return method == GreyMethod::Red ? 0 : 50;
 }
 
-// The output colour for every value of the method's channel.
-std::array<TAlphaColor, 256> GreyTable(GreyMethod method) {
-    std::array<TAlphaColor, 256> table{};
-    for (int channel = 0; channel < 256; ++channel)
-        table[channel] = OpaqueGrey(std::uint8_t(std::min(channel + Lightening(method), 255)));
-    return table;
-}
-
 } // namespace
 
 TAlphaColor GreyOf(TAlphaColor source, GreyMethod method) {
@@ -43,14 +37,14 @@ void GreyPass(const TBitmapData& source, const TBitmapData& target, GreyMethod m
     const int height = source.FHeight;
     if (width <= 0 || height <= 0)
         return;
-    const std::array<TAlphaColor, 256> table = GreyTable(method);
-    const int shift = ChannelShift(method);
-    for (int y = 0; y < height; ++y) {
-        const TAlphaColor* in = RowStart(source, y);
-        TAlphaColor* out = RowStart(target, y);
-        for (int x = 0; x < width; ++x)
-            out[x] = table[(in[x] >> shift) & 0xFF];
-    }
+    ToneRule rule;
+    rule.shift = ChannelShift(method);
+    rule.lift = std::uint8_t(Lightening(method));
+    const VectorKernels& kernels = ChosenKernels();
+    const bool stream = StreamsPictureOf(PictureBytes(target));
+    ForEachRun({&source, &target}, width, height, [&](int y, std::size_t count) {
+        kernels.tone(RowStart(source, y), RowStart(target, y), nullptr, count, rule, stream);
+    });
     currentPixel = GetPixel(source, width - 1, height - 1);
     outputColour = GetPixel(target, width - 1, height - 1);
 }

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "OilifyKernel.h"
 
+#include "PixelRuns.h"
+#include "VectorKernels.h"
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -82,6 +86,13 @@ public:
 private:
     TAlphaColor VoteWholeLine(const TAlphaColor* centre, TAlphaColor previous) {
         lastWholeLine_ = centre;
+        // Most votes go to -2, the first in precedence, repeated in a slot behind it or at the
+        // centre: those are decided without reading the pixels ahead, which along a column lie
+        // on rows not read yet.
+        const TAlphaColor first = centre[-2 * step_];
+        if ((first == centre[-3 * step_]) | (first == centre[-step_]) |
+            (first == centre[-4 * step_]) | (first == *centre))
+            return first;
         return Vote(LineAt(centre), previous);
     }
 
@@ -110,56 +121,39 @@ private:
     const TAlphaColor* lastWholeLine_ = nullptr;
 };
 
-constexpr int BlockWidth = 8; // most blocks of this many pixels pass the uniform check together
-
-// Records x and counts it when `votes`; branch-free, since which pixels vote is hard to predict.
-struct VotingList {
-    int* xs;
-    int count = 0;
-    void Note(int x, bool votes) {
-        xs[count] = x;
-        count += votes;
-    }
-};
-
-// Whether a pixel differs from any of its three pixels below, which must all exist.
-bool DiffersFromThreeBelow(const TAlphaColor* pixel, const TAlphaColor* below) {
-    return (*pixel != below[-1]) | (*pixel != below[0]) | (*pixel != below[1]);
-}
-
-// DiffersFromThreeBelow for any of a block of pixels, as one vectorizable reduction.
-bool BlockDiffersFromThreeBelow(const TAlphaColor* block, const TAlphaColor* below) {
-    TAlphaColor differences = 0;
-#pragma GCC unroll 1 // GCC unrolls it fully otherwise, and then misses the vector form
-    for (int i = 0; i < BlockWidth; ++i)
-        differences |=
-            (block[i] ^ below[i - 1]) | (block[i] ^ below[i]) | (block[i] ^ below[i + 1]);
-    return differences != 0;
-}
-
-// Lists in order the x of every pixel of `row` that fails the uniform check against `below`, the
-// next row, and returns how many there are. Below-left and below-right count only when
-// `withDiagonals`. A read skipped at an end of the row repeats a colour already compared, so
-// comparing that one again gives the same verdict.
-int ListVotingPixels(const TAlphaColor* row, const TAlphaColor* below, int width,
-                     bool withDiagonals, int* xs) {
-    VotingList list{xs};
+// Calls visit(x) in order for every pixel of `row` that fails the uniform check against `below`,
+// the next row. Below-left and below-right count only when `withDiagonals`. A read skipped at an
+// end of the row repeats a colour already compared, so comparing that one again gives the same
+// verdict. `differing` holds a bit for each pixel of the row.
+template <typename Visit>
+void ForEachVotingPixel(const TAlphaColor* row, const TAlphaColor* below, int width,
+                        bool withDiagonals, std::uint64_t* differing, Visit visit) {
     if (!withDiagonals || width == 1) {
         for (int x = 0; x < width; ++x)
-            list.Note(x, row[x] != below[x]);
-        return list.count;
+            if (row[x] != below[x])
+                visit(x);
+        return;
     }
-    list.Note(0, (row[0] != below[0]) | (row[0] != below[1]));
+    if ((row[0] != below[0]) | (row[0] != below[1]))
+        visit(0);
     const int last = width - 1;
-    int x = 1;
-    for (; x + BlockWidth <= last; x += BlockWidth)
-        if (BlockDiffersFromThreeBelow(row + x, below + x))
-            for (int i = x; i < x + BlockWidth; ++i)
-                list.Note(i, DiffersFromThreeBelow(row + i, below + i));
-    for (; x < last; ++x)
-        list.Note(x, DiffersFromThreeBelow(row + x, below + x));
-    list.Note(last, (row[last] != below[last - 1]) | (row[last] != below[last]));
-    return list.count;
+    // Pixels 1 .. last - 1 have all three pixels below; most words of them pass the check whole.
+    ChosenKernels().differsBelow(row + 1, below + 1, std::size_t(last - 1), differing);
+    for (int word = 0; word * 64 < last - 1; ++word)
+        for (std::uint64_t bits = differing[word]; bits != 0; bits &= bits - 1)
+            visit(1 + word * 64 + std::countr_zero(bits));
+    if ((row[last] != below[last - 1]) | (row[last] != below[last]))
+        visit(last);
+}
+
+// The column pass reads four rows below the one it votes on, most of them sparsely; each row is
+// fetched whole one row before its first use, so the votes do not wait for memory.
+constexpr int PrefetchRowsAhead = Reach + 1;
+constexpr int PixelsPerCacheLine = 64 / sizeof(TAlphaColor);
+
+void PrefetchRow(const TAlphaColor* row, int width) {
+    for (int x = 0; x < width; x += PixelsPerCacheLine)
+        __builtin_prefetch(row + x);
 }
 
 } // namespace
@@ -174,21 +168,29 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
     // Rows of a 32-bit bitmap are a whole number of pixels apart.
     PassSlots passSlots(alongRows ? 1 : input.Pitch / std::ptrdiff_t(sizeof(TAlphaColor)),
                         alongRows ? width : height);
-    std::vector<int> votingXs(width);
+    std::vector<std::uint64_t> differing(std::size_t(width) / 64 + 1);
+    // Each output row is made in the cache, then written out in one go.
+    std::vector<TAlphaColor> line(width);
+    const VectorKernels& kernels = ChosenKernels();
+    const bool stream = StreamsPictureOf(PictureBytes(output));
     TAlphaColor vote = outputColour;
     for (int y = 0; y < height; ++y) {
         const TAlphaColor* row = RowStart(input, y);
         TAlphaColor* out = RowStart(output, y);
-        std::copy(row, row + width, out); // what the pixels that pass the uniform check get
-        if (y == height - 1)
-            break; // every pixel of the last row passes it
-        const int count =
-            ListVotingPixels(row, RowStart(input, y + 1), width, y + 2 < height, votingXs.data());
-        for (int k = 0; k < count; ++k) {
-            const int x = votingXs[k];
-            vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
-            out[x] = vote;
+        if (y == height - 1) {
+            kernels.copy(row, out, std::size_t(width), stream); // every pixel passes the check
+            break;
         }
+        if (!alongRows && y + PrefetchRowsAhead < height)
+            PrefetchRow(RowStart(input, y + PrefetchRowsAhead), width);
+        // What the pixels that pass the uniform check get.
+        std::copy(row, row + width, line.begin());
+        ForEachVotingPixel(row, RowStart(input, y + 1), width, y + 2 < height, differing.data(),
+                           [&](int x) {
+                               vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
+                               line[x] = vote;
+                           });
+        kernels.copy(line.data(), out, std::size_t(width), stream);
     }
     // The last pixel visited lies on the last row, where only the centre is read.
     currentPixel = GetPixel(input, width - 1, height - 1);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "PosterizeKernel.h"
 
+#include "PixelRuns.h"
+#include "VectorKernels.h"
+
 #include <algorithm>
 
 namespace {
@@ -71,22 +74,50 @@ std::array<std::uint8_t, 256> PosterizeTable(int n) {
     return table;
 }
 
-void PosterizePass(const TBitmapData& grey, const TBitmapData& target, int levels,
-                   TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+ToneRule PosterizeRule(int n) {
+    const std::array<std::uint8_t, 256> levelOf = PosterizeTable(n);
+    ToneRule rule;
+    rule.shift = 16;
+    rule.base = levelOf[0];
+    for (int d = 1; d < 256; ++d)
+        if (levelOf[d] != levelOf[d - 1]) {
+            rule.thresholds[rule.stepCount] = std::uint8_t(d);
+            rule.rises[rule.stepCount] = std::uint8_t(levelOf[d] - levelOf[d - 1]);
+            ++rule.stepCount;
+        }
+    return rule;
+}
+
+namespace {
+
+void Posterize(const TBitmapData& grey, const TBitmapData& target, const TBitmapData* copy,
+               int levels, TAlphaColor& currentPixel, TAlphaColor& outputColour) {
     const int width = grey.FWidth;
     const int height = grey.FHeight;
     if (width <= 0 || height <= 0)
         return;
-    const std::array<std::uint8_t, 256> levelOf = PosterizeTable(HeldLevelCount(levels));
-    std::array<TAlphaColor, 256> colourOf{};
-    for (int d = 0; d < 256; ++d)
-        colourOf[d] = OpaqueGrey(levelOf[d]);
-    for (int y = 0; y < height; ++y) {
-        const TAlphaColor* in = RowStart(grey, y);
-        TAlphaColor* out = RowStart(target, y);
-        for (int x = 0; x < width; ++x)
-            out[x] = colourOf[RedOf(in[x])];
-    }
+    const ToneRule rule = PosterizeRule(HeldLevelCount(levels));
+    const VectorKernels& kernels = ChosenKernels();
+    const bool stream = StreamsPictureOf(PictureBytes(target));
+    ForEachRun({&grey, &target, copy != nullptr ? copy : &target}, width, height,
+               [&](int y, std::size_t count) {
+                   kernels.tone(RowStart(grey, y), RowStart(target, y),
+                                copy != nullptr ? RowStart(*copy, y) : nullptr, count, rule,
+                                stream);
+               });
     currentPixel = GetPixel(grey, width - 1, height - 1);
     outputColour = GetPixel(target, width - 1, height - 1);
+}
+
+} // namespace
+
+void PosterizePass(const TBitmapData& grey, const TBitmapData& target, int levels,
+                   TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    Posterize(grey, target, nullptr, levels, currentPixel, outputColour);
+}
+
+void PosterizePassWithCopy(const TBitmapData& grey, const TBitmapData& target,
+                           const TBitmapData& copy, int levels, TAlphaColor& currentPixel,
+                           TAlphaColor& outputColour) {
+    Posterize(grey, target, &copy, levels, currentPixel, outputColour);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "VectorKernels.h"
 
 #include <array>
 #include <cstdint>
@@ -18,6 +19,10 @@ int PosterizeLevel(int d, int n);
 // whose upper edge passes the band test, white when none does.
 std::array<std::uint8_t, 256> PosterizeTable(int n);
 
+// PosterizeTable(n) as a step function of the red byte, for the vector loops: levels only rise
+// with the grey value, so a level is a few compares of the grey value, not a table lookup.
+ToneRule PosterizeRule(int n);
+
 // Level counts outside 2..13 have no bands; they are held within that range.
 int HeldLevelCount(int n);
 
@@ -25,3 +30,8 @@ int HeldLevelCount(int n);
 // opaque grey. `currentPixel` ends as the last colour read, `outputColour` as the last written.
 void PosterizePass(const TBitmapData& grey, const TBitmapData& target, int levels,
                    TAlphaColor& currentPixel, TAlphaColor& outputColour);
+
+// PosterizePass that also writes every pixel into `copy` (mapped, same size) in the same pass.
+void PosterizePassWithCopy(const TBitmapData& grey, const TBitmapData& target,
+                           const TBitmapData& copy, int levels, TAlphaColor& currentPixel,
+                           TAlphaColor& outputColour);

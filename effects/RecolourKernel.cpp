@@ -1,13 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "RecolourKernel.h"
 
+#include "PixelRuns.h"
+#include "VectorKernels.h"
+
+namespace {
+
+void Replace(const TBitmapData& map, const TBitmapData* copy, TAlphaColor from, TAlphaColor to) {
+    const VectorKernels& kernels = ChosenKernels();
+    const bool stream = StreamsPictureOf(PictureBytes(map));
+    ForEachRun({&map, copy != nullptr ? copy : &map}, map.FWidth, map.FHeight,
+               [&](int y, std::size_t count) {
+                   kernels.replace(RowStart(map, y), copy != nullptr ? RowStart(*copy, y) : nullptr,
+                                   count, from, to, stream);
+               });
+}
+
+} // namespace
+
 void ReplaceColour(const TBitmapData& map, TAlphaColor from, TAlphaColor to) {
-    // Locals, and a select instead of a conditional store, let the compiler vectorise the loop.
-    const int width = map.FWidth;
-    const int height = map.FHeight;
-    for (int y = 0; y < height; ++y) {
-        TAlphaColor* row = RowStart(map, y);
-        for (int x = 0; x < width; ++x)
-            row[x] = row[x] == from ? to : row[x];
-    }
+    Replace(map, nullptr, from, to);
+}
+
+void ReplaceColourAfterCopy(const TBitmapData& map, const TBitmapData& copy, TAlphaColor from,
+                            TAlphaColor to) {
+    Replace(map, &copy, from, to);
 }

@@ -19,11 +19,25 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 [[noreturn]] void ThrowGridSpacingBelowOne() {
     throw AppError(QStringLiteral("Grid spacing must be at least 1."));
+}
+
+// The spacing a text gives, or none where it is no whole number.
+std::optional<int> SpacingIn(const QString& text) {
+    try {
+        return StrToInt(text);
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+}
+
+bool SameSize(const TBitmap& a, const TBitmap& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height();
 }
 
 } // namespace
@@ -47,16 +61,30 @@ void TForm1::PosterizeLevels() {
 
     PosterBitmap.SetSize(GreyBitmap.Width(), GreyBitmap.Height());
     const int levels = StrToInt(Edit2->Text());
+    TBitmap& shown = Image1->Bitmap();
+    bool shownCopied = false;
     {
         ScopedMap poster(PosterBitmap, TMapAccess::Write, WriteMap);
         // The grey picture is only read; a write mapping shows its current pixels all the same.
         ScopedMap grey(GreyBitmap, TMapAccess::Write, ReadMap);
-        if (poster.Mapped() && grey.Mapped())
-            PosterizePass(ReadMap, WriteMap, levels, CurrentPixel, OutputColour);
+        // A shown picture of the same size takes its copy in the same pass, as Assign would.
+        TBitmapData shownMap;
+        std::optional<ScopedMap> shownAccess;
+        if (SameSize(shown, PosterBitmap))
+            shownAccess.emplace(shown, TMapAccess::Write, shownMap);
+        if (poster.Mapped() && grey.Mapped()) {
+            shownCopied = shownAccess && shownAccess->Mapped();
+            if (shownCopied)
+                PosterizePassWithCopy(ReadMap, WriteMap, shownMap, levels, CurrentPixel,
+                                      OutputColour);
+            else
+                PosterizePass(ReadMap, WriteMap, levels, CurrentPixel, OutputColour);
+        }
         poster.Release();
         grey.Release();
     }
-    Image1->Bitmap().Assign(PosterBitmap);
+    if (!shownCopied)
+        shown.Assign(PosterBitmap);
 
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
 }
@@ -136,7 +164,8 @@ void TForm1::Button2Click(QObject*) {
     ShowBusy({Button2});
 
     OilifyRows();
-    PosterBitmap.Assign(OilBitmap);
+    // The first cycle's result goes on in PosterBitmap; the second cycle writes all of OilBitmap.
+    PosterBitmap.Swap(OilBitmap);
     OilifyRows();
     Image1->Bitmap().Assign(OilBitmap);
 
@@ -155,8 +184,8 @@ void TForm1::OilifyColumns() {
 
 void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction) {
     ScopedMap in(input, TMapAccess::Read, ReadMap);
+    // The pass writes every pixel of the output.
     output.SetSize(input.Width(), input.Height());
-    output.Clear(claBlack);
     ScopedMap out(output, TMapAccess::Write, WriteMap);
     if (in.Mapped() && out.Mapped())
         OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
@@ -198,15 +227,24 @@ void TForm1::Image1Click(QObject*) {
     if (!Button3->IsPressed())
         return;
     TBitmap& shown = Image1->Bitmap();
-    UndoBitmap.Assign(shown);
+    // A position kept from an earlier, larger picture picks nothing.
+    const bool picks = PickX >= 0 && PickY >= 0 && PickX < shown.Width() && PickY < shown.Height();
+    // A snapshot of the same size is taken in the recolour's own pass, as Assign would take it.
+    const bool snapshotInPass = picks && SameSize(UndoBitmap, shown);
+    if (!snapshotInPass)
+        UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Recolour);
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
-    // A position kept from an earlier, larger picture picks nothing.
-    if (!picture.Mapped() || PickX < 0 || PickY < 0 || PickX >= shown.Width() ||
-        PickY >= shown.Height())
+    if (!picture.Mapped() || !picks)
         return;
     PickedColour = GetPixel(ReadMap, PickX, PickY);
-    ReplaceColour(ReadMap, PickedColour, ComboColorBox1->Color());
+    if (!snapshotInPass) {
+        ReplaceColour(ReadMap, PickedColour, ComboColorBox1->Color());
+        return;
+    }
+    TBitmapData undoMap;
+    ScopedMap undo(UndoBitmap, TMapAccess::Write, undoMap);
+    ReplaceColourAfterCopy(ReadMap, undoMap, PickedColour, ComboColorBox1->Color());
 }
 
 // "Colorize"'s "Undo" clicked: the picture as it was before the recolour.
@@ -219,7 +257,13 @@ void TForm1::Button7Click(QObject*) {
 // the shown picture.
 void TForm1::Button6Click(QObject*) {
     TBitmap& shown = Image1->Bitmap();
-    UndoBitmap.Assign(shown);
+    // Where a grid will be drawn and the snapshot has the size already, the snapshot is taken in
+    // the grid's own pass, as Assign would take it.
+    const std::optional<int> typed = SpacingIn(NumberBox1->Text());
+    const bool snapshotInPass =
+        typed && *typed >= 1 && shown.Width() >= 2 && SameSize(UndoBitmap, shown);
+    if (!snapshotInPass)
+        UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Grid);
     const int spacing = StrToInt(NumberBox1->Text());
     // From a spacing below 1 the lines would never end; refuse it like a text that is no number.
@@ -231,8 +275,15 @@ void TForm1::Button6Click(QObject*) {
     if (width < 2)
         return;
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
-    if (picture.Mapped())
+    if (!picture.Mapped())
+        return;
+    if (!snapshotInPass) {
         DrawGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color());
+        return;
+    }
+    TBitmapData undoMap;
+    ScopedMap undo(UndoBitmap, TMapAccess::Write, undoMap);
+    DrawGridAfterCopy(ReadMap, undoMap, GridStepLess1 + 1, ComboColorBox2->Color());
 }
 
 // The grid's "Undo" clicked: the picture as it was before the grid.

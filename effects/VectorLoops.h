@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: MIT
+// The bodies of the vector loops, written once over a set of vector operations `V` (SSE2 or
+// AVX2) and included by the file of each path only, which compiles it for its instruction set.
+// Everything here is a template or lives in that file's unnamed namespace, so no function
+// compiled for AVX2 can be shared with the baseline code.
+#pragma once
+
+#include "VectorKernels.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+template <typename V> bool Aligned(const void* address) {
+    return (reinterpret_cast<std::uintptr_t>(address) % sizeof(typename V::Vec)) == 0;
+}
+
+// Stores whole vectors at `out`, bypassing the caches when asked and `out` is aligned for it.
+template <typename V> struct Storer {
+    bool stream;
+    void operator()(TAlphaColor* out, typename V::Vec value) const {
+        if (stream)
+            V::Stream(out, value);
+        else
+            V::Store(out, value);
+    }
+};
+
+template <typename V> TAlphaColor ToneScalar(const ToneRule& rule, TAlphaColor pixel) {
+    return OpaqueGrey(ToneOf(rule, std::uint8_t(pixel >> rule.shift)));
+}
+
+// The channel bytes of four vectors of pixels, lifted and stepped, as bytes in pack order.
+template <typename V, bool Stepped>
+typename V::Vec ToneBytes(const TAlphaColor* in, const ToneRule& rule, typename V::Vec lift,
+                          typename V::Vec base, const typename V::Vec* thresholds,
+                          const typename V::Vec* rises) {
+    using Vec = typename V::Vec;
+    constexpr std::size_t L = V::Lanes;
+    const Vec low = V::Splat32(0xFF);
+    const Vec a = V::And(V::ShiftRight32(V::Load(in), rule.shift), low);
+    const Vec b = V::And(V::ShiftRight32(V::Load(in + L), rule.shift), low);
+    const Vec c = V::And(V::ShiftRight32(V::Load(in + 2 * L), rule.shift), low);
+    const Vec d = V::And(V::ShiftRight32(V::Load(in + 3 * L), rule.shift), low);
+    Vec bytes = V::AddSaturated8(V::Pack16To8(V::Pack32To16(a, b), V::Pack32To16(c, d)), lift);
+    if constexpr (Stepped) {
+        // A signed compare of bytes with their top bit flipped orders them as unsigned.
+        const Vec biased = V::Xor(bytes, V::Splat8(0x80));
+        Vec level = base;
+        for (int i = 0; i < rule.stepCount; ++i)
+            level = V::Add8(level, V::And(V::Greater8(biased, thresholds[i]), rises[i]));
+        bytes = level;
+    }
+    return bytes;
+}
+
+template <typename V, bool Stepped>
+void ToneVectors(const TAlphaColor* in, TAlphaColor* out, TAlphaColor* copy, std::size_t& done,
+                 std::size_t count, const ToneRule& rule, Storer<V> store, Storer<V> storeCopy) {
+    using Vec = typename V::Vec;
+    constexpr std::size_t L = V::Lanes;
+    const Vec lift = V::Splat8(rule.lift);
+    const Vec base = V::Splat8(rule.base);
+    Vec thresholds[ToneRule::MaxSteps];
+    Vec rises[ToneRule::MaxSteps];
+    for (int i = 0; i < rule.stepCount; ++i) {
+        thresholds[i] = V::Splat8(std::uint8_t((rule.thresholds[i] - 1) ^ 0x80));
+        rises[i] = V::Splat8(rule.rises[i]);
+    }
+    const Vec opaque = V::Splat8(0xFF);
+    for (; done + 4 * L <= count; done += 4 * L) {
+        const Vec bytes = ToneBytes<V, Stepped>(in + done, rule, lift, base, thresholds, rises);
+        // Unpacking in the pack's order puts every grey back at its pixel: b, b, b, 255.
+        const Vec low = V::InterleaveLow8(bytes, bytes);
+        const Vec high = V::InterleaveHigh8(bytes, bytes);
+        const Vec lowAlpha = V::InterleaveLow8(bytes, opaque);
+        const Vec highAlpha = V::InterleaveHigh8(bytes, opaque);
+        const Vec pixels[4] = {
+            V::InterleaveLow16(low, lowAlpha), V::InterleaveHigh16(low, lowAlpha),
+            V::InterleaveLow16(high, highAlpha), V::InterleaveHigh16(high, highAlpha)};
+        for (std::size_t k = 0; k < 4; ++k) {
+            store(out + done + k * L, pixels[k]);
+            if (copy != nullptr)
+                storeCopy(copy + done + k * L, pixels[k]);
+        }
+    }
+}
+
+template <typename V>
+void Tone(const TAlphaColor* in, TAlphaColor* out, TAlphaColor* copy, std::size_t count,
+          const ToneRule& rule, bool stream) {
+    std::size_t done = 0;
+    // Whole vectors start where the output is aligned, so that they may bypass the caches.
+    for (; done < count && !Aligned<V>(out + done); ++done) {
+        out[done] = ToneScalar<V>(rule, in[done]);
+        if (copy != nullptr)
+            copy[done] = out[done];
+    }
+    const Storer<V> store{stream};
+    const Storer<V> storeCopy{stream && (copy == nullptr || Aligned<V>(copy + done))};
+    if (rule.stepCount > 0)
+        ToneVectors<V, true>(in, out, copy, done, count, rule, store, storeCopy);
+    else
+        ToneVectors<V, false>(in, out, copy, done, count, rule, store, storeCopy);
+    for (; done < count; ++done) {
+        out[done] = ToneScalar<V>(rule, in[done]);
+        if (copy != nullptr)
+            copy[done] = out[done];
+    }
+    if (stream)
+        V::Fence();
+}
+
+template <typename V>
+void Replace(TAlphaColor* pixels, TAlphaColor* copy, std::size_t count, TAlphaColor from,
+             TAlphaColor to, bool stream) {
+    using Vec = typename V::Vec;
+    constexpr std::size_t L = V::Lanes;
+    std::size_t done = 0;
+    const auto replaceOne = [&](std::size_t i) {
+        if (copy != nullptr)
+            copy[i] = pixels[i];
+        if (pixels[i] == from)
+            pixels[i] = to;
+    };
+    for (; done < count && copy != nullptr && !Aligned<V>(copy + done); ++done)
+        replaceOne(done);
+    const Storer<V> storeCopy{stream};
+    const Vec fromVector = V::Splat32(from);
+    const Vec toVector = V::Splat32(to);
+    for (; done + L <= count; done += L) {
+        const Vec value = V::Load(pixels + done);
+        if (copy != nullptr)
+            storeCopy(copy + done, value);
+        const Vec match = V::Equal32(value, fromVector);
+        if (V::AnySet(match))
+            V::Store(pixels + done, V::Select(match, toVector, value));
+    }
+    for (; done < count; ++done)
+        replaceOne(done);
+    if (stream)
+        V::Fence();
+}
+
+template <typename V>
+void Copy(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool stream) {
+    constexpr std::size_t L = V::Lanes;
+    std::size_t done = 0;
+    for (; done < count && !Aligned<V>(out + done); ++done)
+        out[done] = in[done];
+    const Storer<V> store{stream};
+    for (; done + 4 * L <= count; done += 4 * L)
+        for (std::size_t k = 0; k < 4; ++k)
+            store(out + done + k * L, V::Load(in + done + k * L));
+    for (; done < count; ++done)
+        out[done] = in[done];
+    if (stream)
+        V::Fence();
+}
+
+template <typename V>
+void DiffersBelow(const TAlphaColor* row, const TAlphaColor* below, std::size_t count,
+                  std::uint64_t* bits) {
+    using Vec = typename V::Vec;
+    constexpr std::size_t L = V::Lanes; // divides 64: a vector's bits never straddle two words
+    for (std::size_t w = 0; w < (count + 63) / 64; ++w)
+        bits[w] = 0;
+    std::size_t i = 0;
+    for (; i + L <= count; i += L) {
+        const Vec centre = V::Load(row + i);
+        const Vec same = V::And(V::And(V::Equal32(centre, V::Load(below + i - 1)),
+                                       V::Equal32(centre, V::Load(below + i))),
+                                V::Equal32(centre, V::Load(below + i + 1)));
+        const std::uint64_t differ = ~std::uint64_t(V::LaneBits32(same)) & ((1u << L) - 1);
+        bits[i / 64] |= differ << (i % 64);
+    }
+    for (; i < count; ++i) {
+        const bool differs =
+            (row[i] != below[i - 1]) | (row[i] != below[i]) | (row[i] != below[i + 1]);
+        bits[i / 64] |= std::uint64_t(differs) << (i % 64);
+    }
+}
+
+template <typename V> constexpr VectorKernels KernelsOver() {
+    return {Tone<V>, Replace<V>, Copy<V>, DiffersBelow<V>};
+}
+
+} // namespace

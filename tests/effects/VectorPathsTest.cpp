@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+// The vector loops of both paths against one pixel at a time, and against each other, on random
+// pixels; runs of every length around the vector widths, starting at every alignment.
+#include "GreyKernel.h"
+#include "PosterizeKernel.h"
+#include "VectorKernels.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Pixels = std::vector<TAlphaColor>;
+
+// Lengths below, at and around whole blocks of vectors of either path, and a long one.
+const std::size_t Lengths[] = {0, 1, 3, 4, 7, 8, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 1001};
+// A run may start off the vector alignment; its output then starts one pixel a step further on.
+constexpr std::size_t Offsets = 8;
+
+std::vector<VectorPath> PathsOfThisCpu() {
+    std::vector<VectorPath> paths = {VectorPath::Sse2};
+    if (CpuRunsAvx2())
+        paths.push_back(VectorPath::Avx2);
+    return paths;
+}
+
+std::string NameOf(VectorPath path) {
+    return path == VectorPath::Avx2 ? "AVX2" : "SSE2";
+}
+
+Pixels RandomPixels(std::size_t count, std::mt19937& random) {
+    Pixels pixels(count);
+    for (TAlphaColor& pixel : pixels)
+        pixel = TAlphaColor(random());
+    return pixels;
+}
+
+// Every rule the effects use: the three grey methods, then posterize for every level count.
+std::vector<ToneRule> EffectRules() {
+    std::vector<ToneRule> rules;
+    for (const auto& [shift, lift] : {std::pair{16, 0}, {8, 50}, {0, 50}}) {
+        ToneRule rule;
+        rule.shift = shift;
+        rule.lift = std::uint8_t(lift);
+        rules.push_back(rule);
+    }
+    for (int n = MinLevels; n <= MaxLevels; ++n)
+        rules.push_back(PosterizeRule(n));
+    return rules;
+}
+
+TEST(VectorPaths, PosterizeRuleGivesTheTableForEveryGrey) {
+    for (int n = MinLevels; n <= MaxLevels; ++n) {
+        const ToneRule rule = PosterizeRule(n);
+        const auto table = PosterizeTable(n);
+        for (int d = 0; d < 256; ++d)
+            ASSERT_EQ(ToneOf(rule, std::uint8_t(d)), table[d]) << "n=" << n << " d=" << d;
+    }
+}
+
+TEST(VectorPaths, GreyRulesGiveTheGreyOfEveryChannelValue) {
+    const GreyMethod methods[] = {GreyMethod::Red, GreyMethod::GreenLightened,
+                                  GreyMethod::BlueLightened};
+    const std::vector<ToneRule> rules = EffectRules();
+    for (int m = 0; m < 3; ++m)
+        for (int c = 0; c < 256; ++c) {
+            const TAlphaColor source = 0x80000000u | (TAlphaColor(c) << rules[m].shift);
+            ASSERT_EQ(OpaqueGrey(ToneOf(rules[m], std::uint8_t(c))), GreyOf(source, methods[m]))
+                << "method " << m + 1 << " channel " << c;
+        }
+}
+
+// The pixels a tone loop writes, to `out` and to `copy`, laid one after the other.
+Pixels ToneOutput(VectorPath path, const Pixels& in, std::size_t offset, const ToneRule& rule,
+                  bool withCopy, bool stream) {
+    const std::size_t count = in.size() - offset;
+    // Outputs start one pixel further off the alignment than the input, and differ from each
+    // other in alignment too.
+    Pixels out(count + 2 * Offsets + 2, 0xDEADBEEFu);
+    Pixels copy(count + 2 * Offsets + 2, 0xDEADBEEFu);
+    KernelsOf(path).tone(in.data() + offset, out.data() + offset + 1,
+                         withCopy ? copy.data() + 2 * offset % Offsets : nullptr, count, rule,
+                         stream);
+    out.insert(out.end(), copy.begin(), copy.end());
+    return out;
+}
+
+TEST(VectorPaths, ToneLoopsWriteTheRuleOfEveryPixelOnBothPaths) {
+    std::mt19937 random(16);
+    const std::vector<ToneRule> rules = EffectRules();
+    for (const std::size_t length : Lengths)
+        for (std::size_t offset = 0; offset < Offsets; ++offset) {
+            const Pixels in = RandomPixels(length + offset, random);
+            for (std::size_t r = 0; r < rules.size(); ++r)
+                for (const bool withCopy : {false, true}) {
+                    const bool stream = (length + offset + r) % 2 == 0;
+                    SCOPED_TRACE(testing::Message()
+                                 << "length " << length << ", offset " << offset << ", rule " << r
+                                 << ", copy " << withCopy << ", stream " << stream);
+                    const Pixels sse2 =
+                        ToneOutput(VectorPath::Sse2, in, offset, rules[r], withCopy, stream);
+                    // The same layout, written one pixel at a time.
+                    Pixels expected(sse2.size(), 0xDEADBEEFu);
+                    const std::size_t half = sse2.size() / 2;
+                    for (std::size_t i = 0; i < length; ++i) {
+                        const TAlphaColor grey = OpaqueGrey(
+                            ToneOf(rules[r], std::uint8_t(in[offset + i] >> rules[r].shift)));
+                        expected[offset + 1 + i] = grey;
+                        if (withCopy)
+                            expected[half + 2 * offset % Offsets + i] = grey;
+                    }
+                    ASSERT_EQ(sse2, expected);
+                    for (const VectorPath path : PathsOfThisCpu())
+                        ASSERT_EQ(ToneOutput(path, in, offset, rules[r], withCopy, stream), sse2)
+                            << NameOf(path);
+                }
+        }
+}
+
+struct ReplaceResult {
+    Pixels pixels;
+    Pixels copy;
+    bool operator==(const ReplaceResult&) const = default;
+};
+
+ReplaceResult Replaced(VectorPath path, const Pixels& start, std::size_t offset, TAlphaColor from,
+                       TAlphaColor to, bool withCopy, bool stream) {
+    ReplaceResult result{start, Pixels(start.size() + 1, 0xDEADBEEFu)};
+    KernelsOf(path).replace(result.pixels.data() + offset,
+                            withCopy ? result.copy.data() + offset + 1 : nullptr,
+                            start.size() - offset, from, to, stream);
+    return result;
+}
+
+TEST(VectorPaths, ReplaceLoopsChangeExactMatchesOnlyOnBothPaths) {
+    std::mt19937 random(21);
+    for (const std::size_t length : Lengths)
+        for (std::size_t offset = 0; offset < Offsets; ++offset)
+            for (const bool withCopy : {false, true}) {
+                const bool stream = (length + offset) % 2 == 1;
+                SCOPED_TRACE(testing::Message() << "length " << length << ", offset " << offset
+                                                << ", copy " << withCopy << ", stream " << stream);
+                // Few colours, so that matches are common; some differ from `from` in alpha only.
+                const TAlphaColor from = 0xFF2A2A2Au;
+                Pixels start(length + offset);
+                for (TAlphaColor& pixel : start)
+                    pixel = (random() % 4 == 0 ? 0x01000000u : 0u) ^
+                            (random() % 3 == 0 ? from : OpaqueGrey(std::uint8_t(random() % 3)));
+                const TAlphaColor to = 0x80FF0000u;
+                ReplaceResult expected{start, Pixels(start.size() + 1, 0xDEADBEEFu)};
+                for (std::size_t i = offset; i < start.size(); ++i) {
+                    if (withCopy)
+                        expected.copy[i + 1] = start[i];
+                    if (start[i] == from)
+                        expected.pixels[i] = to;
+                }
+                for (const VectorPath path : PathsOfThisCpu())
+                    ASSERT_EQ(Replaced(path, start, offset, from, to, withCopy, stream), expected)
+                        << NameOf(path);
+            }
+}
+
+TEST(VectorPaths, CopyLoopsCopyExactlyTheRunOnBothPaths) {
+    std::mt19937 random(22);
+    for (const std::size_t length : Lengths)
+        for (std::size_t offset = 0; offset < Offsets; ++offset)
+            for (const bool stream : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "length " << length << ", offset " << offset
+                                                << ", stream " << stream);
+                const Pixels in = RandomPixels(length, random);
+                Pixels expected(length + offset + 1, 0xDEADBEEFu);
+                std::copy(in.begin(), in.end(), expected.begin() + offset);
+                for (const VectorPath path : PathsOfThisCpu()) {
+                    Pixels out(length + offset + 1, 0xDEADBEEFu);
+                    KernelsOf(path).copy(in.data(), out.data() + offset, length, stream);
+                    ASSERT_EQ(out, expected) << NameOf(path);
+                }
+            }
+}
+
+TEST(VectorPaths, DiffersBelowMarksThePixelsThatDifferFromAnyOfTheThreeBelowOnBothPaths) {
+    std::mt19937 random(23);
+    for (const std::size_t length : Lengths)
+        for (std::size_t offset = 1; offset < Offsets; ++offset) {
+            SCOPED_TRACE(testing::Message() << "length " << length << ", offset " << offset);
+            // Two colours, mostly one, so that whole words pass and single pixels differ.
+            Pixels rows(2 * (length + Offsets + 1));
+            for (TAlphaColor& pixel : rows)
+                pixel = random() % 8 == 0 ? 0xFF000000u : 0xFFFFFFFFu;
+            const TAlphaColor* row = rows.data() + offset;
+            const TAlphaColor* below = rows.data() + length + Offsets + 1 + offset;
+            std::vector<std::uint64_t> expected(length / 64 + 1, 0);
+            for (std::size_t i = 0; i < length; ++i)
+                if (row[i] != below[i - 1] || row[i] != below[i] || row[i] != below[i + 1])
+                    expected[i / 64] |= std::uint64_t{1} << (i % 64);
+            for (const VectorPath path : PathsOfThisCpu()) {
+                // Words past the run's own stay as they were.
+                std::vector<std::uint64_t> bits(length / 64 + 1, ~std::uint64_t{0});
+                if (length % 64 == 0)
+                    expected.back() = ~std::uint64_t{0};
+                KernelsOf(path).differsBelow(row, below, length, bits.data());
+                ASSERT_EQ(bits, expected) << NameOf(path);
+            }
+        }
+}
+
+TEST(VectorPaths, Avx2IsChosenWhereTheCpuHasItUnlessSse2IsAskedFor) {
+    const char* wanted = std::getenv("HALVANE_VECTORS");
+    const bool sse2Wanted = wanted != nullptr && std::string(wanted) == "sse2";
+    EXPECT_EQ(ChosenVectorPath(),
+              CpuRunsAvx2() && !sse2Wanted ? VectorPath::Avx2 : VectorPath::Sse2);
+}
+
+} // namespace
