@@ -34,5 +34,6 @@ struct ImageLoadOptions {
 //   "Bitmap size too big." when the size its header declares, times 4 bytes and
 //        WorkingSetBitmaps, exceeds the memory limit; no pixel data is decoded then.
 // JPEG XR files are decoded by the helper process; whatever stops it (a crash, a cap, the time
-// limit, a missing helper) ends in the load message.
+// limit, a missing helper) ends in the load message. Loads into different bitmaps may run on
+// several threads at once.
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options = {});

@@ -26,10 +26,16 @@ namespace {
                        .arg(path, QString::fromLocal8Bit(description)));
 }
 
-bool HasJpegExtension(const QString& path) {
+bool HasExtensionOf(const QString& path, SavedFormat format) {
     const QString suffix = QFileInfo(path).suffix();
+    if (format == SavedFormat::Png)
+        return suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
     return suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0 ||
            suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0;
+}
+
+QByteArray WriterFormat(SavedFormat format) {
+    return format == SavedFormat::Png ? QByteArrayLiteral("png") : QByteArrayLiteral("jpeg");
 }
 
 // The pixels without copying them, read as RGB32 so that the encoder ignores the alpha byte.
@@ -75,11 +81,11 @@ public:
 
     // Encodes into the file and flushes it to disk, so that a crash after publishing can never
     // leave a truncated file under the real name.
-    bool Write(const QImage& image) {
+    bool Write(const QImage& image, SavedFormat format) {
         QFile file;
         if (!file.open(descriptor_, QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
             return false;
-        QImageWriter writer(&file, QByteArrayLiteral("jpeg"));
+        QImageWriter writer(&file, WriterFormat(format));
         const bool written = writer.write(image) && file.flush() && ::fsync(descriptor_) == 0;
         const bool closed = ::close(descriptor_) == 0;
         descriptor_ = -1;
@@ -110,13 +116,17 @@ private:
 } // namespace
 
 void SaveBitmapAsJpeg(const TBitmap& source, const QString& path) {
-    if (!HasJpegExtension(path))
+    SaveBitmap(source, path, SavedFormat::Jpeg);
+}
+
+void SaveBitmap(const TBitmap& source, const QString& path, SavedFormat format) {
+    if (!HasExtensionOf(path, format))
         ThrowSavingFailed();
     const QByteArray target = QFile::encodeName(path);
     TemporaryFile temporary;
     if (const int error = temporary.CreateBeside(target))
         ThrowCannotCreate(path, error);
-    if (!temporary.Write(OpaqueView(source)))
+    if (!temporary.Write(OpaqueView(source), format))
         ThrowSavingFailed();
     if (const int error = temporary.PublishAs(target))
         ThrowCannotCreate(path, error);

@@ -18,3 +18,10 @@
 //   "Saving bitmap failed." when `path` does not end in .jpg or .jpeg (any letter case), or
 //       when encoding or writing fails, an empty bitmap included; no file is left then.
 void SaveBitmapAsJpeg(const TBitmap& source, const QString& path);
+
+enum class SavedFormat { Jpeg, Png };
+
+// SaveBitmapAsJpeg in either format, by the same rules: PNG with the encoder's defaults, the
+// colour channels as the bitmap holds them and no alpha channel, so that both formats store the
+// same picture. A PNG's `path` must end in .png (any letter case).
+void SaveBitmap(const TBitmap& source, const QString& path, SavedFormat format);
