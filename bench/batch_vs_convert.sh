@@ -49,6 +49,7 @@ halvane_batch() {
 }
 
 imagemagick() {
+    # shellcheck disable=SC2016 # the inner sh expands them, per file
     printf '%s\0' "$work"/in/*.jpg |
         xargs -0 -P "$1" -I '{}' sh -c \
             '"$0" "$1" -channel G -separate -evaluate add 19.6% -posterize 6 "$2/${1##*/}"' \
