@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // halvane-batch against the window: the same file, the same steps through the window's handlers
 // and "Save As..", the same bytes (JPEG) or pixels (PNG).
+#include "AppError.h"
 #include "BatchProgram.h"
 #include "ColorComboBox.h"
 #include "FormFixture.h"
@@ -158,6 +159,30 @@ TEST_F(BatchLikeWindow, PngHoldsTheWindowsPictureExactly) {
                           shown.height(), shown.bytesPerLine(), QImage::Format_RGB32);
         EXPECT_TRUE(written.convertToFormat(QImage::Format_RGB32) == held);
     }
+}
+
+TEST_F(BatchLikeWindow, PicturesTooSmallForAGridAsInTheWindow) {
+    // One pixel wide: the window draws no grid, whatever the spacing.
+    const QString narrow = WritePicture("narrow.png", TestPicture(1, 40));
+    const Steps anyGrid{2, 6, 0, "1", 0xFFFF0000u};
+    const QString saved = folder.filePath("narrow-window.jpg");
+    RunWindow(narrow, anyGrid, saved);
+    EXPECT_EQ(Contents(RunBatch(narrow, BatchArgumentsFor(anyGrid), "jpg")), Contents(saved));
+
+    // A shorter side under 18 pixels: "Open.." proposes 0, which the window refuses to draw.
+    const QString small = WritePicture("small.png", TestPicture(40, 17));
+    Open(small);
+    QString windowMessage;
+    try {
+        form->Button6Click(form->Button6);
+    } catch (const AppError& error) {
+        windowMessage = error.message();
+    }
+    EXPECT_EQ(windowMessage, "Grid spacing must be at least 1.");
+    const BatchProgramRun run =
+        RunBatchProgram({small, "--grid", "auto", "-o", folder.path(), "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, small + ": " + windowMessage + "\n");
 }
 
 TEST_F(BatchLikeWindow, JpegXrThroughTheHelperAsTheWindowOpensIt) {
