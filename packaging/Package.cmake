@@ -15,7 +15,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "are easy to see. Oilify smooths the tones into larger patches, a click on a"
   "tone recolours it, and a drawing grid helps transfer the picture to a canvas."
   "It opens BMP, JPEG, PNG, GIF, TIFF, ICO and JPEG XR pictures and saves the"
-  "result as JPEG.")
+  "result as JPEG. halvane-batch makes the same studies of many pictures at once,"
+  "without a window.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

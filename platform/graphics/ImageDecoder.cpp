@@ -14,6 +14,8 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -25,19 +27,33 @@ void RequireWorkingSetFits(const DeclaredSize& size, const ImageLoadOptions& opt
 // Qt refuses on its own any decode above 128 MB, an ordinary 8000 x 6000 photo included. While a
 // file is read, the limit follows its declared size instead, with room for the widest format a
 // handler decodes into (four floats a pixel): the size policy is RequireWorkingSetFits's.
+// Qt's limit is one for the whole process, and loads may run on several threads at once: it is
+// then the largest of their needs, so that none is refused below its own, and goes back to what
+// it was when the last of them ends.
 class AllocationLimitScope {
 public:
     explicit AllocationLimitScope(const DeclaredSize& size)
-        : previous_(QImageReader::allocationLimit()) {
-        const quint64 megabytes = size.width * size.height * 16 / (1024 * 1024) + 1;
-        QImageReader::setAllocationLimit(int(std::min<quint64>(megabytes, INT_MAX)));
+        : megabytes_(
+              int(std::min<quint64>(size.width * size.height * 16 / (1024 * 1024) + 1, INT_MAX))) {
+        const std::lock_guard lock(mutex_);
+        if (active_.empty())
+            previous_ = QImageReader::allocationLimit();
+        active_.insert(megabytes_);
+        QImageReader::setAllocationLimit(*active_.rbegin());
     }
-    ~AllocationLimitScope() { QImageReader::setAllocationLimit(previous_); }
+    ~AllocationLimitScope() {
+        const std::lock_guard lock(mutex_);
+        active_.erase(active_.find(megabytes_));
+        QImageReader::setAllocationLimit(active_.empty() ? previous_ : *active_.rbegin());
+    }
     AllocationLimitScope(const AllocationLimitScope&) = delete;
     AllocationLimitScope& operator=(const AllocationLimitScope&) = delete;
 
 private:
-    int previous_;
+    int megabytes_;
+    static inline std::mutex mutex_;
+    static inline std::multiset<int> active_; // the needs of the loads under way
+    static inline int previous_ = 0;          // the limit before the first of them began
 };
 
 bool FitsMaxSide(QSize size) {

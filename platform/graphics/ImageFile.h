@@ -41,4 +41,5 @@ struct ImageLoadOptions {
 // The whole file is read with checked reads before anything is decoded, so a read error can never
 // end in a partly decoded picture. JPEG XR files are decoded by the helper process; whatever
 // stops it (a crash, a cap, the time limit, a missing helper) ends in the load message.
+// Loads into different bitmaps may run on several threads at once.
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options = {});

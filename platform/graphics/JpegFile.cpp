@@ -27,10 +27,16 @@ namespace {
                        .arg(path, QString::fromLocal8Bit(description)));
 }
 
-bool HasJpegExtension(const QString& path) {
+bool HasExtensionOf(const QString& path, SavedFormat format) {
     const QString suffix = QFileInfo(path).suffix();
+    if (format == SavedFormat::Png)
+        return suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
     return suffix.compare(QLatin1String("jpg"), Qt::CaseInsensitive) == 0 ||
            suffix.compare(QLatin1String("jpeg"), Qt::CaseInsensitive) == 0;
+}
+
+QByteArray WriterFormat(SavedFormat format) {
+    return format == SavedFormat::Png ? QByteArrayLiteral("png") : QByteArrayLiteral("jpeg");
 }
 
 // The pixels without copying them, read as RGB32 so that the encoder ignores the alpha byte.
@@ -173,14 +179,19 @@ private:
 } // namespace
 
 void SaveBitmapAsJpeg(const TBitmap& source, const QString& path, const WriteCall& write) {
-    if (!HasJpegExtension(path))
+    SaveBitmap(source, path, SavedFormat::Jpeg, write);
+}
+
+void SaveBitmap(const TBitmap& source, const QString& path, SavedFormat format,
+                const WriteCall& write) {
+    if (!HasExtensionOf(path, format))
         ThrowSavingFailed();
     const QByteArray target = QFile::encodeName(path);
     PendingFile file;
     if (const int error = file.CreateBeside(target))
         ThrowCannotCreate(path, error);
     DescriptorWriter device(file.Descriptor(), write);
-    if (!QImageWriter(&device, QByteArrayLiteral("jpeg")).write(OpaqueView(source))) {
+    if (!QImageWriter(&device, WriterFormat(format)).write(OpaqueView(source))) {
         if (device.Error())
             ThrowCannotCreate(path, device.Error());
         ThrowSavingFailed();

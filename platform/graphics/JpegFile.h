@@ -29,3 +29,11 @@ using WriteCall = std::function<ssize_t(int descriptor, const void* buffer, std:
 //       when encoding fails, an empty bitmap included.
 // No file is left behind by a failure. An empty `write` is write(2).
 void SaveBitmapAsJpeg(const TBitmap& source, const QString& path, const WriteCall& write = {});
+
+enum class SavedFormat { Jpeg, Png };
+
+// SaveBitmapAsJpeg in either format, by the same rules: PNG with the encoder's defaults, the
+// colour channels as the bitmap holds them and no alpha channel, so that both formats store the
+// same picture. A PNG's `path` must end in .png (any letter case).
+void SaveBitmap(const TBitmap& source, const QString& path, SavedFormat format,
+                const WriteCall& write = {});

@@ -10,7 +10,7 @@ source_dir=$1
 version=$2
 
 # The executables a user starts; every other executable is a helper and stays off PATH.
-programs=(halvane)
+programs=(halvane halvane-batch)
 
 failures=0
 fail() {
@@ -52,6 +52,7 @@ for file in usr/lib/halvane/halvane-jxr-decode \
     usr/share/applications/halvane.desktop \
     usr/share/metainfo/org.halvane.Halvane.metainfo.xml \
     usr/share/man/man1/halvane.1.gz \
+    usr/share/man/man1/halvane-batch.1.gz \
     usr/share/icons/hicolor/256x256/apps/halvane.png; do
     grep -qx "$file" <<<"$listing" || fail "$file is not in the package"
 done
@@ -91,13 +92,24 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/org.halvane.Halvane.met
     fail "AppStream metadata"
 # The whole tree: the launchable desktop entry and the icon must be where the metadata says.
 appstreamcli validate-tree --no-net "$root" || fail "AppStream metadata in the installed tree"
-manual=$root/usr/share/man/man1/halvane.1.gz
-if ! gzip --test "$manual"; then
-    fail "the manual page is no gzip file"
-else
-    warnings=$(zcat "$manual" | groff -man -ww -z -Tutf8 2>&1)
-    [[ -z $warnings ]] || fail "the manual page does not render cleanly: $warnings"
+for manual in "$root"/usr/share/man/man1/halvane.1.gz "$root"/usr/share/man/man1/halvane-batch.1.gz; do
+    if ! gzip --test "$manual"; then
+        fail "${manual##*/} is no gzip file"
+    else
+        warnings=$(zcat "$manual" | groff -man -ww -z -Tutf8 2>&1)
+        [[ -z $warnings ]] || fail "${manual##*/} does not render cleanly: $warnings"
+    fi
+done
+
+echo "== the unpacked batch program makes a study without a display"
+studies=$(mktemp -d)
+if ! env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/halvane-batch" --quiet \
+    "$source_dir/tests/data/width500.png" "$source_dir/tests/data/bgr24.wmp" -o "$studies"; then
+    fail "the unpacked halvane-batch failed"
 fi
+[[ -s $studies/width500.jpg && -s $studies/bgr24.jpg ]] ||
+    fail "the unpacked halvane-batch wrote no studies (JPEG XR through the installed helper)"
+rm -rf "$studies"
 
 if ((failures > 0)); then
     echo "$failures check(s) failed" >&2

@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: MIT
+#include "BatchOptions.h"
+
+#include "PosterizeKernel.h"
+#include "StudyPipeline.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <limits>
+
+namespace {
+
+struct UsageError {
+    QString message;
+};
+
+[[noreturn]] void Refuse(const QString& message) {
+    throw UsageError{message};
+}
+
+// A whole number in plain decimal digits within first..last.
+int WholeNumber(const QString& option, const QString& text, int first, int last) {
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,9}$"));
+    const int value = digits.match(text).hasMatch() ? text.toInt() : -1;
+    if (value < first || value > last) {
+        const QString range =
+            last == std::numeric_limits<int>::max()
+                ? QStringLiteral("a whole number from %1").arg(first)
+                : QStringLiteral("a whole number from %1 to %2").arg(first).arg(last);
+        Refuse(QStringLiteral("%1 takes %2, not \"%3\"").arg(option, range, text));
+    }
+    return value;
+}
+
+GreyMethod MethodOf(const QString& text) {
+    const GreyMethod methods[] = {GreyMethod::Red, GreyMethod::GreenLightened,
+                                  GreyMethod::BlueLightened};
+    return methods[WholeNumber(QStringLiteral("--method"), text, 1, 3) - 1];
+}
+
+TAlphaColor ColourOf(const QString& text) {
+    static const QRegularExpression aarrggbb(QStringLiteral("^#[0-9A-Fa-f]{8}$"));
+    if (!aarrggbb.match(text).hasMatch())
+        Refuse(QStringLiteral("--grid-colour takes #AARRGGBB, not \"%1\"").arg(text));
+    return text.mid(1).toUInt(nullptr, 16);
+}
+
+SavedFormat FormatOf(const QString& text) {
+    if (text == QStringLiteral("jpg"))
+        return SavedFormat::Jpeg;
+    if (text == QStringLiteral("png"))
+        return SavedFormat::Png;
+    Refuse(QStringLiteral("--format takes jpg or png, not \"%1\"").arg(text));
+}
+
+// Walks the arguments: options with their values, and the files between them.
+class ArgumentReader {
+public:
+    explicit ArgumentReader(const QStringList& arguments) : arguments_(arguments) {}
+
+    bool AtEnd() const { return next_ >= arguments_.size(); }
+    QString Take() { return arguments_[next_++]; }
+
+    // The value of an option: joined ("--levels=6", "-j4") or the next argument.
+    QString ValueOf(const QString& option, const std::optional<QString>& joined) {
+        if (joined)
+            return *joined;
+        if (AtEnd())
+            Refuse(QStringLiteral("%1 needs a value").arg(option));
+        return Take();
+    }
+
+private:
+    const QStringList& arguments_;
+    qsizetype next_ = 0;
+};
+
+BatchCommand Read(const QStringList& arguments, int defaultJobs) {
+    BatchCommand command;
+    BatchOptions& options = command.options;
+    options.jobs = defaultJobs;
+    std::optional<TAlphaColor> gridColour;
+    std::optional<QString> outputFolder;
+    bool onlyFiles = false;
+    ArgumentReader reader(arguments);
+    while (!reader.AtEnd()) {
+        const QString argument = reader.Take();
+        if (onlyFiles || argument == u'-' || !argument.startsWith(u'-')) {
+            options.files << argument;
+            continue;
+        }
+        if (argument == QStringLiteral("--")) {
+            onlyFiles = true;
+            continue;
+        }
+        QString option = argument;
+        std::optional<QString> joined;
+        if (argument.startsWith(QStringLiteral("--"))) {
+            if (const qsizetype equals = argument.indexOf(u'='); equals > 0) {
+                option = argument.left(equals);
+                joined = argument.mid(equals + 1);
+            }
+        } else if (argument.size() > 2) {
+            option = argument.left(2);
+            joined = argument.mid(2);
+        }
+        const auto value = [&] { return reader.ValueOf(option, joined); };
+        if (option == QStringLiteral("--help") && !joined)
+            command.action = BatchCommand::Action::Help;
+        else if (option == QStringLiteral("--version") && !joined)
+            command.action = BatchCommand::Action::Version;
+        else if (option == QStringLiteral("--quiet") && !joined)
+            options.quiet = true;
+        else if (option == QStringLiteral("-o"))
+            outputFolder = value();
+        else if (option == QStringLiteral("--method"))
+            options.method = MethodOf(value());
+        else if (option == QStringLiteral("--levels"))
+            options.levels = WholeNumber(option, value(), MinLevels, MaxLevels);
+        else if (option == QStringLiteral("--oilify"))
+            options.oilifyClicks = WholeNumber(option, value(), 0, std::numeric_limits<int>::max());
+        else if (option == QStringLiteral("--grid")) {
+            const QString spacing = value();
+            options.grid =
+                spacing == QStringLiteral("auto")
+                    ? BatchGrid{true, 0, claPalegreen}
+                    : BatchGrid{false, WholeNumber(option, spacing, MinGridSpacing, MaxGridSpacing),
+                                claPalegreen};
+        } else if (option == QStringLiteral("--grid-colour"))
+            gridColour = ColourOf(value());
+        else if (option == QStringLiteral("--format"))
+            options.format = FormatOf(value());
+        else if (option == QStringLiteral("-j"))
+            options.jobs = WholeNumber(option, value(), 1, std::numeric_limits<int>::max());
+        else
+            Refuse(QStringLiteral("unknown option \"%1\"").arg(argument));
+    }
+    if (command.action != BatchCommand::Action::Run)
+        return command;
+    if (gridColour) {
+        if (!options.grid)
+            Refuse(QStringLiteral("--grid-colour needs --grid"));
+        options.grid->colour = *gridColour;
+    }
+    if (!outputFolder)
+        Refuse(QStringLiteral("no output folder: -o FOLDER"));
+    if (!QFileInfo(*outputFolder).isDir())
+        Refuse(QStringLiteral("the output folder \"%1\" is not a folder").arg(*outputFolder));
+    options.outputFolder = *outputFolder;
+    if (options.files.isEmpty())
+        Refuse(QStringLiteral("no files"));
+    return command;
+}
+
+} // namespace
+
+BatchCommand ReadBatchArguments(const QStringList& arguments, int defaultJobs) {
+    try {
+        return Read(arguments, defaultJobs);
+    } catch (const UsageError& error) {
+        BatchCommand command;
+        command.action = BatchCommand::Action::UsageError;
+        command.error = error.message;
+        return command;
+    }
+}
+
+QString BatchUsage(int defaultJobs) {
+    return QStringLiteral(
+               "Usage: halvane-batch [options] FILE... -o FOLDER\n"
+               "Makes the value study of every FILE as Halvane's window makes it after \"Open..\"\n"
+               "and the chosen steps, and writes it into FOLDER under the file's base name with\n"
+               ".jpg or .png. An existing file is never replaced.\n"
+               "\n"
+               "  -o FOLDER                where the studies go; the folder must exist\n"
+               "  --method 1|2|3           grey from red (1), from green lightened (2), from blue\n"
+               "                           lightened (3); default 2\n"
+               "  --levels N               tones, 2 to 13; default 6\n"
+               "  --oilify K               clicks on \"Oilify..\"; default 0\n"
+               "  --grid N|auto            a grid every N pixels (1 to 200; 28 where N exceeds a\n"
+               "                           side, as in the window); auto: the spacing \"Open..\"\n"
+               "                           proposes, the shorter side / 18; default none\n"
+               "  --grid-colour #AARRGGBB  the grid's colour; default #FF98FB98 (pale green)\n"
+               "  --format jpg|png         default jpg\n"
+               "  -j N                     files at a time; default %1, the number of cores\n"
+               "  --quiet                  no progress line\n"
+               "  --help                   this text\n"
+               "  --version                the version\n"
+               "\n"
+               "On a terminal, a progress line. Each file that fails is named on standard error\n"
+               "with the reason. Exit status: 0 when every file worked, 1 when any failed, 2 for\n"
+               "a usage error.\n")
+        .arg(defaultJobs);
+}

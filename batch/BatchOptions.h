@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "AlphaColor.h"
+#include "GreyKernel.h"
+#include "JpegFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The grid a batch draws: a fixed spacing, or the one "Open.." proposes for each picture.
+struct BatchGrid {
+    bool proposed = false;
+    int spacing = 0; // when not proposed
+    TAlphaColor colour = claPalegreen;
+};
+
+struct BatchOptions {
+    QStringList files;
+    QString outputFolder;
+    GreyMethod method = GreyMethod::GreenLightened;
+    int levels = 6;
+    int oilifyClicks = 0;
+    std::optional<BatchGrid> grid;
+    SavedFormat format = SavedFormat::Jpeg;
+    int jobs = 1;
+    bool quiet = false;
+};
+
+// What a command line asks for. Everything is checked here, before any picture is read.
+struct BatchCommand {
+    enum class Action { Run, Help, Version, UsageError };
+    Action action = Action::Run;
+    BatchOptions options;
+    QString error; // for UsageError: what is wrong, in a few words
+};
+
+// Reads the arguments after the program's name. `defaultJobs`: files at a time without -j.
+BatchCommand ReadBatchArguments(const QStringList& arguments, int defaultJobs);
+
+// The --help text, which lists every option; ends in a newline.
+QString BatchUsage(int defaultJobs);

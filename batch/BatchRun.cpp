@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: MIT
+#include "BatchRun.h"
+
+#include "AppError.h"
+#include "ImageFile.h"
+#include "StudyPipeline.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+StudySteps StepsFor(const BatchOptions& options, const TBitmap& picture) {
+    StudySteps steps;
+    steps.method = options.method;
+    steps.levels = options.levels;
+    steps.oilifyClicks = options.oilifyClicks;
+    if (options.grid) {
+        const int width = picture.Width();
+        const int height = picture.Height();
+        const int spacing =
+            options.grid->proposed ? ProposedGridSpacing(width, height) : options.grid->spacing;
+        steps.grid = StudyGrid{HeldGridSpacing(spacing, width, height), options.grid->colour};
+    }
+    return steps;
+}
+
+// Any entry at all, a dangling link or a folder included: publishing would refuse it anyway.
+bool NameTaken(const QString& path) {
+    std::error_code error;
+    return std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error).type() !=
+           std::filesystem::file_type::not_found;
+}
+
+} // namespace
+
+QString StudyPathFor(const QString& file, const QString& outputFolder, SavedFormat format) {
+    const QString extension =
+        format == SavedFormat::Png ? QStringLiteral(".png") : QStringLiteral(".jpg");
+    return QDir(outputFolder).filePath(QFileInfo(file).completeBaseName() + extension);
+}
+
+void MakeStudyFile(const QString& file, const QString& output, const BatchOptions& options) {
+    TBitmap picture;
+    ImageLoadOptions loading;
+    // Loading holds two (the one being decoded), the study at most StudyBitmaps.
+    loading.workingSetBitmaps = StudyBitmaps;
+    LoadBitmapFromFile(picture, file, loading);
+    MakeStudy(picture, StepsFor(options, picture));
+    SaveBitmap(picture, output, options.format);
+}
+
+int RunBatch(const BatchOptions& options, BatchProgress& progress) {
+    const int count = int(options.files.size());
+    std::atomic<int> next{0};
+    const auto runFiles = [&] {
+        for (int index = next++; index < count; index = next++) {
+            const QString& file = options.files[index];
+            const QString output = StudyPathFor(file, options.outputFolder, options.format);
+            bool worked = false;
+            if (NameTaken(output)) {
+                progress.Failed(output, QStringLiteral("file exists"));
+            } else {
+                try {
+                    MakeStudyFile(file, output, options);
+                    worked = true;
+                } catch (...) {
+                    const QString message = ErrorDisplayText(std::current_exception());
+                    progress.Failed(file, message.isEmpty() ? QStringLiteral("failed") : message);
+                }
+            }
+            progress.Finished(worked);
+        }
+    };
+
+    std::mutex mutex;
+    std::condition_variable allDone;
+    int running = std::min(options.jobs, count);
+    std::vector<std::jthread> workers;
+    for (int i = 0; i < running; ++i)
+        workers.emplace_back([&] {
+            runFiles();
+            const std::lock_guard lock(mutex);
+            --running;
+            allDone.notify_one();
+        });
+    // The time in the progress line moves on while a long file is under way.
+    std::unique_lock lock(mutex);
+    while (!allDone.wait_for(lock, std::chrono::seconds(1), [&] { return running == 0; }))
+        progress.Tick();
+    lock.unlock();
+    workers.clear();
+    progress.End();
+    return progress.Failures();
+}
