@@ -104,6 +104,14 @@ void TForm1::WireEvents() {
     connect(MenuItem6, &QAction::triggered, this, [this] {
         RunHandler([this] { MenuItem6Click(MenuItem6); }); // "About Halvane"
     });
+    const auto onTriggered = [this](QAction* action, void (TForm1::*handler)(QObject*)) {
+        connect(action, &QAction::triggered, this,
+                [=, this] { RunHandler([=, this] { (this->*handler)(action); }); });
+    };
+    onTriggered(MenuCanvasGrid, &TForm1::MenuCanvasGridClick); // "Canvas and Grid..."
+    onTriggered(MenuPrint, &TForm1::MenuPrintClick);           // "Print..."
+    onTriggered(MenuExportPdf, &TForm1::MenuExportPdfClick);   // "Export PDF..."
+    onTriggered(MenuExportPng, &TForm1::MenuExportPngClick);   // "Export PNG..."
     ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); }; // recolour colour
     Button3->OnClick = [this] { Button3Click(Button3); };                        // "Colorize"
     onClick(Button7, &TForm1::Button7Click);                         // "Undo" of the recolour

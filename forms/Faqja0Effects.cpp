@@ -2,10 +2,10 @@
 // The effects and the handlers that run them: grey conversion, posterize with its level
 // controls, Oilify, recolour by pick, the grid and the two Undo buttons.
 #include "AppError.h"
+#include "CanvasGridKernel.h"
 #include "ColorComboBox.h"
 #include "Faqja0.h"
 #include "GreyKernel.h"
-#include "GridKernel.h"
 #include "IntText.h"
 #include "NumberBox.h"
 #include "OilifyKernel.h"
@@ -221,6 +221,11 @@ void TForm1::Button6Click(QObject*) {
     // From a spacing below 1 the lines would never end; refuse it like a text that is no number.
     if (spacing < 1)
         ThrowGridSpacingBelowOne();
+    LayGrid(spacing, GridStyle{});
+}
+
+void TForm1::LayGrid(int spacing, const GridStyle& style) {
+    TBitmap& shown = Image1->Bitmap();
     GridStepLess1 = spacing - 1;
     const int width = shown.Width();
     Button3->SetPressed(false);
@@ -228,7 +233,21 @@ void TForm1::Button6Click(QObject*) {
         return;
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
     if (picture.Mapped())
-        DrawGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color());
+        DrawCanvasGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color(), style);
+}
+
+// "Insert" of "Canvas and Grid...": the same steps as "Insert Grid.." with the spacing the canvas
+// gives, shown in the spacing box when the box's rules keep it there.
+void TForm1::InsertCanvasGrid() {
+    TBitmap& shown = Image1->Bitmap();
+    UndoBitmap.Assign(shown);
+    OfferUndo(UndoOffer::Grid);
+    const int spacing = PlanCanvas(Canvas, shown.Width(), shown.Height()).spacing;
+    if (spacing < 1)
+        ThrowGridSpacingBelowOne();
+    if (spacing <= 200 && spacing <= SourceBitmap.Width() && spacing <= SourceBitmap.Height())
+        NumberBox1->SetValue(spacing);
+    LayGrid(spacing, GridStyle{Canvas.lineWidth, Canvas.diagonals, Canvas.cellNames});
 }
 
 // The grid's "Undo" clicked: the picture as it was before the grid.

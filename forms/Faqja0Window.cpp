@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -56,6 +57,17 @@ void TForm1::BuildControls() {
     MenuBar1 = Place(new QMenuBar(this), 0, 0, width(), 24);
     MenuBar1->setNativeMenuBar(false);
     MenuItem6 = MenuBar1->addAction(QStringLiteral("About Halvane"));
+    // The menus right of "About Halvane": "View" (empty so far), then "Canvas". Exports and print
+    // wait for a picture.
+    MenuView = MenuBar1->addMenu(QStringLiteral("View"));
+    MenuCanvas = MenuBar1->addMenu(QStringLiteral("Canvas"));
+    MenuCanvasGrid = MenuCanvas->addAction(QStringLiteral("Canvas and Grid..."));
+    MenuCanvas->addSeparator();
+    MenuPrint = MenuCanvas->addAction(QStringLiteral("Print..."));
+    MenuExportPdf = MenuCanvas->addAction(QStringLiteral("Export PDF..."));
+    MenuExportPng = MenuCanvas->addAction(QStringLiteral("Export PNG..."));
+    for (QAction* action : {MenuPrint, MenuExportPdf, MenuExportPng})
+        action->setEnabled(false);
 
     GroupBox5 = Place(new QGroupBox(QStringLiteral("Colorize"), this), 313, 73, 249, 49);
     ComboColorBox1 = Place(new ColorComboBox(claBlue, false, GroupBox5), 321, 89, 100, 22);

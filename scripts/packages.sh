@@ -11,11 +11,13 @@ build_packages=(
 )
 # Making the Debian package (scripts/package): dpkg-shlibdeps finds its dependencies.
 package_packages=(dpkg-dev)
-# Tests, benchmarks, the formatting check and the test fixtures' tools.
+# Tests, benchmarks, the formatting check and the test fixtures' tools; poppler-utils measures the
+# PDFs the program writes.
 test_packages=(
     libgtest-dev libbenchmark-dev clang-format
     xvfb xauth python3-xlib
     imagemagick libjxr-tools desktop-file-utils appstream groff-base
+    poppler-utils
 )
 
 # The fuzzers (fuzz/run.sh): clang with libFuzzer and the sanitizer runtimes.

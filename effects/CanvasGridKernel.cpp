@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#include "CanvasGridKernel.h"
+
+#include "CanvasPlan.h"
+#include "GridKernel.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+
+namespace {
+
+constexpr TAlphaColor DarkOutline = 0xFF333333u;
+constexpr TAlphaColor LightOutline = 0xFFCCCCCCu;
+
+// The pixels a line of `width` covers around its centre: the centre and (width - 1) / 2 before
+// it, the rest after it, so that a width of 1 is the centre alone.
+struct Span {
+    int first, last;
+};
+Span LineSpan(int centre, int width) {
+    return {centre - (width - 1) / 2, centre + width / 2};
+}
+
+void FillRun(const TBitmapData& map, int y, int first, int last, TAlphaColor colour) {
+    first = std::max(first, 0);
+    last = std::min(last, map.FWidth - 1);
+    if (y < 0 || y >= map.FHeight || first > last)
+        return;
+    std::fill(PixelAddress(map, first, y), PixelAddress(map, last, y) + 1, colour);
+}
+
+void DrawLines(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
+    if (width == 1) {
+        DrawGrid(map, spacing, colour);
+        return;
+    }
+    for (int y = spacing - 1; y < map.FHeight; y += spacing) {
+        const Span rows = LineSpan(y, width);
+        for (int row = rows.first; row <= rows.last; ++row)
+            FillRun(map, row, 0, map.FWidth - 1, colour);
+    }
+    for (int y = 0; y < map.FHeight; ++y)
+        for (int x = spacing - 1; x < map.FWidth; x += spacing) {
+            const Span columns = LineSpan(x, width);
+            FillRun(map, y, columns.first, columns.last, colour);
+        }
+}
+
+// Cell (column, row) runs from the line before it to the line after it: its corners lie on the
+// line centres column * spacing - 1 and (column + 1) * spacing - 1, the first cell's outside the
+// picture at -1. Cells are square, so each diagonal steps one pixel across per pixel down.
+void DrawDiagonals(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
+    for (int top = -1; top < map.FHeight - 1; top += spacing)
+        for (int left = -1; left < map.FWidth - 1; left += spacing)
+            for (int step = 0; step <= spacing; ++step) {
+                const Span falling = LineSpan(left + step, width);
+                const Span rising = LineSpan(left + spacing - step, width);
+                FillRun(map, top + step, falling.first, falling.last, colour);
+                FillRun(map, top + step, rising.first, rising.last, colour);
+            }
+}
+
+// A name's glyph pixels, drawn without antialiasing so that each pixel is either name or not.
+QImage NameMask(const QString& name, const QFont& font) {
+    const QFontMetrics metrics(font);
+    QImage mask(metrics.horizontalAdvance(name) + 1, metrics.height(),
+                QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    QPainter painter(&mask);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(0, metrics.ascent(), name);
+    return mask;
+}
+
+bool IsGlyph(const QImage& mask, int x, int y) {
+    return x >= 0 && y >= 0 && x < mask.width() && y < mask.height() && qAlpha(mask.pixel(x, y));
+}
+
+// Writes the mask at (left, top): the outline grey on every pixel next to a glyph pixel, then
+// the grid colour on the glyph pixels.
+void WriteName(const TBitmapData& map, const QImage& mask, int left, int top, TAlphaColor colour) {
+    const TAlphaColor outline = OutlineGreyFor(colour);
+    for (int y = -1; y <= mask.height(); ++y)
+        for (int x = -1; x <= mask.width(); ++x) {
+            bool glyph = IsGlyph(mask, x, y);
+            bool nextToGlyph = false;
+            for (int dy = -1; dy <= 1 && !nextToGlyph; ++dy)
+                for (int dx = -1; dx <= 1 && !nextToGlyph; ++dx)
+                    nextToGlyph = IsGlyph(mask, x + dx, y + dy);
+            if (glyph || nextToGlyph)
+                SetPixel(map, left + x, top + y, glyph ? colour : outline);
+        }
+}
+
+// Names go in each cell's inner area, between the lines, one pixel in from its top-left corner;
+// a name with its outline must fit inside that area or it is left out.
+void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::clamp(spacing / 5, 8, 16));
+    font.setBold(true);
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    for (int row = 0, top = -1; top < map.FHeight - 1; ++row, top += spacing)
+        for (int column = 0, left = -1; left < map.FWidth - 1; ++column, left += spacing) {
+            const int innerLeft = std::max(LineSpan(left, width).last + 1, 0);
+            const int innerTop = std::max(LineSpan(top, width).last + 1, 0);
+            const int innerRight = std::min(LineSpan(left + spacing, width).first, map.FWidth);
+            const int innerBottom = std::min(LineSpan(top + spacing, width).first, map.FHeight);
+            const QImage mask = NameMask(CellName(column, row), font);
+            // One pixel of picture, then the outline, then the name.
+            if (innerLeft + mask.width() + 3 > innerRight ||
+                innerTop + mask.height() + 3 > innerBottom)
+                continue;
+            WriteName(map, mask, innerLeft + 2, innerTop + 2, colour);
+        }
+}
+
+} // namespace
+
+TAlphaColor OutlineGreyFor(TAlphaColor colour) {
+    const int grey = (RedOf(colour) * 11 + GreenOf(colour) * 16 + BlueOf(colour) * 5) / 32;
+    return grey >= 128 ? DarkOutline : LightOutline;
+}
+
+void DrawCanvasGrid(const TBitmapData& map, int spacing, TAlphaColor colour,
+                    const GridStyle& style) {
+    if (spacing < 1)
+        return;
+    const int width = std::clamp(style.lineWidth, 1, 5);
+    DrawLines(map, spacing, colour, width);
+    if (style.diagonals)
+        DrawDiagonals(map, spacing, colour, width);
+    if (style.cellNames)
+        DrawNames(map, spacing, colour, width);
+}
