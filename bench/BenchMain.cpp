@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
 
     Workbench bench(QStringLiteral(HALVANE_BENCH_DIR "/photo-6000x4000.jpg"));
     const std::vector<BenchFamily> families = {EffectsFamily(bench), OpenFamily(bench),
-                                               SaveFamily(bench)};
+                                               SaveFamily(bench), ExportFamily(bench)};
     for (const BenchFamily& family : families)
         RegisterFamily(family);
     RatioReport report(families);

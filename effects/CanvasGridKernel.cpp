@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -63,35 +65,49 @@ void DrawDiagonals(const TBitmapData& map, int spacing, TAlphaColor colour, int 
 }
 
 // A name's glyph pixels, drawn without antialiasing so that each pixel is either name or not.
-QImage NameMask(const QString& name, const QFont& font) {
+struct NameMask {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> glyph; // row by row, 1 where the name is
+
+    bool At(int x, int y) const {
+        return x >= 0 && y >= 0 && x < width && y < height && glyph[std::size_t(y) * width + x];
+    }
+};
+
+NameMask MaskOf(const QString& name, const QFont& font) {
     const QFontMetrics metrics(font);
-    QImage mask(metrics.horizontalAdvance(name) + 1, metrics.height(),
-                QImage::Format_ARGB32_Premultiplied);
-    mask.fill(Qt::transparent);
-    QPainter painter(&mask);
+    QImage image(metrics.horizontalAdvance(name) + 1, metrics.height(),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setFont(font);
     painter.setPen(Qt::black);
     painter.drawText(0, metrics.ascent(), name);
+    painter.end();
+    NameMask mask{image.width(), image.height(), {}};
+    mask.glyph.reserve(std::size_t(mask.width) * mask.height);
+    for (int y = 0; y < mask.height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < mask.width; ++x)
+            mask.glyph.push_back(qAlpha(row[x]) != 0);
+    }
     return mask;
 }
 
-bool IsGlyph(const QImage& mask, int x, int y) {
-    return x >= 0 && y >= 0 && x < mask.width() && y < mask.height() && qAlpha(mask.pixel(x, y));
-}
-
-// Writes the mask at (left, top): the outline grey on every pixel next to a glyph pixel, then
-// the grid colour on the glyph pixels.
-void WriteName(const TBitmapData& map, const QImage& mask, int left, int top, TAlphaColor colour) {
+// Writes the mask at (left, top): the outline grey on every pixel next to a glyph pixel, the
+// grid colour on the glyph pixels.
+void WriteName(const TBitmapData& map, const NameMask& mask, int left, int top,
+               TAlphaColor colour) {
     const TAlphaColor outline = OutlineGreyFor(colour);
-    for (int y = -1; y <= mask.height(); ++y)
-        for (int x = -1; x <= mask.width(); ++x) {
-            bool glyph = IsGlyph(mask, x, y);
+    for (int y = -1; y <= mask.height; ++y)
+        for (int x = -1; x <= mask.width; ++x) {
             bool nextToGlyph = false;
             for (int dy = -1; dy <= 1 && !nextToGlyph; ++dy)
                 for (int dx = -1; dx <= 1 && !nextToGlyph; ++dx)
-                    nextToGlyph = IsGlyph(mask, x + dx, y + dy);
-            if (glyph || nextToGlyph)
-                SetPixel(map, left + x, top + y, glyph ? colour : outline);
+                    nextToGlyph = mask.At(x + dx, y + dy);
+            if (nextToGlyph)
+                SetPixel(map, left + x, top + y, mask.At(x, y) ? colour : outline);
         }
 }
 
@@ -99,7 +115,8 @@ void WriteName(const TBitmapData& map, const QImage& mask, int left, int top, TA
 // a name with its outline must fit inside that area or it is left out.
 void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::clamp(spacing / 5, 8, 16));
+    // Small beside the cell, yet a few millimetres high on a canvas-sized print.
+    font.setPixelSize(std::clamp(spacing / 6, 8, 96));
     font.setBold(true);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setHintingPreference(QFont::PreferFullHinting);
@@ -109,10 +126,9 @@ void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int widt
             const int innerTop = std::max(LineSpan(top, width).last + 1, 0);
             const int innerRight = std::min(LineSpan(left + spacing, width).first, map.FWidth);
             const int innerBottom = std::min(LineSpan(top + spacing, width).first, map.FHeight);
-            const QImage mask = NameMask(CellName(column, row), font);
+            const NameMask mask = MaskOf(CellName(column, row), font);
             // One pixel of picture, then the outline, then the name.
-            if (innerLeft + mask.width() + 3 > innerRight ||
-                innerTop + mask.height() + 3 > innerBottom)
+            if (innerLeft + mask.width + 3 > innerRight || innerTop + mask.height + 3 > innerBottom)
                 continue;
             WriteName(map, mask, innerLeft + 2, innerTop + 2, colour);
         }
