@@ -75,15 +75,15 @@ struct NameMask {
     }
 };
 
-NameMask MaskOf(const QString& name, const QFont& font) {
+NameMask MaskOf(const QString& text, const QFont& font) {
     const QFontMetrics metrics(font);
-    QImage image(metrics.horizontalAdvance(name) + 1, metrics.height(),
+    QImage image(metrics.horizontalAdvance(text) + 1, metrics.height(),
                  QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(0, metrics.ascent(), name);
+    painter.drawText(0, metrics.ascent(), text);
     painter.end();
     NameMask mask{image.width(), image.height(), {}};
     mask.glyph.reserve(std::size_t(mask.width) * mask.height);
@@ -93,6 +93,20 @@ NameMask MaskOf(const QString& name, const QFont& font) {
             mask.glyph.push_back(qAlpha(row[x]) != 0);
     }
     return mask;
+}
+
+// Two masks of one font side by side: a column's letters, then a row's number.
+NameMask Beside(const NameMask& left, const NameMask& right) {
+    NameMask both{left.width + right.width, left.height, {}};
+    both.glyph.reserve(std::size_t(both.width) * both.height);
+    for (int y = 0; y < both.height; ++y) {
+        const auto row = [y](const NameMask& mask) {
+            return mask.glyph.begin() + std::ptrdiff_t(y) * mask.width;
+        };
+        both.glyph.insert(both.glyph.end(), row(left), row(left) + left.width);
+        both.glyph.insert(both.glyph.end(), row(right), row(right) + right.width);
+    }
+    return both;
 }
 
 // Writes the mask at (left, top): the outline grey on every pixel next to a glyph pixel, the
@@ -112,7 +126,8 @@ void WriteName(const TBitmapData& map, const NameMask& mask, int left, int top,
 }
 
 // Names go in each cell's inner area, between the lines, one pixel in from its top-left corner;
-// a name with its outline must fit inside that area or it is left out.
+// a name with its outline must fit inside that area or it is left out. Each column's letters and
+// each row's number are drawn once and put together per cell.
 void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
     QFont font(QStringLiteral("DejaVu Sans"));
     // Small beside the cell, yet a few millimetres high on a canvas-sized print.
@@ -120,18 +135,27 @@ void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int widt
     font.setBold(true);
     font.setStyleStrategy(QFont::NoAntialias);
     font.setHintingPreference(QFont::PreferFullHinting);
-    for (int row = 0, top = -1; top < map.FHeight - 1; ++row, top += spacing)
-        for (int column = 0, left = -1; left < map.FWidth - 1; ++column, left += spacing) {
-            const int innerLeft = std::max(LineSpan(left, width).last + 1, 0);
+    // Not even a whole cell holds a name's height: none is drawn, however many cells there are.
+    if (spacing - width < QFontMetrics(font).height() + 3)
+        return;
+    std::vector<NameMask> rowNumbers;
+    for (int top = -1; top < map.FHeight - 1; top += spacing)
+        rowNumbers.push_back(MaskOf(QString::number(rowNumbers.size() + 1), font));
+    for (int column = 0, left = -1; left < map.FWidth - 1; ++column, left += spacing) {
+        const NameMask letters = MaskOf(ColumnName(column), font);
+        const int innerLeft = std::max(LineSpan(left, width).last + 1, 0);
+        const int innerRight = std::min(LineSpan(left + spacing, width).first, map.FWidth);
+        for (int row = 0, top = -1; top < map.FHeight - 1; ++row, top += spacing) {
             const int innerTop = std::max(LineSpan(top, width).last + 1, 0);
-            const int innerRight = std::min(LineSpan(left + spacing, width).first, map.FWidth);
             const int innerBottom = std::min(LineSpan(top + spacing, width).first, map.FHeight);
-            const NameMask mask = MaskOf(CellName(column, row), font);
+            const NameMask& number = rowNumbers[std::size_t(row)];
             // One pixel of picture, then the outline, then the name.
-            if (innerLeft + mask.width + 3 > innerRight || innerTop + mask.height + 3 > innerBottom)
+            if (innerLeft + letters.width + number.width + 3 > innerRight ||
+                innerTop + letters.height + 3 > innerBottom)
                 continue;
-            WriteName(map, mask, innerLeft + 2, innerTop + 2, colour);
+            WriteName(map, Beside(letters, number), innerLeft + 2, innerTop + 2, colour);
         }
+    }
 }
 
 } // namespace
