@@ -148,6 +148,9 @@ void CanvasDialog::TakeBoxes() {
         return;
     settings_.measure =
         BySizeButton->isChecked() ? GridMeasure::CellSize : GridMeasure::CellsAcrossShortSide;
+    // Only the measure in use can be changed.
+    CellSizeBox->setEnabled(settings_.measure == GridMeasure::CellSize);
+    CellCountBox->setEnabled(settings_.measure == GridMeasure::CellsAcrossShortSide);
     settings_.cellsAcrossShortSide = CellCountBox->value();
     settings_.cellNames = NamesBox->isChecked();
     settings_.diagonals = DiagonalsBox->isChecked();

@@ -80,7 +80,10 @@ TEST_F(CanvasGrid, TheDialogReadsOutTheFitAndTheGridAsTheBoxesChange) {
         EXPECT_EQ(dialog.FitReadout->text(),
                   "Picture 22.50 cm x 15.00 cm. The height fits; 7.50 cm of the canvas width is "
                   "left.");
+        EXPECT_FALSE(dialog.CellSizeBox->isEnabled()) << "the measure not in use";
         dialog.BySizeButton->setChecked(true);
+        EXPECT_TRUE(dialog.CellSizeBox->isEnabled());
+        EXPECT_FALSE(dialog.CellCountBox->isEnabled());
         dialog.CellSizeBox->setValue(3);
         EXPECT_EQ(dialog.GridReadout->text(), "Spacing 40 pixels, 8 x 5 cells of 3.00 cm.");
         dialog.UnitBox->setCurrentIndex(1);
