@@ -3,7 +3,6 @@
 
 #include "AlphaColor.h"
 #include "GreyKernel.h"
-#include "JpegFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +14,9 @@ struct BatchGrid {
     int spacing = 0; // when not proposed
     TAlphaColor colour = claPalegreen;
 };
+
+// The file format of the studies written.
+enum class SavedFormat { Jpeg, Png };
 
 struct BatchOptions {
     QStringList files;

@@ -3,6 +3,8 @@
 
 #include "AppError.h"
 #include "ImageFile.h"
+#include "JpegFile.h"
+#include "PngFile.h"
 #include "StudyPipeline.h"
 
 #include <QDir>
@@ -55,7 +57,10 @@ void MakeStudyFile(const QString& file, const QString& output, const BatchOption
     loading.workingSetBitmaps = StudyBitmaps;
     LoadBitmapFromFile(picture, file, loading);
     MakeStudy(picture, StepsFor(options, picture));
-    SaveBitmap(picture, output, options.format);
+    if (options.format == SavedFormat::Png)
+        SaveBitmapAsPng(picture, output);
+    else
+        SaveBitmapAsJpeg(picture, output);
 }
 
 int RunBatch(const BatchOptions& options, BatchProgress& progress) {

@@ -14,6 +14,7 @@ struct TimedOperation {
     std::string description; // its line in the summary
     double goal = 0;         // at most this many times the family's yardstick; 0 for none
     std::function<void(benchmark::State&)> run;
+    double goalMs = 0; // at most this many milliseconds of real time, in place of `goal`
 };
 
 // Operations measured against one yardstick timed in the same run.
@@ -43,3 +44,5 @@ std::vector<TimedOperation> ViewOperations(Workbench& bench);
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.
 BenchFamily SaveFamily(Workbench& bench);
+// Exporting the shown picture as PNG and PDF, against one plain PNG encode of it to memory.
+BenchFamily ExportFamily(Workbench& bench);

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     BenchFamily effects = EffectsFamily(bench);
     for (TimedOperation& view : ViewOperations(bench))
         effects.operations.push_back(std::move(view));
-    const std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench)};
+    const std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
+                                               ExportFamily(bench)};
     for (const BenchFamily& family : families)
         RegisterFamily(family);
     RatioReport report(families);

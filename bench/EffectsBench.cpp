@@ -165,6 +165,23 @@ void GridButton(benchmark::State& state, Workbench& bench) {
     });
 }
 
+// 40 cells across the photo's short side: 100 pixels, 60 x 40 cells, each named.
+void CanvasGridInsert(benchmark::State& state, Workbench& bench) {
+    bench.RunGuarded(state, [&] {
+        bench.ShowPosterizedPhoto();
+        TForm1& form = bench.Form();
+        form.Canvas = CanvasSettings{};
+        form.Canvas.cellsAcrossShortSide = 40;
+        form.Canvas.cellNames = true;
+        form.Canvas.diagonals = true;
+        form.Canvas.lineWidth = 3;
+        for (auto _ : state) {
+            RestoreShown(state, form);
+            form.InsertCanvasGrid();
+        }
+    });
+}
+
 } // namespace
 
 BenchFamily EffectsFamily(Workbench& bench) {
@@ -186,6 +203,8 @@ BenchFamily EffectsFamily(Workbench& bench) {
             {"Image1Click", "Image1Click: recolour while Colorize is pressed", 1.5,
              Driving(bench, RecolourClick)},
             {"Button6Click", "Button6Click: grid, spacing 28", 1.3, Driving(bench, GridButton)},
+            {"InsertCanvasGrid", "Canvas Insert: 2400 named cells, diagonals, 3 px", 10,
+             Driving(bench, CanvasGridInsert)},
         },
     };
 }

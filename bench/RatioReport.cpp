@@ -97,10 +97,14 @@ void RatioReport::PrintOperation(std::ostream& out, const std::string& label,
                                  const TimedOperation& operation, const Result& result,
                                  const Result& yardstick) {
     const double ratio = result.realMs / yardstick.realMs;
-    PrintRow(out, label,
-             {Fixed(result.realMs, 1), Fixed(ratio, 2) + "x",
-              Fixed(result.cpuMs / yardstick.cpuMs, 2) + "x",
-              "<= " + Fixed(operation.goal, 1) + "x", Verdict(ratio <= operation.goal)});
+    const bool inMilliseconds = operation.goalMs > 0;
+    PrintRow(
+        out, label,
+        {Fixed(result.realMs, 1), Fixed(ratio, 2) + "x",
+         Fixed(result.cpuMs / yardstick.cpuMs, 2) + "x",
+         inMilliseconds ? "<= " + Fixed(operation.goalMs, 0) + " ms"
+                        : "<= " + Fixed(operation.goal, 1) + "x",
+         Verdict(inMilliseconds ? result.realMs <= operation.goalMs : ratio <= operation.goal)});
     const auto peak = result.counters.find("peak_MB");
     const auto limit = result.counters.find("limit_MB");
     if (peak != result.counters.end() && limit != result.counters.end())

@@ -112,11 +112,15 @@ void TForm1::WireEvents() {
         connect(item, &QAction::triggered, this,
                 [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
     };
-    onMenu(FitToWindowItem, &TForm1::FitToWindowItemClick);                      // "Fit to Window"
-    onMenu(ActualPixelsItem, &TForm1::ActualPixelsItemClick);                    // "Actual Pixels"
-    onMenu(ZoomInItem, &TForm1::ZoomInItemClick);                                // "Zoom In"
-    onMenu(ZoomOutItem, &TForm1::ZoomOutItemClick);                              // "Zoom Out"
-    onMenu(ShowOriginalItem, &TForm1::ShowOriginalItemClick);                    // "Show Original"
+    onMenu(FitToWindowItem, &TForm1::FitToWindowItemClick);   // "Fit to Window"
+    onMenu(ActualPixelsItem, &TForm1::ActualPixelsItemClick); // "Actual Pixels"
+    onMenu(ZoomInItem, &TForm1::ZoomInItemClick);             // "Zoom In"
+    onMenu(ZoomOutItem, &TForm1::ZoomOutItemClick);           // "Zoom Out"
+    onMenu(ShowOriginalItem, &TForm1::ShowOriginalItemClick); // "Show Original"
+    onMenu(CanvasGridItem, &TForm1::CanvasGridItemClick);     // "Canvas and Grid..."
+    onMenu(PrintItem, &TForm1::PrintItemClick);               // "Print..."
+    onMenu(ExportPdfItem, &TForm1::ExportPdfItemClick);       // "Export PDF..."
+    onMenu(ExportPngItem, &TForm1::ExportPngItemClick);       // "Export PNG..."
     ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); }; // recolour colour
     Button3->OnClick = [this] { Button3Click(Button3); };                        // "Colorize"
     onClick(Button7, &TForm1::Button7Click);                         // "Undo" of the recolour

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "CanvasPlan.h"
 #include "FileDialogs.h"
 #include "ViewZoom.h"
 
@@ -10,8 +11,10 @@
 #include <QPointF>
 #include <QWidget>
 #include <initializer_list>
+#include <optional>
 
 enum class OilifyDirection;
+struct GridStyle;
 
 class ColorComboBox;
 class DefaultButton;
@@ -91,6 +94,11 @@ public:
     QAction* ZoomOutItem;      // "Zoom Out" (Ctrl+-)
     QAction* ShowOriginalItem; // "Show Original" (or hold the backslash key)
     QLabel* ScaleLabel;        // the picture's scale: "100 %", "Fit 25 %"
+    QMenu* CanvasMenu;         // "Canvas" menu
+    QAction* CanvasGridItem;   // "Canvas and Grid..." menu item
+    QAction* PrintItem;        // "Print..." menu item
+    QAction* ExportPdfItem;    // "Export PDF..." menu item
+    QAction* ExportPngItem;    // "Export PNG..." menu item
     PictureBox* Image2;        // the product logo at the strip's left
     RealScrollBar* ScrollBar1; // vertical scroll bar of the picture
     RealScrollBar* ScrollBar2; // horizontal scroll bar of the picture
@@ -126,8 +134,12 @@ public:
     QPushButton* Button6;          // "Insert Grid.." button
     QPushButton* Button8;          // "Undo" of the grid
 
-    TOpenDialog OpenDialog1; // the open-file dialog of "Open.."
-    TSaveDialog SaveDialog1; // the save-file dialog of "Save As.."
+    TOpenDialog OpenDialog1;  // the open-file dialog of "Open.."
+    TSaveDialog SaveDialog1;  // the save-file dialog of "Save As.."
+    TSaveDialog ExportDialog; // the save-file dialog of "Export PDF..." and "Export PNG..."
+
+    // The canvas, grid and paper of "Canvas and Grid...", kept for the run.
+    CanvasSettings Canvas;
 
     // Window width and height as the layout constants count them: the outer size, frame and
     // title bar included, taken as a frame of 8 pixels at the sides and bottom and 31 at the top
@@ -182,6 +194,15 @@ public:
     void Button5Click(QObject* Sender);
     void OpenFile(const QString& path);
 
+    // Faqja0Canvas.cpp: the "Canvas" menu.
+    void CanvasGridItemClick(QObject* Sender);
+    void PrintItemClick(QObject* Sender);
+    void ExportPdfItemClick(QObject* Sender);
+    void ExportPngItemClick(QObject* Sender);
+    // "Insert" of "Canvas and Grid...": the grid of `Canvas` drawn as "Insert Grid.." draws,
+    // with its spacing computed and its style.
+    void InsertCanvasGrid();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -197,6 +218,10 @@ private:
 
     // Faqja0Files.cpp: opening the picture at a path, once it is chosen.
     void LoadPicture(const QString& path);
+    // Faqja0Canvas.cpp: a name for a new file from the export dialog, `extension` appended
+    // unless it ends in it; a name that exists is refused and the dialog asked again. Nothing
+    // when cancelled.
+    std::optional<QString> NewExportName(const QString& filter, const QString& extension);
 
     // Faqja0Effects.cpp: the effects, on the program-wide bitmaps.
     void ConvertToGrey();
@@ -210,6 +235,9 @@ private:
     // After an effect: the arrow on the picture, the default cursor on the window and `controls`.
     void ShowIdle(std::initializer_list<QWidget*> controls);
     void OfferUndo(UndoOffer offer);
+    // The steps of a grid after its snapshot and spacing: GridStepLess1 set, Colorize released,
+    // then the grid drawn into the shown picture unless it is narrower than 2 pixels.
+    void LayGrid(int spacing, const GridStyle& style, bool snapshotInPass);
     // A method radio button changed: the hourglass, "Colorize" released, no Undo, grey again.
     void ChangeMethod(QRadioButton* sender);
 

@@ -2,10 +2,11 @@
 // The effects and the handlers that run them: grey conversion, posterize with its level
 // controls, Oilify, recolour by pick, the grid and the two Undo buttons.
 #include "AppError.h"
+#include "CanvasGridKernel.h"
+#include "GridKernel.h"
 #include "ColorComboBox.h"
 #include "Faqja0.h"
 #include "GreyKernel.h"
-#include "GridKernel.h"
 #include "IntText.h"
 #include "NumberBox.h"
 #include "OilifyKernel.h"
@@ -269,6 +270,11 @@ void TForm1::Button6Click(QObject*) {
     // From a spacing below 1 the lines would never end; refuse it like a text that is no number.
     if (spacing < 1)
         ThrowGridSpacingBelowOne();
+    LayGrid(spacing, GridStyle{}, snapshotInPass);
+}
+
+void TForm1::LayGrid(int spacing, const GridStyle& style, bool snapshotInPass) {
+    TBitmap& shown = Image1->Bitmap();
     GridStepLess1 = spacing - 1;
     const int width = shown.Width();
     Button3->SetPressed(false);
@@ -278,12 +284,26 @@ void TForm1::Button6Click(QObject*) {
     if (!picture.Mapped())
         return;
     if (!snapshotInPass) {
-        DrawGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color());
+        DrawCanvasGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color(), style);
         return;
     }
     TBitmapData undoMap;
     ScopedMap undo(UndoBitmap, TMapAccess::Write, undoMap);
     DrawGridAfterCopy(ReadMap, undoMap, GridStepLess1 + 1, ComboColorBox2->Color());
+}
+
+// "Insert" of "Canvas and Grid...": the same steps as "Insert Grid.." with the spacing the canvas
+// gives, shown in the spacing box when the box's rules keep it there.
+void TForm1::InsertCanvasGrid() {
+    TBitmap& shown = Image1->Bitmap();
+    UndoBitmap.Assign(shown);
+    OfferUndo(UndoOffer::Grid);
+    const int spacing = PlanCanvas(Canvas, shown.Width(), shown.Height()).spacing;
+    if (spacing < 1)
+        ThrowGridSpacingBelowOne();
+    if (spacing <= 200 && spacing <= SourceBitmap.Width() && spacing <= SourceBitmap.Height())
+        NumberBox1->SetValue(spacing);
+    LayGrid(spacing, GridStyle{Canvas.lineWidth, Canvas.diagonals, Canvas.cellNames}, false);
 }
 
 // The grid's "Undo" clicked: the picture as it was before the grid.

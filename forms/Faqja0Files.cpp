@@ -9,6 +9,7 @@
 #include "PictureBox.h"
 #include "ToggleButton.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -120,6 +121,8 @@ void TForm1::LoadPicture(const QString& path) {
     Button6->setEnabled(true);
     Button2->setEnabled(true);
     Button1->setEnabled(true);
+    for (QAction* action : {PrintItem, ExportPdfItem, ExportPngItem})
+        action->setEnabled(true);
     OfferUndo(UndoOffer::None);
     UpdateVerticalScrollRange();
 }

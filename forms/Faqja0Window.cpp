@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -65,6 +66,15 @@ void TForm1::BuildControls() {
     ViewMenu->addSeparator();
     ShowOriginalItem = ViewMenu->addAction(QStringLiteral("Show Original\t\\"));
     ShowOriginalItem->setCheckable(true);
+    CanvasMenu = MenuBar1->addMenu(QStringLiteral("Canvas"));
+    CanvasGridItem = CanvasMenu->addAction(QStringLiteral("Canvas and Grid..."));
+    CanvasMenu->addSeparator();
+    PrintItem = CanvasMenu->addAction(QStringLiteral("Print..."));
+    ExportPdfItem = CanvasMenu->addAction(QStringLiteral("Export PDF..."));
+    ExportPngItem = CanvasMenu->addAction(QStringLiteral("Export PNG..."));
+    // Print and the exports wait for a picture.
+    for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
+        item->setEnabled(false);
 
     GroupBox5 = Place(new QGroupBox(QStringLiteral("Colorize"), this), 313, 73, 249, 49);
     ComboColorBox1 = Place(new ColorComboBox(claBlue, false, GroupBox5), 321, 89, 100, 22);

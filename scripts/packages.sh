@@ -11,13 +11,14 @@ build_packages=(
 )
 # Making the Debian package (scripts/package): dpkg-shlibdeps finds its dependencies.
 package_packages=(dpkg-dev)
-# Tests, benchmarks, the formatting check, the test fixtures' tools, and the damaged disk image
-# of the read-error test.
+# Tests, benchmarks, the formatting check, the test fixtures' tools, the damaged disk image
+# of the read-error test, and poppler-utils, which measures the PDFs the program writes.
 test_packages=(
     libgtest-dev libbenchmark-dev clang-format
     xvfb xauth python3-xlib
     imagemagick libjxr-tools desktop-file-utils appstream groff-base
     squashfs-tools
+    poppler-utils
 )
 
 # The fuzzers (fuzz/run.sh): clang with libFuzzer and the sanitizer runtimes.

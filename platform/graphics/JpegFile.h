@@ -3,14 +3,9 @@
 
 #include "Bitmap.h"
 
-#include <QString>
-#include <cstddef>
-#include <functional>
-#include <sys/types.h>
+#include "NewFile.h"
 
-// The call that writes to a descriptor, as write(2) does; tests put one in its place to fail or
-// to look at the folder while the file is written.
-using WriteCall = std::function<ssize_t(int descriptor, const void* buffer, std::size_t count)>;
+#include <QString>
 
 // Writes the bitmap as a baseline JPEG with the encoder's defaults (no quality or other option
 // set), at its full size. The alpha channel is not stored: the colour channels are taken as the
@@ -29,11 +24,3 @@ using WriteCall = std::function<ssize_t(int descriptor, const void* buffer, std:
 //       when encoding fails, an empty bitmap included.
 // No file is left behind by a failure. An empty `write` is write(2).
 void SaveBitmapAsJpeg(const TBitmap& source, const QString& path, const WriteCall& write = {});
-
-enum class SavedFormat { Jpeg, Png };
-
-// SaveBitmapAsJpeg in either format, by the same rules: PNG with the encoder's defaults, the
-// colour channels as the bitmap holds them and no alpha channel, so that both formats store the
-// same picture. A PNG's `path` must end in .png (any letter case).
-void SaveBitmap(const TBitmap& source, const QString& path, SavedFormat format,
-                const WriteCall& write = {});

@@ -8,6 +8,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 
 namespace {
@@ -50,6 +52,13 @@ public:
     }
 
     void OpenUrl(const QString& address) override { QDesktopServices::openUrl(QUrl(address)); }
+
+    int RunDialog(QDialog& dialog) override { return dialog.exec(); }
+
+    bool SetUpPrinter(QWidget* owner, QPrinter& printer) override {
+        QPrintDialog dialog(&printer, owner);
+        return dialog.exec() == QDialog::Accepted;
+    }
 };
 
 RealDesktop realDesktop;

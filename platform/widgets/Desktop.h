@@ -6,11 +6,13 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
+class QPrinter;
 class QWidget;
 
 // Everything that waits for the user outside the windows (file dialogs, message boxes, the colour
-// picker) or hands work to the desktop (opening a web address) goes through this one seam, so
-// that tests can answer it.
+// picker, the program's own dialogs, the print dialog) or hands work to the desktop (opening a web
+// address) goes through this one seam, so that tests can answer it.
 class Desktop {
 public:
     virtual ~Desktop() = default;
@@ -32,6 +34,11 @@ public:
                                                   bool withAlpha) = 0;
     // The desktop's "open" action on a web address; its result is not reported.
     virtual void OpenUrl(const QString& address) = 0;
+    // One of the program's own dialogs, run modally until closed; the code it closed with.
+    virtual int RunDialog(QDialog& dialog) = 0;
+    // The system's print dialog over `printer`, which keeps what the user chose; true when the
+    // user chose to print.
+    virtual bool SetUpPrinter(QWidget* owner, QPrinter& printer) = 0;
 };
 
 // The seam in use: the real desktop unless a test installed another. Installing nullptr restores

@@ -45,6 +45,26 @@ std::optional<TAlphaColor> FakeDesktop::PickColour(QWidget*, TAlphaColor, bool) 
     return Next(colourAnswers, "colour picker");
 }
 
+int FakeDesktop::RunDialog(QDialog& dialog) {
+    if (dialogAnswers.empty()) {
+        ADD_FAILURE() << "unexpected dialog";
+        return 0;
+    }
+    const auto answer = std::move(dialogAnswers.front());
+    dialogAnswers.pop_front();
+    return answer(dialog);
+}
+
+bool FakeDesktop::SetUpPrinter(QWidget*, QPrinter& printer) {
+    if (printAnswers.empty()) {
+        ADD_FAILURE() << "unexpected print dialog";
+        return false;
+    }
+    const auto answer = std::move(printAnswers.front());
+    printAnswers.pop_front();
+    return answer(printer);
+}
+
 QStringList FakeDesktop::MessageTexts() const {
     QStringList texts;
     for (const Message& message : messages)

@@ -31,6 +31,11 @@ public:
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<TAlphaColor>> colourAnswers;
+    // Each answers the next of the program's own dialogs (sets its fields, clicks its buttons)
+    // and returns the code it closes with.
+    std::deque<std::function<int(QDialog&)>> dialogAnswers;
+    // Each answers the next print dialog: sets up the printer and returns whether to print.
+    std::deque<std::function<bool(QPrinter&)>> printAnswers;
     // Runs while a message box is open, before it is closed.
     std::function<void(const Message&)> whileMessageShown;
 
@@ -46,6 +51,8 @@ public:
     void ShowError(const QString& text, const QString& caption) override;
     std::optional<TAlphaColor> PickColour(QWidget*, TAlphaColor initial, bool withAlpha) override;
     void OpenUrl(const QString& address) override { openedUrls.push_back(address); }
+    int RunDialog(QDialog& dialog) override;
+    bool SetUpPrinter(QWidget*, QPrinter& printer) override;
 
     QStringList MessageTexts() const;
 };

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+// The "Canvas" menu's exports of the shown picture, against one plain PNG encode of it to memory.
+#include "BenchFamily.h"
+#include "Faqja0.h"
+#include "PictureBox.h"
+#include "Workbench.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+namespace {
+
+void PlainPngEncode(benchmark::State& state, Workbench& bench) {
+    bench.RunGuarded(state, [&] {
+        bench.ShowPosterizedPhoto();
+        const QImage picture = bench.Form().Image1->Bitmap().ImageView().copy();
+        for (auto _ : state) {
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QImageWriter writer(&buffer, QByteArrayLiteral("png"));
+            if (!writer.write(picture)) {
+                state.SkipWithError(writer.errorString().toStdString().c_str());
+                break;
+            }
+        }
+    });
+}
+
+// Each export writes a new file, removed again outside the timing.
+void ExportThrough(benchmark::State& state, Workbench& bench, QAction* TForm1::*item,
+                   const QString& extension) {
+    bench.RunGuarded(state, [&] {
+        bench.ShowPosterizedPhoto();
+        QTemporaryDir folder;
+        if (!folder.isValid()) {
+            state.SkipWithError(folder.errorString().toStdString().c_str());
+            return;
+        }
+        TForm1& form = bench.Form();
+        form.Canvas = CanvasSettings{}; // 30 x 40 cm on A4
+        int written = 0;
+        for (auto _ : state) {
+            const QString path = folder.filePath(QStringLiteral("export-%1").arg(++written));
+            bench.Desktop().saveAnswers.push_back(path);
+            (form.*item)->trigger();
+            state.PauseTiming();
+            QFile::remove(path + extension);
+            state.ResumeTiming();
+        }
+    });
+}
+
+void ExportPng(benchmark::State& state, Workbench& bench) {
+    ExportThrough(state, bench, &TForm1::ExportPngItem, QStringLiteral(".png"));
+}
+
+void ExportPdf(benchmark::State& state, Workbench& bench) {
+    ExportThrough(state, bench, &TForm1::ExportPdfItem, QStringLiteral(".pdf"));
+}
+
+} // namespace
+
+BenchFamily ExportFamily(Workbench& bench) {
+    return {
+        "Export",
+        {"encode", "plain PNG encode to memory", 0, Driving(bench, PlainPngEncode)},
+        {
+            {"ExportPngItemClick", "Export PNG...: PNG to a new file", 1.5,
+             Driving(bench, ExportPng)},
+            {"ExportPdfItemClick", "Export PDF...: 30 x 40 cm on 4 A4 pages", 0,
+             Driving(bench, ExportPdf), 3000},
+        },
+    };
+}

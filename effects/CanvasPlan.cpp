@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "CanvasPlan.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+int CeilDiv(int value, int divisor) {
+    return (value + divisor - 1) / divisor;
+}
+
+// Scales that differ by less than this are the same fit: typed sizes carry two decimals.
+constexpr double SameScale = 1e-9;
+
+} // namespace
+
+CanvasPlan PlanCanvas(const CanvasSettings& settings, int pictureWidth, int pictureHeight) {
+    CanvasPlan plan;
+    if (pictureWidth < 1 || pictureHeight < 1 || settings.canvasWidthMm <= 0 ||
+        settings.canvasHeightMm <= 0)
+        return plan;
+    const double byWidth = settings.canvasWidthMm / pictureWidth;
+    const double byHeight = settings.canvasHeightMm / pictureHeight;
+    const double mmPerPixel = std::min(byWidth, byHeight);
+    plan.pictureWidthMm = pictureWidth * mmPerPixel;
+    plan.pictureHeightMm = pictureHeight * mmPerPixel;
+    if (std::abs(byWidth - byHeight) <= SameScale * std::max(byWidth, byHeight)) {
+        plan.fits = FittingSide::Both;
+    } else if (byWidth < byHeight) {
+        plan.fits = FittingSide::Width;
+        plan.canvasLeftMm = settings.canvasHeightMm - plan.pictureHeightMm;
+    } else {
+        plan.fits = FittingSide::Height;
+        plan.canvasLeftMm = settings.canvasWidthMm - plan.pictureWidthMm;
+    }
+
+    const double exactSpacing = settings.measure == GridMeasure::CellSize
+                                    ? settings.cellSizeMm / mmPerPixel
+                                    : double(std::min(pictureWidth, pictureHeight)) /
+                                          std::max(1, settings.cellsAcrossShortSide);
+    const double longerSide = std::max(pictureWidth, pictureHeight);
+    plan.spacing = int(std::lround(std::clamp(exactSpacing, 1.0, longerSide)));
+    plan.columns = CeilDiv(pictureWidth, plan.spacing);
+    plan.rows = CeilDiv(pictureHeight, plan.spacing);
+    plan.cellMm = plan.spacing * mmPerPixel;
+    return plan;
+}
+
+double MillimetresPer(LengthUnit unit) {
+    return unit == LengthUnit::Inches ? 25.4 : 10.0;
+}
+
+QString LengthText(double millimetres, LengthUnit unit) {
+    return QString::number(millimetres / MillimetresPer(unit), 'f', 2) +
+           (unit == LengthUnit::Inches ? QStringLiteral(" in") : QStringLiteral(" cm"));
+}
+
+QString FitReadout(const CanvasPlan& plan, LengthUnit unit) {
+    const QString size =
+        QStringLiteral("Picture %1 x %2. ")
+            .arg(LengthText(plan.pictureWidthMm, unit), LengthText(plan.pictureHeightMm, unit));
+    switch (plan.fits) {
+    case FittingSide::Both:
+        return size + QStringLiteral("Both sides fit the canvas.");
+    case FittingSide::Width:
+        return size + QStringLiteral("The width fits; %1 of the canvas height is left.")
+                          .arg(LengthText(plan.canvasLeftMm, unit));
+    case FittingSide::Height:
+        return size + QStringLiteral("The height fits; %1 of the canvas width is left.")
+                          .arg(LengthText(plan.canvasLeftMm, unit));
+    }
+    return size;
+}
+
+QString GridReadout(const CanvasPlan& plan, LengthUnit unit) {
+    return QStringLiteral("Spacing %1 pixels, %2 x %3 cells of %4.")
+        .arg(plan.spacing)
+        .arg(plan.columns)
+        .arg(plan.rows)
+        .arg(LengthText(plan.cellMm, unit));
+}
+
+QString ColumnName(int column) {
+    QString name;
+    for (int rest = column + 1; rest > 0; rest = (rest - 1) / 26)
+        name.prepend(QChar(u'A' + (rest - 1) % 26));
+    return name;
+}
+
+QString CellName(int column, int row) {
+    return ColumnName(column) + QString::number(row + 1);
+}

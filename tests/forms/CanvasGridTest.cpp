@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: MIT
+// The "Canvas" menu's grid: the menu, the dialog and its readouts, "Insert" against
+// "Insert Grid..", and one Undo for everything the grid drew.
+#include "CanvasDialog.h"
+#include "CanvasGridKernel.h"
+#include "ColorComboBox.h"
+#include "EventBoundary.h"
+#include "FormFixture.h"
+#include "NumberBox.h"
+#include "PictureBox.h"
+#include "ToggleButton.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+namespace {
+
+using Rows = std::vector<std::vector<TAlphaColor>>;
+constexpr TAlphaColor Red = 0xFFFF0000u;
+
+class CanvasGrid : public FormTest {
+protected:
+    void SetUp() override {
+        ResizeClient(919, 600);
+        Open(WritePicture("picture.png", TestPicture(300, 200)));
+        desktop.messages.clear(); // the warning about a picture below 500 pixels
+        form->ComboColorBox2->SetColor(Red);
+    }
+    // "Canvas and Grid..." with the dialog answered by `answer`.
+    void RunDialog(std::function<int(CanvasDialog&)> answer) {
+        desktop.dialogAnswers.push_back([answer](QDialog& dialog) {
+            auto* canvas = dynamic_cast<CanvasDialog*>(&dialog);
+            EXPECT_TRUE(canvas);
+            return canvas ? answer(*canvas) : 0;
+        });
+        RunHandler([this] { form->CanvasGridItemClick(form->CanvasGridItem); });
+        EXPECT_TRUE(desktop.dialogAnswers.empty());
+    }
+    // Cells across the short side: a spacing of short side / count.
+    static CanvasSettings ByCount(int count) {
+        CanvasSettings settings;
+        settings.cellsAcrossShortSide = count;
+        return settings;
+    }
+    Rows Shown() { return PixelsOf(form->Image1->Bitmap()); }
+};
+
+TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
+    QStringList titles;
+    for (QAction* action : form->MenuBar1->actions())
+        titles << action->text();
+    EXPECT_EQ(titles, (QStringList{"About Halvane", "View", "Canvas"}));
+    EXPECT_EQ(form->MenuBar1->actions().first(), form->MenuItem6) << "About stays an action";
+    QStringList items;
+    for (QAction* action : form->CanvasMenu->actions())
+        if (!action->isSeparator())
+            items << action->text();
+    EXPECT_EQ(items,
+              (QStringList{"Canvas and Grid...", "Print...", "Export PDF...", "Export PNG..."}));
+    for (QAction* action : {form->PrintItem, form->ExportPdfItem, form->ExportPngItem})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+}
+
+TEST_F(CanvasGrid, TheDialogReadsOutTheFitAndTheGridAsTheBoxesChange) {
+    RunDialog([](CanvasDialog& dialog) {
+        // 300 x 200 pixels on the 30 x 40 cm canvas: the width fits at 1 mm per pixel.
+        EXPECT_EQ(dialog.FitReadout->text(),
+                  "Picture 30.00 cm x 20.00 cm. The width fits; 20.00 cm of the canvas height is "
+                  "left.");
+        EXPECT_EQ(dialog.GridReadout->text(), "Spacing 33 pixels, 10 x 7 cells of 3.30 cm.");
+        dialog.HeightBox->setValue(15);
+        EXPECT_EQ(dialog.FitReadout->text(),
+                  "Picture 22.50 cm x 15.00 cm. The height fits; 7.50 cm of the canvas width is "
+                  "left.");
+        EXPECT_FALSE(dialog.CellSizeBox->isEnabled()) << "the measure not in use";
+        dialog.BySizeButton->setChecked(true);
+        EXPECT_TRUE(dialog.CellSizeBox->isEnabled());
+        EXPECT_FALSE(dialog.CellCountBox->isEnabled());
+        dialog.CellSizeBox->setValue(3);
+        EXPECT_EQ(dialog.GridReadout->text(), "Spacing 40 pixels, 8 x 5 cells of 3.00 cm.");
+        dialog.UnitBox->setCurrentIndex(1);
+        EXPECT_EQ(dialog.WidthBox->value(), 11.81);
+        EXPECT_EQ(dialog.GridReadout->text(), "Spacing 40 pixels, 8 x 5 cells of 1.18 in.");
+        dialog.UnitBox->setCurrentIndex(0);
+        EXPECT_EQ(dialog.WidthBox->value(), 30) << "switching units does not round the canvas";
+        return int(CanvasDialog::Kept);
+    });
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasHeightMm, 150);
+    EXPECT_EQ(form->Canvas.measure, GridMeasure::CellSize);
+    EXPECT_FALSE(form->Button8->isEnabled()) << "OK draws nothing";
+}
+
+TEST_F(CanvasGrid, CancelKeepsTheSettingsOkKeepsTheChangesForTheNextDialog) {
+    RunDialog([](CanvasDialog& dialog) {
+        dialog.WidthBox->setValue(50);
+        return int(CanvasDialog::Cancelled);
+    });
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasWidthMm, 300);
+    RunDialog([](CanvasDialog& dialog) {
+        dialog.WidthBox->setValue(50);
+        dialog.NamesBox->setChecked(true);
+        dialog.LineWidthBox->setValue(3);
+        dialog.PaperBox->setCurrentIndex(4);
+        return int(CanvasDialog::Kept);
+    });
+    RunDialog([](CanvasDialog& dialog) {
+        EXPECT_EQ(dialog.WidthBox->value(), 50);
+        EXPECT_TRUE(dialog.NamesBox->isChecked());
+        EXPECT_EQ(dialog.LineWidthBox->value(), 3);
+        EXPECT_EQ(dialog.PaperBox->currentText(), "Tabloid");
+        return int(CanvasDialog::Cancelled);
+    });
+}
+
+TEST_F(CanvasGrid, WithEveryOptionOffInsertDrawsExactlyWhatInsertGridDraws) {
+    struct Case {
+        int cellsAcross, spacing;
+    };
+    const Rows posterized = Shown();
+    // The picture is 300 x 200: 200 / count, rounded.
+    for (const Case& c : {Case{6, 33}, Case{7, 29}, Case{1, 200}, Case{200, 1}}) {
+        SCOPED_TRACE(c.spacing);
+        FillBitmap(form->Image1->Bitmap(), posterized);
+        TypeSpacing(QString::number(c.spacing));
+        RunHandler([this] { form->Button6Click(form->Button6); });
+        const Rows byInsertGrid = Shown();
+        form->Button8Click(form->Button8);
+
+        form->Canvas = ByCount(c.cellsAcross);
+        form->Button3->SetPressed(true);
+        RunDialog([](CanvasDialog& dialog) {
+            EXPECT_TRUE(dialog.InsertButton->isEnabled());
+            return int(CanvasDialog::Insert);
+        });
+        EXPECT_EQ(Shown(), byInsertGrid);
+        EXPECT_EQ(GridStepLess1, c.spacing - 1);
+        EXPECT_EQ(form->NumberBox1->Value(), c.spacing);
+        EXPECT_TRUE(form->Button8->isEnabled());
+        EXPECT_FALSE(form->Button7->isEnabled());
+        EXPECT_FALSE(form->Button3->IsPressed()) << "Colorize is released";
+        EXPECT_TRUE(desktop.messages.empty());
+    }
+}
+
+TEST_F(CanvasGrid, ASpacingOutsideTheBoxsRangeIsDrawnButNotShownInTheBox) {
+    form->NumberBox1->SetValue(45);
+    // 1 cell across the short side: 200 pixels, within the box but not above the height.
+    form->Canvas = ByCount(1);
+    form->InsertCanvasGrid();
+    EXPECT_EQ(form->NumberBox1->Value(), 200);
+    // A 25 cm cell on 30 cm for 300 pixels: 250 pixels, above the box's 200 and the height.
+    form->Canvas.measure = GridMeasure::CellSize;
+    form->Canvas.cellSizeMm = 250;
+    form->InsertCanvasGrid();
+    EXPECT_EQ(GridStepLess1, 249);
+    EXPECT_EQ(form->NumberBox1->Value(), 200) << "the box keeps its value";
+    EXPECT_EQ(Shown()[0][249], Red);
+}
+
+TEST_F(CanvasGrid, OneUndoRemovesLinesDiagonalsAndNames) {
+    const Rows before = Shown();
+    form->Canvas = ByCount(4); // 50 pixels: room for names
+    form->Canvas.cellNames = true;
+    form->Canvas.diagonals = true;
+    form->Canvas.lineWidth = 3;
+    form->InsertCanvasGrid();
+    const Rows withGrid = Shown();
+    ASSERT_NE(withGrid, before);
+    EXPECT_EQ(withGrid[49][10], Red);
+    EXPECT_EQ(withGrid[48][10], Red) << "3 pixels wide";
+    EXPECT_EQ(withGrid[25][25], Red) << "the diagonals cross in the cell's middle";
+    int outlinePixels = 0;
+    for (const auto& row : withGrid)
+        outlinePixels += int(std::count(row.begin(), row.end(), OutlineGreyFor(Red)));
+    EXPECT_GT(outlinePixels, 0) << "names were drawn";
+
+    form->Button8Click(form->Button8);
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(form->Button8->isEnabled());
+}
+
+using CanvasBeforeAnyImage = FormTest;
+
+TEST_F(CanvasBeforeAnyImage, OnlyTheDialogIsOfferedAndItCannotInsert) {
+    for (QAction* action : {form->PrintItem, form->ExportPdfItem, form->ExportPngItem})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(form->CanvasGridItem->isEnabled());
+    desktop.dialogAnswers.push_back([](QDialog& dialog) {
+        auto& canvas = dynamic_cast<CanvasDialog&>(dialog);
+        EXPECT_FALSE(canvas.InsertButton->isEnabled());
+        EXPECT_EQ(canvas.GridReadout->text(), "Spacing 0 pixels, 0 x 0 cells of 0.00 cm.");
+        return int(CanvasDialog::Kept);
+    });
+    RunHandler([this] { form->CanvasGridItemClick(form->CanvasGridItem); });
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+} // namespace
