@@ -6,7 +6,7 @@
 build_packages=(
     build-essential cmake pkgconf
     qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins
-    libjxr-dev
+    libjxr-dev libtiff-dev libpng-dev
 )
 # Tests, benchmarks, the formatting check and the test fixtures' tools.
 test_packages=(

@@ -2,8 +2,11 @@
 #include "ImageFile.h"
 
 #include "AppError.h"
+#include "BmpDecoder.h"
 #include "JxrHeader.h"
 #include "JxrHelper.h"
+#include "PngDecoder.h"
+#include "TiffDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,93 +77,31 @@ std::optional<ImageKind> RecogniseContent(const QByteArray& head) {
 
 const char* QtFormatName(ImageKind kind) {
     switch (kind) {
-    case ImageKind::Bmp:
-        return "bmp";
     case ImageKind::Jpeg:
         return "jpeg";
-    case ImageKind::Png:
-        return "png";
     case ImageKind::Gif:
         return "gif";
     case ImageKind::Tiff:
         return "tiff";
     case ImageKind::Ico:
         return "ico";
+    case ImageKind::Bmp:
+    case ImageKind::Png:
     case ImageKind::Jxr:
-        break;
+        break; // decoders of ours
     }
     return "";
-}
-
-struct BmpHeader {
-    quint32 pixelOffset = 0;
-    quint64 width = 0;
-    quint64 height = 0;
-    quint32 bitCount = 0;
-    quint32 compression = 0;
-};
-
-std::optional<BmpHeader> ReadBmpHeader(const QByteArray& head) {
-    const char* bytes = head.constData();
-    if (head.size() < 26)
-        return std::nullopt;
-    BmpHeader header;
-    header.pixelOffset = qFromLittleEndian<quint32>(bytes + 10);
-    if (qFromLittleEndian<quint32>(bytes + 14) == 12) {
-        // OS/2 core header: unsigned 16-bit sizes, never compressed.
-        header.width = qFromLittleEndian<quint16>(bytes + 18);
-        header.height = qFromLittleEndian<quint16>(bytes + 20);
-        header.bitCount = qFromLittleEndian<quint16>(bytes + 24);
-        return header;
-    }
-    if (head.size() < 34)
-        return std::nullopt;
-    const qint64 width = qFromLittleEndian<qint32>(bytes + 18);
-    const qint64 height = qFromLittleEndian<qint32>(bytes + 22); // negative: rows top-down
-    if (width <= 0)
-        return std::nullopt;
-    header.width = quint64(width);
-    header.height = quint64(std::abs(height));
-    header.bitCount = qFromLittleEndian<quint16>(bytes + 28);
-    header.compression = qFromLittleEndian<quint32>(bytes + 30);
-    return header;
-}
-
-// Qt leaves the rows it cannot read black and reports success, so a BMP whose uncompressed pixel
-// rows do not all lie inside the file is refused here.
-bool BmpPixelsInsideFile(const BmpHeader& header, qint64 fileSize) {
-    if (header.pixelOffset >= quint64(fileSize))
-        return false;
-    constexpr quint32 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
-    if (header.compression != kRgb && header.compression != kBitFields &&
-        header.compression != kAlphaBitFields)
-        return true; // run-length and embedded data have no fixed size
-    const quint64 rowBytes = (header.width * header.bitCount + 31) / 32 * 4;
-    return rowBytes * header.height <= quint64(fileSize) - header.pixelOffset;
 }
 
 // The size the file's header declares, read without decoding anything: by hand where the field
 // sits at a fixed place, from the Qt handler's header parser otherwise.
 std::optional<DeclaredSize> ReadDeclaredSize(ImageKind kind, const QByteArray& head,
                                              QImageReader& reader) {
-    const char* bytes = head.constData();
-    switch (kind) {
-    case ImageKind::Png:
-        if (head.size() < 24 || !StartsWith(head.mid(12), "IHDR"sv))
-            return std::nullopt;
-        return DeclaredSize{qFromBigEndian<quint32>(bytes + 16),
-                            qFromBigEndian<quint32>(bytes + 20)};
-    case ImageKind::Bmp:
-        if (const std::optional<BmpHeader> header = ReadBmpHeader(head))
-            return DeclaredSize{header->width, header->height};
-        return std::nullopt;
-    case ImageKind::Gif:
+    if (kind == ImageKind::Gif) {
         if (head.size() < 10)
             return std::nullopt;
-        return DeclaredSize{qFromLittleEndian<quint16>(bytes + 6),
-                            qFromLittleEndian<quint16>(bytes + 8)};
-    default:
-        break;
+        return DeclaredSize{qFromLittleEndian<quint16>(head.constData() + 6),
+                            qFromLittleEndian<quint16>(head.constData() + 8)};
     }
     const QSize size = reader.size();
     if (!size.isValid())
@@ -318,12 +259,61 @@ void LoadWithQt(QFile& file, ImageKind kind, const QByteArray& head, TBitmap& in
     if (!declared || declared->width == 0 || declared->height == 0)
         ThrowLoadFailed(path);
     RequireWorkingSetFits(*declared, options);
-    if (kind == ImageKind::Bmp && !BmpPixelsInsideFile(*ReadBmpHeader(head), file.size()))
-        ThrowLoadFailed(path);
     AllocationLimitScope limit(*declared);
     DecodeWithQt(reader, into, path);
     if (kind == ImageKind::Ico)
         ApplyIconMask(file, into);
+}
+
+// BMP, PNG and TIFF are read by decoders of ours from the whole file in memory, except the kinds
+// of file a decoder leaves to Qt's plug-in.
+bool HasOwnDecoder(ImageKind kind) {
+    return kind == ImageKind::Bmp || kind == ImageKind::Png || kind == ImageKind::Tiff;
+}
+
+DecoderOpening OpenOwnDecoder(ImageKind kind, QByteArrayView bytes) {
+    switch (kind) {
+    case ImageKind::Bmp:
+        return OpenBmp(bytes);
+    case ImageKind::Png:
+        return OpenPng(bytes);
+    default:
+        return OpenTiff(bytes);
+    }
+}
+
+// False when the file is left to Qt's plug-in.
+bool LoadWithOwnDecoder(QFile& file, ImageKind kind, TBitmap& into, const QString& path,
+                        const ImageLoadOptions& options) {
+    if (!HasOwnDecoder(kind))
+        return false;
+    const QByteArray bytes = file.readAll();
+    const DecoderOpening opening = OpenOwnDecoder(kind, bytes);
+    if (opening.leaveToQt) {
+        if (!file.seek(0))
+            ThrowLoadFailed(path);
+        return false;
+    }
+    if (!opening.decoder)
+        ThrowLoadFailed(path);
+    ImageDecoder& decoder = *opening.decoder;
+    const QSize size = decoder.Size();
+    RequireWorkingSetFits(DeclaredSize{quint64(size.width()), quint64(size.height())}, options);
+    if (!decoder.DataComplete())
+        ThrowLoadFailed(path);
+    if (FitsMaxSide(size)) {
+        into.SetSize(size.width(), size.height());
+        QImage canvas(into.Bits(), size.width(), size.height(), into.Pitch(),
+                      QImage::Format_ARGB32_Premultiplied);
+        if (!decoder.DecodeInto(canvas))
+            ThrowLoadFailed(path);
+        return true;
+    }
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull() || !decoder.DecodeInto(canvas))
+        ThrowLoadFailed(path);
+    StoreImage(std::move(canvas), into, path);
+    return true;
 }
 
 void LoadJxr(QFile& file, TBitmap& into, const QString& path, const ImageLoadOptions& options) {
@@ -359,7 +349,7 @@ void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOpt
     TBitmap decoded;
     if (*kind == ImageKind::Jxr)
         LoadJxr(file, decoded, path, options);
-    else
+    else if (!LoadWithOwnDecoder(file, *kind, decoded, path, options))
         LoadWithQt(file, *kind, head, decoded, path, options);
     target.Swap(decoded);
 }
