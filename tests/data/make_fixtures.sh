@@ -149,8 +149,10 @@ im "$work/quads.ppm" $plain -colorspace Lab lab16.tif
 im "$work/quads.ppm" $plain -rotate 270 -orient RightTop rotated6.tif
 im "$work/quads.ppm" $plain -rotate 90 -orient LeftBottom rotated8.tif
 
-python3 <<'PY2'
-import struct, zlib
+python3 - "$work" <<'PY2'
+import struct, sys, zlib
+
+work = sys.argv[1]
 
 def chunk(kind, data):
     return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
@@ -214,6 +216,16 @@ quadrant_colours = [[(1, 0, 0), (0, 1, 0)], [(0, 0, 1), (1, 1, 0)]]
 rows = b"".join(b"".join(lab8(quadrant_colours[y // 4][x // 8]) for x in range(16)) for y in range(8))
 tiff("lab8.tif", 16, 8, [8, 8, 8], 8, rows)
 
+# Inputs for JPEG XR fixtures below: the quadrants as 16-bit little-endian PNM, and as half-float
+# RGB TIFF.
+def quad_samples(pack):
+    return b"".join(pack(c) for y in range(8) for x in range(16)
+                    for c in quadrant_colours[y // 4][x // 8])
+open(work + "/quads48.ppm", "wb").write(b"P6\n16 8\n65535\n"
+                                        + quad_samples(lambda c: struct.pack("<H", c * 65535)))
+tiff(work + "/half.tif", 16, 8, [16, 16, 16], 2, quad_samples(lambda c: struct.pack("<e", c)),
+     [(339, 3)])
+
 # BMPs: a file header, an info header of `header_size` bytes (12: OS/2 1.x; above 40 the channel
 # masks sit inside it), masks after a 40-byte one, the palette, the pixel data.
 def bmp(path, width, height, bits, pixels, compression=0, header_size=40, masks=(), palette=b""):
@@ -268,6 +280,12 @@ jxr "$work/alpha8.tif" 22 bgra32.wmp
 jxr "$work/alpha16.tif" 23 rgba64.wmp
 jxr "$work/grey8.pgm" 2 gray8.wmp
 jxr "$work/grey16.pgm" 3 gray16.wmp
+# The quadrants as 48-bit RGB, 1-bit black and white (black and white halves) and half-float
+# RGB, from the inputs made above.
+jxr "$work/quads48.ppm" 10 rgb48.wmp
+im -size 8x8 xc:black xc:white +append $plain -depth 1 -compress none "$work/halves.tif"
+jxr "$work/halves.tif" 1 bw1.wmp
+jxr "$work/half.tif" 12 rgb48half.wmp
 
 # Same content under other names; a WebP (a format Qt reads, but not one of ours) named .png.
 cp quads.png png_named.jpg
