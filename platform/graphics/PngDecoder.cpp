@@ -7,7 +7,6 @@
 #include <csetjmp>
 #include <cstring>
 #include <png.h>
-#include <vector>
 
 namespace {
 
@@ -70,10 +69,7 @@ public:
         info_ = png_create_info_struct(png_);
         if (!info_)
             return false;
-        rows_.resize(size_t(size_.height()));
-        for (int y = 0; y < size_.height(); ++y)
-            rows_[size_t(y)] = canvas.scanLine(y);
-        if (!Read())
+        if (!Read(canvas))
             return false;
         if (hasAlpha_)
             for (int y = 0; y < size_.height(); ++y) {
@@ -86,8 +82,9 @@ public:
 
 private:
     // Every libpng call that may fail is made here, below the setjmp it returns to; nothing in
-    // this frame needs destroying.
-    bool Read() {
+    // this frame needs destroying. Rows are read one at a time, each pass of an interlaced file
+    // adding its pixels to the rows in the canvas.
+    bool Read(QImage& canvas) {
         if (setjmp(png_jmpbuf(png_)))
             return false;
         png_set_read_fn(png_, &reader_, &ReadBytes);
@@ -105,11 +102,13 @@ private:
         png_set_gray_to_rgb(png_);
         png_set_bgr(png_);
         png_set_add_alpha(png_, 0xFF, PNG_FILLER_AFTER);
-        png_set_interlace_handling(png_);
+        const int passes = png_set_interlace_handling(png_);
         png_read_update_info(png_, info_);
         if (png_get_rowbytes(png_, info_) != size_t(size_.width()) * 4)
             return false;
-        png_read_image(png_, rows_.data());
+        for (int pass = 0; pass < passes; ++pass)
+            for (int y = 0; y < size_.height(); ++y)
+                png_read_row(png_, canvas.scanLine(y), nullptr);
         return true;
     }
 
@@ -117,7 +116,6 @@ private:
     QSize size_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
-    std::vector<png_bytep> rows_;
     bool hasAlpha_ = false;
 };
 

@@ -14,6 +14,10 @@
 
 namespace {
 
+// The most libtiff may allocate at once (a strip or tile buffer, a table): a damaged header can
+// declare a strip of any size, and only the picture itself is allocated by us.
+constexpr tmsize_t kLargestLibtiffAllocation = tmsize_t(1) << 30;
+
 // The file as libtiff's client procedures see it: read-only, mapped, never written.
 struct MemoryFile {
     QByteArrayView bytes;
@@ -190,6 +194,7 @@ public:
             TIFFOpenOptionsAlloc(), &TIFFOpenOptionsFree);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &Quiet, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &Quiet, nullptr);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kLargestLibtiffAllocation);
         tiff_.reset(TIFFClientOpenExt("", "r", &file_, &ReadFile, &WriteFile, &SeekFile, &CloseFile,
                                       &FileSize, &MapFile, &UnmapFile, options.get()));
         if (!tiff_)

@@ -20,6 +20,7 @@ im -size 8x4 xc:red xc:lime +append \( -size 8x4 xc:blue xc:yellow +append \) -a
 im "$work/quads.ppm" $plain -type TrueColor BMP3:quads.bmp
 im "$work/quads.ppm" $plain PNG24:quads.png
 im "$work/quads.ppm" $plain PNG8:quads_palette.png
+im "$work/quads.ppm" $plain -interlace PNG PNG24:quads_interlaced.png
 im "$work/quads.ppm" $plain -quality 95 -sampling-factor 1x1 -interlace none quads.jpg
 im -size 8x8 xc:gray50 $plain -colorspace Gray -quality 95 gray.jpg
 

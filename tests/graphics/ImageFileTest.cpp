@@ -102,6 +102,7 @@ const LoadCase kLoadCases[] = {
     {"quads.bmp", 16, 8, kQuadrants},
     {"quads.png", 16, 8, kQuadrants},
     {"quads_palette.png", 16, 8, kQuadrants},
+    {"quads_interlaced.png", 16, 8, kQuadrants},
     {"quads.jpg", 16, 8, kQuadrants, 8},
     {"gray.jpg", 8, 8, {{4, 4, 0xFF7F7F7F}}, 2},
     {"bgr24.wmp", 16, 8, kQuadrants},
