@@ -41,3 +41,5 @@ BenchFamily EffectsFamily(Workbench& bench);
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.
 BenchFamily SaveFamily(Workbench& bench);
+// Loading the photo stored as TIFF and as PNG, each against Qt's plain decode of that file.
+std::vector<BenchFamily> ConvertedPhotoFamilies(Workbench& bench);

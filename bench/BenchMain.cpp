@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
+#include <utility>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -18,8 +19,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     Workbench bench(QStringLiteral(HALVANE_BENCH_DIR "/photo-6000x4000.jpg"));
-    const std::vector<BenchFamily> families = {EffectsFamily(bench), OpenFamily(bench),
-                                               SaveFamily(bench)};
+    std::vector<BenchFamily> families = {EffectsFamily(bench), OpenFamily(bench),
+                                         SaveFamily(bench)};
+    for (BenchFamily& family : ConvertedPhotoFamilies(bench))
+        families.push_back(std::move(family));
     for (const BenchFamily& family : families)
         RegisterFamily(family);
     RatioReport report(families);
