@@ -29,8 +29,10 @@ class Channel {
 public:
     Channel() = default;
     explicit Channel(quint32 mask) : mask_(mask) {
-        if (mask == 0)
+        if (mask == 0) { // a channel the file leaves out reads as 0
+            table_.assign(1, 0);
             return;
+        }
         shift_ = std::countr_zero(mask);
         max_ = mask >> shift_;
         if (max_ <= 0xFFFF) {

@@ -164,12 +164,13 @@ const LoadCase kLoadCases[] = {
       {2, 0, kRed},
       {3, 0, kLime}}},
     // Channel masks rounded to 8 bits: 10 bits (1023, 0, 512) and (3, 1023, 0); 5 and 6 bits
-    // with and without masks, full scale to 255 and (3, 7, 24) to (25, 28 or 58, 197); the
-    // 56-byte header; odd widths with 4-bit alpha (8 of 15 is 136).
+    // with and without masks, full scale to 255 and (3, 7, 24) to (25, 28 or 58, 197); an empty
+    // mask; the 56-byte header; odd widths with 4-bit alpha (8 of 15 is 136).
     {"masks_101010.bmp", 2, 1, {{0, 0, 0xFFFF0080}, {1, 0, 0xFF01FF00}}},
     {"masks_565.bmp", 2, 1, {{0, 0, kWhite}, {1, 0, 0xFF191CC5}}},
     {"rgb555.bmp", 2, 1, {{0, 0, kWhite}, {1, 0, 0xFF193AC5}}},
     {"v3_565.bmp", 2, 1, {{0, 0, kRed}, {1, 0, kBlue}}},
+    {"masks_no_red.bmp", 1, 1, {{0, 0, 0xFF00FFFF}}},
     {"masks_rgba_1924.bmp", 2, 1, {{0, 0, kWhite}, {1, 0, 0x88880000}}},
     // OS/2 1.x with a two-colour palette of three-byte entries: red top-left, blue elsewhere.
     {"os2_small_palette.bmp",
