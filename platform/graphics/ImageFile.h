@@ -28,7 +28,9 @@ struct ImageLoadOptions {
 // replaced only on success; on failure `target` is unchanged and an AppError is thrown:
 //   "Loading bitmap failed (<path>)." when the file name's extension (from its last dot on) is
 //        none of .bmp .jpg .jpeg .png .gif .tif .tiff .ico .wmp in any letter case, or no decoder
-//        of the seven formats can read the content;
+//        of the seven formats can read the content: a header that is not one of its format or
+//        contradicts itself, pixel data missing (run-length data included), samples we cannot
+//        show right (signed TIFF samples);
 //   "Cannot open file "<full path>". <system's reason>" when the file cannot be opened for
 //        reading (the extension is judged first);
 //   "Bitmap size too big." when the size its header declares, times 4 bytes and

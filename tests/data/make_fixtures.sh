@@ -264,6 +264,8 @@ bmp("masks_565.bmp", 2, 1, 16, struct.pack("<2H", 0xFFFF, 3 << 11 | 7 << 5 | 24)
     masks=(0xF800, 0x07E0, 0x001F))
 # 16 bits without masks (5-5-5): white, then (3, 7, 24).
 bmp("rgb555.bmp", 2, 1, 16, struct.pack("<2H", 0x7FFF, 3 << 10 | 7 << 5 | 24))
+# A text that starts with "BM": no bitmap header, whatever numbers its letters make.
+open("text.bmp", "wb").write(b"BM is how a Windows bitmap starts; this text is not one.\n")
 # A colour channel whose mask is empty reads as 0: no red, 6-bit green, 5-bit blue; all bits set.
 bmp("masks_no_red.bmp", 1, 1, 16, struct.pack("<H", 0xFFFF) + b"\0\0", 3,
     masks=(0, 0x07E0, 0x001F))

@@ -276,7 +276,9 @@ TEST_F(LoadFailure, ContentNoDecoderReadsGivesTheLoadMessage) {
         // 8000 x 6000.
         "rle8_no_end.bmp", "rle_bomb.bmp",
         // Signed samples, which no unsigned reading shows right.
-        "signed16.tif"};
+        "signed16.tif",
+        // A text starting with a signature: its letters are no header, not a huge picture.
+        "text.bmp"};
     for (const char* file : files)
         ExpectFailure(DataPath(file), LoadFailedMessage(DataPath(file)));
 }
