@@ -310,6 +310,9 @@ bool DecodeJxrInto(const QByteArray& fileBytes, QSize size, unsigned char* pixel
     if (!format || OutputSize(*decoder) != size)
         return false;
     RequestNativeOutput(*decoder);
+    // The rows below are sized by our table; the library writes what its own table says.
+    if (decoder->WMP.wmiI.cBitsPerUnit != size_t(format->bitsPerPixel))
+        return false;
     // Rows padded to 16 bytes, as the library's own tools allocate them.
     const qsizetype storedRowBytes =
         (qsizetype(size.width()) * format->bitsPerPixel + 127) / 128 * 16;
