@@ -327,6 +327,10 @@ patched("two.ico", "damaged.ico", 18, struct.pack("<I", 0x7fffffff))    # first 
 patched("bgr24.wmp", "damaged_directory.wmp", 4, struct.pack("<I", 0x7fffffff))  # directory past the end
 jxr = open("bgr24.wmp", "rb").read()
 patched("bgr24.wmp", "damaged.wmp", jxr.index(b"WMPHOTO"), b"\0" * 7)  # codestream signature
+# 32bppBGR holds the same codestream as 24bppBGR; the container's pixel format (the last byte of
+# its GUID: 0x0C, 0x0E) asks for rows padded to four bytes a pixel.
+bgr24_guid = bytes.fromhex("24c3dd6f034efe4bb1853d77768dc90c")
+patched("bgr24.wmp", "bgr32.wmp", jxr.index(bgr24_guid) + 15, b"\x0e")
 
 for name in ["quads.bmp", "quads.jpg", "quads.png", "anim.gif", "pages.tif", "two.ico", "bgr24.wmp"]:
     content = open(name, "rb").read()

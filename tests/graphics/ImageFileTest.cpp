@@ -198,10 +198,11 @@ const LoadCase kLoadCases[] = {
     {"rotated6.tif", 16, 8, kQuadrants},
     {"rotated8.tif", 16, 8, kQuadrants},
     // JPEG XR pixel formats converted in the helper: 48-bit RGB, 1-bit black and white (black
-    // and white halves), half-float RGB (linear light, given sRGB's curve).
+    // and white halves), half-float RGB (linear light, given sRGB's curve), 32bppBGR.
     {"rgb48.wmp", 16, 8, kQuadrants},
     {"bw1.wmp", 16, 8, {{0, 0, 0xFF000000}, {7, 7, 0xFF000000}, {8, 0, kWhite}, {15, 7, kWhite}}},
     {"rgb48half.wmp", 16, 8, kQuadrants},
+    {"bgr32.wmp", 16, 8, kQuadrants},
 };
 
 void PrintTo(const LoadCase& c, std::ostream* out) {
