@@ -142,13 +142,16 @@ PY
 
 # TIFF layouts and colour spaces Qt's plug-in misreads: 8-bit tiles, 16-bit tiles (deflate),
 # 16-bit separate planes, 16-bit CIELab (D65 white point, as ImageMagick writes it), and the
-# quadrants stored turned (orientation 6: turn clockwise to show; 8: counter-clockwise).
+# quadrants stored turned (orientation 6: turn clockwise to show; 8: counter-clockwise) or
+# mirrored across a diagonal (5: the main one; 7: the other).
 im "$work/quads.ppm" $plain -define tiff:tile-geometry=16x16 tiled.tif
 im "$work/quads.ppm" $plain -depth 16 -define tiff:tile-geometry=16x16 -compress zip tiled16.tif
 im "$work/quads.ppm" $plain -depth 16 -interlace plane planar16.tif
 im "$work/quads.ppm" $plain -colorspace Lab lab16.tif
 im "$work/quads.ppm" $plain -rotate 270 -orient RightTop rotated6.tif
 im "$work/quads.ppm" $plain -rotate 90 -orient LeftBottom rotated8.tif
+im "$work/quads.ppm" $plain -transpose -orient LeftTop rotated5.tif
+im "$work/quads.ppm" $plain -transverse -orient RightBottom rotated7.tif
 
 python3 - "$work" <<'PY2'
 import struct, sys, zlib

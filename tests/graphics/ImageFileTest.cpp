@@ -189,7 +189,7 @@ const LoadCase kLoadCases[] = {
     {"key16_grey.png", 4, 2, {{0, 0, kTransparent}, {1, 0, 0xFF434343}, {3, 1, kWhite}}},
     // TIFF: tiles of 8 and 16 bits, 16-bit separate planes, CIELab (8 bits with the default D50
     // white, within what its whole-number a* and b* can hold; 16 bits with a D65 white point),
-    // stored turned.
+    // stored turned or mirrored across a diagonal.
     {"tiled.tif", 16, 8, kQuadrants},
     {"tiled16.tif", 16, 8, kQuadrants},
     {"planar16.tif", 16, 8, kQuadrants},
@@ -197,6 +197,8 @@ const LoadCase kLoadCases[] = {
     {"lab16.tif", 16, 8, kQuadrants, 1},
     {"rotated6.tif", 16, 8, kQuadrants},
     {"rotated8.tif", 16, 8, kQuadrants},
+    {"rotated5.tif", 16, 8, kQuadrants},
+    {"rotated7.tif", 16, 8, kQuadrants},
     // JPEG XR pixel formats converted in the helper: 48-bit RGB, 1-bit black and white (black
     // and white halves), half-float RGB (linear light, given sRGB's curve), 32bppBGR.
     {"rgb48.wmp", 16, 8, kQuadrants},
