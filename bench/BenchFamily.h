@@ -46,3 +46,5 @@ BenchFamily OpenFamily(Workbench& bench);
 BenchFamily SaveFamily(Workbench& bench);
 // Exporting the shown picture as PNG and PDF, against one plain PNG encode of it to memory.
 BenchFamily ExportFamily(Workbench& bench);
+// Loading the photo stored as TIFF and as PNG, each against Qt's plain decode of that file.
+std::vector<BenchFamily> ConvertedPhotoFamilies(Workbench& bench);

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
+#include <utility>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -21,8 +22,10 @@ int main(int argc, char** argv) {
     BenchFamily effects = EffectsFamily(bench);
     for (TimedOperation& view : ViewOperations(bench))
         effects.operations.push_back(std::move(view));
-    const std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
-                                               ExportFamily(bench)};
+    std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
+                                         ExportFamily(bench)};
+    for (BenchFamily& family : ConvertedPhotoFamilies(bench))
+        families.push_back(std::move(family));
     for (const BenchFamily& family : families)
         RegisterFamily(family);
     RatioReport report(families);

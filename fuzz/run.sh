@@ -35,10 +35,11 @@ rm -rf "$TMPDIR"
 mkdir -p "$TMPDIR"
 
 # Where a crash happened: the first stack frame that is neither the sanitizers, the fuzzer, nor
-# the C library's abort and allocation paths.
+# the C library's abort, allocation and memory-filling paths (named by file when its debugging
+# symbols are installed, so not caught by the library's path).
 crash_frame() {
     grep -E '^ +#[0-9]+ 0x' |
-        grep -vE ' in (__asan|__sanitizer|__interceptor|__ubsan|__lsan|fuzzer::|__libc|__GI_|__pthread|raise|abort|__assert|malloc|calloc|realloc|operator new|MallocHook)' |
+        grep -vE ' in (__asan|__sanitizer|__interceptor|__ubsan|__lsan|fuzzer::|__libc|__GI_|__pthread|__mem|raise|abort|__assert|malloc|calloc|realloc|operator new|MallocHook)' |
         grep -vE '/libc\.so' | head -1 | sed -E 's/^ +//; s/ \(BuildId: [0-9a-f]+\)$//'
 }
 

@@ -3,8 +3,11 @@
 
 #include "AppError.h"
 #include "AvailableMemory.h"
+#include "BmpDecoder.h"
 #include "JxrHeader.h"
 #include "JxrHelper.h"
+#include "PngDecoder.h"
+#include "TiffDecoder.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -207,6 +210,53 @@ void LoadJxr(const QByteArray& bytes, TBitmap& into, const QString& path,
     StoreImage(pixels->View(), into, path);
 }
 
+// BMP, PNG and TIFF are read by decoders of ours from the whole file in memory, except the kinds
+// of file a decoder leaves to Qt's plug-in.
+bool HasOwnDecoder(ImageKind kind) {
+    return kind == ImageKind::Bmp || kind == ImageKind::Png || kind == ImageKind::Tiff;
+}
+
+DecoderOpening OpenOwnDecoder(ImageKind kind, QByteArrayView bytes) {
+    switch (kind) {
+    case ImageKind::Bmp:
+        return OpenBmp(bytes);
+    case ImageKind::Png:
+        return OpenPng(bytes);
+    default:
+        return OpenTiff(bytes);
+    }
+}
+
+// False when the file is left to Qt's plug-in.
+bool LoadWithOwnDecoder(const QByteArray& bytes, ImageKind kind, TBitmap& into, const QString& path,
+                        const ImageLoadOptions& options) {
+    if (!HasOwnDecoder(kind))
+        return false;
+    const DecoderOpening opening = OpenOwnDecoder(kind, bytes);
+    if (opening.leaveToQt)
+        return false;
+    if (!opening.decoder)
+        ThrowLoadFailed(path);
+    FormatDecoder& decoder = *opening.decoder;
+    const QSize size = decoder.Size();
+    RequireWorkingSetFits(DeclaredSize{quint64(size.width()), quint64(size.height())}, options);
+    if (!decoder.DataComplete())
+        ThrowLoadFailed(path);
+    if (FitsMaxSide(size)) {
+        into.SetSize(size.width(), size.height());
+        QImage canvas(into.Bits(), size.width(), size.height(), into.Pitch(),
+                      QImage::Format_ARGB32_Premultiplied);
+        if (!decoder.DecodeInto(canvas))
+            ThrowLoadFailed(path);
+        return true;
+    }
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull() || !decoder.DecodeInto(canvas))
+        ThrowLoadFailed(path);
+    StoreImage(std::move(canvas), into, path);
+    return true;
+}
+
 } // namespace
 
 void ThrowLoadFailed(const QString& path) {
@@ -217,6 +267,6 @@ void DecodeImage(const QByteArray& bytes, ImageKind kind, const QString& path,
                  const ImageLoadOptions& options, TBitmap& into) {
     if (kind == ImageKind::Jxr)
         LoadJxr(bytes, into, path, options);
-    else
+    else if (!LoadWithOwnDecoder(bytes, kind, into, path, options))
         LoadWithQt(bytes, kind, into, path, options);
 }

@@ -31,7 +31,9 @@ struct ImageLoadOptions {
 // replaced only on success; on failure `target` is unchanged and an AppError is thrown:
 //   "Loading bitmap failed (<path>)." when the file name's extension (from its last dot on) is
 //        none of .bmp .jpg .jpeg .png .gif .tif .tiff .ico .wmp in any letter case, or no decoder
-//        of the seven formats can read the content;
+//        of the seven formats can read the content: a header that is not one of its format or
+//        contradicts itself, pixel data missing (run-length data included), samples we cannot
+//        show right (signed TIFF samples);
 //   "Cannot open file "<full path>". <reason>" when the file cannot be opened or read (the
 //        extension is judged first): the system's description, or "Not a regular file" for a
 //        FIFO, device or socket, which is refused at once rather than waited on;

@@ -4,6 +4,7 @@
 #include <QtEndian>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -11,6 +12,9 @@ namespace {
 // Directory entries read here; every other entry is left to the decoder.
 constexpr quint16 kTagOrientation = 0xBC02;
 constexpr quint16 kTagImageOffset = 0xBCC0;
+constexpr quint16 kTagImageWidth = 0xBC80;
+constexpr quint16 kTagImageHeight = 0xBC81;
+constexpr quint16 kTypeShort = 3;
 constexpr qsizetype kEntryBytes = 12;
 // Orientations 4 to 7 turn the picture a quarter, so its width and height trade places; the
 // decoder refuses 8 and above.
@@ -27,6 +31,8 @@ constexpr quint64 kMacroblockMask = 15;
 struct DirectoryEntries {
     quint32 imageOffset = 0;
     quint32 orientation = 0;
+    std::optional<quint32> width;
+    std::optional<quint32> height;
 };
 
 struct PictureSize {
@@ -78,15 +84,22 @@ std::optional<DirectoryEntries> ReadDirectory(const QByteArray& bytes) {
     for (quint64 i = 0; i < count; ++i) {
         const char* entry = bytes.constData() + directory + 2 + i * kEntryBytes;
         const quint16 tag = qFromLittleEndian<quint16>(entry);
+        const quint16 type = qFromLittleEndian<quint16>(entry + 2);
         const quint32 valueCount = qFromLittleEndian<quint32>(entry + 4);
-        const quint32 value = qFromLittleEndian<quint32>(entry + 8);
-        if (tag != kTagImageOffset && tag != kTagOrientation)
+        const quint32 value = type == kTypeShort ? qFromLittleEndian<quint16>(entry + 8)
+                                                 : qFromLittleEndian<quint32>(entry + 8);
+        if (tag != kTagImageOffset && tag != kTagOrientation && tag != kTagImageWidth &&
+            tag != kTagImageHeight)
             continue;
         if (valueCount != 1)
             return std::nullopt;
         // A repeated entry overrides the earlier one, as in the decoder.
         if (tag == kTagImageOffset)
             imageOffset = value;
+        else if (tag == kTagImageWidth)
+            entries.width = value;
+        else if (tag == kTagImageHeight)
+            entries.height = value;
         else if (value < kOrientationCount)
             entries.orientation = value;
         else
@@ -176,6 +189,12 @@ std::optional<QSize> JxrImageSize(const QByteArray& fileBytes) {
         return std::nullopt;
     std::optional<PictureSize> size = ReadCodestreamSize(fileBytes, entries->imageOffset);
     if (!size)
+        return std::nullopt;
+    // The container's own sizes must agree with the codestream's, in either order: a file that
+    // says two things is damaged.
+    if (entries->width && entries->height &&
+        !(*entries->width == size->width && *entries->height == size->height) &&
+        !(*entries->width == size->height && *entries->height == size->width))
         return std::nullopt;
     if (entries->orientation >= kFirstQuarterTurn)
         std::swap(size->width, size->height);

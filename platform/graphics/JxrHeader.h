@@ -13,7 +13,7 @@
 bool IsJxrContent(const QByteArray& head);
 
 // The width and height of the decoded picture: the size the codestream header declares (with
-// its window), turned a quarter when the container's orientation says so. The container's own
-// width and height entries are not used; damaged files contradict them. nullopt when the bytes
-// do not hold a readable directory and header, or a side does not fit an int.
+// its window), turned a quarter when the container's orientation says so. nullopt when the bytes
+// do not hold a readable directory and header, when the container's own width and height
+// entries contradict the codestream's sizes (in either order), or a side does not fit an int.
 std::optional<QSize> JxrImageSize(const QByteArray& fileBytes);

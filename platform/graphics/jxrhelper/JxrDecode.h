@@ -10,6 +10,6 @@
 
 // Decodes the first image of the file into `pixels`: size.width() * size.height() premultiplied
 // 0xAARRGGBB values, rows top to bottom without padding. False, with `pixels` partly written,
-// when the bytes cannot be decoded, hold a pixel format we do not convert (high dynamic range,
-// CMYK, n-channel) or decode to another size than `size`.
+// when the bytes cannot be decoded, hold a pixel format we do not convert (n-channel, YCC, RGBE,
+// 10-bit, CMYK with alpha, palettes) or decode to another size than `size`.
 bool DecodeJxrInto(const QByteArray& fileBytes, QSize size, unsigned char* pixels);
