@@ -26,11 +26,6 @@ int Lightening(GreyMethod method) {
 
 } // namespace
 
-TAlphaColor GreyOf(TAlphaColor source, GreyMethod method) {
-    const int channel = (source >> ChannelShift(method)) & 0xFF;
-    return OpaqueGrey(std::uint8_t(std::min(channel + Lightening(method), 255)));
-}
-
 void GreyPass(const TBitmapData& source, const TBitmapData& target, GreyMethod method,
               TAlphaColor& currentPixel, TAlphaColor& outputColour) {
     const int width = source.FWidth;

@@ -10,9 +10,6 @@ enum class GreyMethod {
     BlueLightened,  // Method 3: blue + 50, at most 255
 };
 
-// The opaque grey that a source colour becomes under a method.
-TAlphaColor GreyOf(TAlphaColor source, GreyMethod method);
-
 // Writes the grey of every pixel of `source` into `target` (both mapped, same size), rows top to
 // bottom. `currentPixel` ends as the last colour read, `outputColour` as the last colour written.
 void GreyPass(const TBitmapData& source, const TBitmapData& target, GreyMethod method,

@@ -38,25 +38,6 @@ int HeldLevelCount(int n) {
     return std::clamp(n, MinLevels, MaxLevels);
 }
 
-int PosterizeLevel(int d, int n) {
-    const int step = 256 / n;
-    int edge = step;
-    bool stopped = false;
-    for (int band = 0; band < n; ++band) {
-        if (PassesBandTest(d, edge, n)) {
-            edge -= step;
-            stopped = true;
-            break;
-        }
-        edge += step;
-    }
-    if (!stopped && edge > 255)
-        edge = 255;
-    if (edge > TopRuleThreshold(n))
-        edge = 255;
-    return edge;
-}
-
 std::array<std::uint8_t, 256> PosterizeTable(int n) {
     const int step = 256 / n;
     std::array<std::uint8_t, 256> table{};

@@ -10,13 +10,10 @@
 constexpr int MinLevels = 2;
 constexpr int MaxLevels = 13;
 
-// The level of grey value d (0..255) for n levels (2..13), by walking the bands of width 256 / n:
-// the band test (an edge belongs to the band above for n = 2 and 6, below otherwise) and the
-// top rule that raises the highest band of n = 2..5 to white.
-int PosterizeLevel(int d, int n);
-
-// PosterizeLevel for every grey value, from the closed form: the lower edge of the first band
-// whose upper edge passes the band test, white when none does.
+// The level of every grey value d (0..255) for n levels (2..13), bands of width 256 / n: the
+// lower edge of the first band whose upper edge passes the band test (an edge belongs to the
+// band above for n = 2 and 6, below otherwise), white when none does, and the top rule that
+// raises the highest band of n = 2..5 to white.
 std::array<std::uint8_t, 256> PosterizeTable(int n);
 
 // PosterizeTable(n) as a step function of the red byte, for the vector loops: levels only rise

@@ -29,7 +29,7 @@ protected:
     }
     QString Copy(const QString& fixture) {
         const QString path = folder.filePath(fixture);
-        EXPECT_TRUE(QFile::copy(QStringLiteral(HALVANE_TEST_DATA_DIR "/") + fixture, path));
+        EXPECT_TRUE(QFile::copy(TestDataPath(fixture), path));
         return path;
     }
     QStringList Written() const {

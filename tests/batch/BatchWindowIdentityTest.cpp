@@ -5,6 +5,7 @@
 #include "BatchProgram.h"
 #include "ColorComboBox.h"
 #include "FormFixture.h"
+#include "ImageCompare.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "SpinBox.h"
@@ -187,7 +188,7 @@ TEST_F(BatchLikeWindow, PicturesTooSmallForAGridAsInTheWindow) {
 
 TEST_F(BatchLikeWindow, JpegXrThroughTheHelperAsTheWindowOpensIt) {
     const QString file = folder.filePath("quads.wmp");
-    ASSERT_TRUE(QFile::copy(HALVANE_TEST_DATA_DIR "/bgr24.wmp", file));
+    ASSERT_TRUE(QFile::copy(TestDataPath("bgr24.wmp"), file));
     const Steps steps{3, 4, 1, "2", {}};
     const QString saved = folder.filePath("window.jpg");
     RunWindow(file, steps, saved);

@@ -2,30 +2,19 @@
 #include "CanvasGridKernel.h"
 #include "GridKernel.h"
 #include "ImageCompare.h"
+#include "KernelRun.h"
 
 #include <gtest/gtest.h>
 #include <set>
 
 namespace {
 
-using Rows = std::vector<std::vector<TAlphaColor>>;
 constexpr TAlphaColor O = 0xFF000000u;
 constexpr TAlphaColor L = 0xFF98FB98u;
 constexpr TAlphaColor White = 0xFFFFFFFFu;
 
 Rows Plain(int width, int height, TAlphaColor colour = O) {
     return Rows(height, std::vector<TAlphaColor>(width, colour));
-}
-
-template <typename Draw> Rows DrawnOver(const Rows& picture, Draw draw) {
-    TBitmap bitmap;
-    FillBitmap(bitmap, picture);
-    TBitmapData map;
-    if (bitmap.Map(TMapAccess::Write, map)) {
-        draw(map);
-        bitmap.Unmap(map);
-    }
-    return PixelsOf(bitmap);
 }
 
 Rows Canvas(const Rows& picture, int spacing, TAlphaColor colour, GridStyle style) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "GreyKernel.h"
 #include "ImageCompare.h"
+#include "KernelRun.h"
+#include "ReferenceKernels.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +40,11 @@ TEST(GreyKernel, PassConvertsEveryPixelAndKeepsTheLastColours) {
     target.SetSize(3, 2);
     for (GreyMethod method :
          {GreyMethod::Red, GreyMethod::GreenLightened, GreyMethod::BlueLightened}) {
-        TBitmapData in;
-        TBitmapData out;
-        ASSERT_TRUE(source.Map(TMapAccess::Read, in));
-        ASSERT_TRUE(target.Map(TMapAccess::Write, out));
-        TAlphaColor current = 0;
-        TAlphaColor output = 0;
-        GreyPass(in, out, method, current, output);
-        target.Unmap(out);
-        source.Unmap(in);
+        const auto [current, output] =
+            RunPass(source, target, TMapAccess::Read,
+                    [&](auto& in, auto& out, auto& current, auto& output) {
+                        GreyPass(in, out, method, current, output);
+                    });
         const auto result = PixelsOf(target);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)

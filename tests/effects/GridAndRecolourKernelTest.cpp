@@ -1,25 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "GridKernel.h"
 #include "ImageCompare.h"
+#include "KernelRun.h"
 #include "RecolourKernel.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using Rows = std::vector<std::vector<TAlphaColor>>;
 constexpr TAlphaColor O = 0xFF000000u;
 constexpr TAlphaColor L = 0x80FF0000u;
 
 Rows Drawn(int width, int height, int spacing) {
-    TBitmap bitmap;
-    FillBitmap(bitmap, Rows(height, std::vector<TAlphaColor>(width, O)));
-    TBitmapData map;
-    if (bitmap.Map(TMapAccess::Write, map)) {
-        DrawGrid(map, spacing, L);
-        bitmap.Unmap(map);
-    }
-    return PixelsOf(bitmap);
+    return DrawnOver(Rows(height, std::vector<TAlphaColor>(width, O)),
+                     [&](const TBitmapData& map) { DrawGrid(map, spacing, L); });
 }
 
 TEST(GridKernel, LinesLieAtMultiplesOfTheSpacingMinusOne) {

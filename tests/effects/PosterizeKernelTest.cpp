@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "PosterizeKernel.h"
 #include "ImageCompare.h"
+#include "KernelRun.h"
+#include "ReferenceKernels.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -132,15 +134,10 @@ TEST(PosterizeKernel, PassWritesOpaqueGreyFromTheRedByte) {
                {{0xFF2A0000u, 0xFF29FFFFu, 0x00FC0000u}, {0xFFFB0000u, 0xFF000000u, 0xFFFF0000u}});
     poster.SetSize(3, 2);
     for (int n : {6, 0, 20}) {
-        TBitmapData in;
-        TBitmapData out;
-        grey.Map(TMapAccess::Write, in);
-        poster.Map(TMapAccess::Write, out);
-        TAlphaColor current = 0;
-        TAlphaColor output = 0;
-        PosterizePass(in, out, n, current, output);
-        poster.Unmap(out);
-        grey.Unmap(in);
+        const auto [current, output] = RunPass(
+            grey, poster, TMapAccess::Write, [&](auto& in, auto& out, auto& current, auto& output) {
+                PosterizePass(in, out, n, current, output);
+            });
         const int held = HeldLevelCount(n);
         const auto result = PixelsOf(poster);
         const int reds[2][3] = {{42, 41, 252}, {251, 0, 255}};

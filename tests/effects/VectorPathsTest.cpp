@@ -3,6 +3,7 @@
 // pixels; runs of every length around the vector widths, starting at every alignment.
 #include "GreyKernel.h"
 #include "PosterizeKernel.h"
+#include "ReferenceKernels.h"
 #include "VectorKernels.h"
 
 #include <algorithm>

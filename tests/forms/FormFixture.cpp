@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "FormFixture.h"
+#include "ReferenceKernels.h"
 
 #include "GreyKernel.h"
 #include "NumberBox.h"

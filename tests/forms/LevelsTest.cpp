@@ -5,6 +5,7 @@
 #include "FormFixture.h"
 #include "GreyKernel.h"
 #include "PictureBox.h"
+#include "ReferenceKernels.h"
 #include "SpinBox.h"
 #include "ToggleButton.h"
 #include "TrackBar.h"

@@ -3,6 +3,7 @@
 // it must have from now on.
 #include "AppError.h"
 #include "Bitmap.h"
+#include "ImageCompare.h"
 #include "ImageFile.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@
 namespace {
 
 QString FindingsFolder() {
-    return QStringLiteral(HALVANE_TEST_DATA_DIR "/fuzz");
+    return TestDataPath(QStringLiteral("fuzz"));
 }
 
 struct Finding {

@@ -20,10 +20,6 @@
 
 namespace {
 
-QString DataPath(const QString& name) {
-    return QStringLiteral(HALVANE_TEST_DATA_DIR) + QLatin1Char('/') + name;
-}
-
 // The message LoadBitmapFromFile raised, or nothing when it succeeded.
 std::optional<QString> LoadError(TBitmap& target, const QString& path) {
     try {
@@ -50,17 +46,6 @@ struct Probe {
     int y;
     TAlphaColor colour;
 };
-
-testing::AssertionResult NearColour(TAlphaColor expected, TAlphaColor actual, int tolerance) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int difference = int((expected >> shift) & 0xFF) - int((actual >> shift) & 0xFF);
-        if (std::abs(difference) > tolerance)
-            return testing::AssertionFailure()
-                   << std::hex << "expected 0x" << expected << ", got 0x" << actual
-                   << " (tolerance " << std::dec << tolerance << ")";
-    }
-    return testing::AssertionSuccess();
-}
 
 void ExpectPixels(TBitmap& bitmap, const std::vector<Probe>& probes, int tolerance) {
     TBitmapData map;
@@ -218,7 +203,7 @@ TEST_P(LoadsFixture, WithItsSizeAndPixels) {
     TBitmap bitmap;
     int notifications = 0;
     bitmap.SetObserver([&notifications] { ++notifications; });
-    ASSERT_EQ(LoadError(bitmap, DataPath(c.file)), std::nullopt);
+    ASSERT_EQ(LoadError(bitmap, TestDataPath(c.file)), std::nullopt);
     EXPECT_EQ(bitmap.Width(), c.width);
     EXPECT_EQ(bitmap.Height(), c.height);
     EXPECT_GE(notifications, 1);
@@ -256,13 +241,13 @@ protected:
 
 TEST_F(LoadFailure, ExtensionOutsideTheNineIsRefusedBeforeTheFileIsOpened) {
     const QString paths[] = {
-        DataPath("quads.jpe"),        // JPEG content, extension not accepted
-        DataPath("make_fixtures.sh"), // exists, not an image
-        DataPath("missing.jpe"),      // missing: still the extension's message
-        DataPath("missing_without_extension"),
-        DataPath("folder.png/missing"), // a dot in a folder name is no extension
-        DataPath("missing.png.bak"),    // the last dot counts
-        DataPath("missing.png."),
+        TestDataPath("quads.jpe"),        // JPEG content, extension not accepted
+        TestDataPath("make_fixtures.sh"), // exists, not an image
+        TestDataPath("missing.jpe"),      // missing: still the extension's message
+        TestDataPath("missing_without_extension"),
+        TestDataPath("folder.png/missing"), // a dot in a folder name is no extension
+        TestDataPath("missing.png.bak"),    // the last dot counts
+        TestDataPath("missing.png."),
     };
     for (const QString& path : paths)
         ExpectFailure(path, LoadFailedMessage(path));
@@ -283,11 +268,11 @@ TEST_F(LoadFailure, ContentNoDecoderReadsGivesTheLoadMessage) {
         // A text starting with a signature: its letters are no header, not a huge picture.
         "text.bmp"};
     for (const char* file : files)
-        ExpectFailure(DataPath(file), LoadFailedMessage(DataPath(file)));
+        ExpectFailure(TestDataPath(file), LoadFailedMessage(TestDataPath(file)));
 }
 
 TEST_F(LoadFailure, MissingFileWithAcceptedExtensionCannotBeOpened) {
-    const QString path = DataPath("missing.png");
+    const QString path = TestDataPath("missing.png");
     ExpectFailure(path, QStringLiteral("Cannot open file \"%1\". %2")
                             .arg(QFileInfo(path).absoluteFilePath(),
                                  QString::fromLocal8Bit(std::strerror(ENOENT))));
@@ -318,7 +303,7 @@ TEST_F(LoadFailure, FolderWithImageNameCannotBeOpened) {
 // since these files hold no pixel data and a decode would end in the load message.
 TEST_F(LoadFailure, DeclaredSizeBeyondMemoryIsRefusedFromTheHeader) {
     for (const char* file : {"bomb.png", "bomb.bmp"})
-        ExpectFailure(DataPath(file), QStringLiteral("Bitmap size too big."));
+        ExpectFailure(TestDataPath(file), QStringLiteral("Bitmap size too big."));
 }
 
 // Cut in half: either the intact part loads at the declared size, or the load message; never a
@@ -335,9 +320,9 @@ TEST_F(LoadFailure, TruncatedFilesLoadTheirIntactPartOrFail) {
     for (const Truncated& t : files) {
         SCOPED_TRACE(t.file);
         TBitmap bitmap;
-        const std::optional<QString> message = LoadError(bitmap, DataPath(t.file));
+        const std::optional<QString> message = LoadError(bitmap, TestDataPath(t.file));
         if (message) {
-            EXPECT_EQ(*message, LoadFailedMessage(DataPath(t.file)));
+            EXPECT_EQ(*message, LoadFailedMessage(TestDataPath(t.file)));
             EXPECT_TRUE(bitmap.IsEmpty());
         } else {
             EXPECT_EQ(bitmap.Width(), t.width);
@@ -348,11 +333,11 @@ TEST_F(LoadFailure, TruncatedFilesLoadTheirIntactPartOrFail) {
 
 TEST(ImageFile, LoadReplacesThePreviousPictureAndAFailedLoadKeepsIt) {
     TBitmap bitmap;
-    ASSERT_EQ(LoadError(bitmap, DataPath("anim.gif")), std::nullopt);
-    ASSERT_EQ(LoadError(bitmap, DataPath("quads.png")), std::nullopt);
+    ASSERT_EQ(LoadError(bitmap, TestDataPath("anim.gif")), std::nullopt);
+    ASSERT_EQ(LoadError(bitmap, TestDataPath("quads.png")), std::nullopt);
     ASSERT_EQ(bitmap.Width(), 16);
     ExpectPixels(bitmap, kQuadrants, 0);
-    EXPECT_NE(LoadError(bitmap, DataPath("damaged.png")), std::nullopt);
+    EXPECT_NE(LoadError(bitmap, TestDataPath("damaged.png")), std::nullopt);
     ASSERT_EQ(bitmap.Width(), 16);
     ExpectPixels(bitmap, kQuadrants, 0);
 }
@@ -383,9 +368,9 @@ TEST(ImageFile, SameFileLoadsToEqualBitmapsWhateverTheHeapHeld) {
         TBitmap first;
         TBitmap second;
         DirtyHeap(0x5A);
-        const std::optional<QString> firstError = LoadError(first, DataPath(file));
+        const std::optional<QString> firstError = LoadError(first, TestDataPath(file));
         DirtyHeap(0xA5);
-        const std::optional<QString> secondError = LoadError(second, DataPath(file));
+        const std::optional<QString> secondError = LoadError(second, TestDataPath(file));
         EXPECT_EQ(firstError, secondError);
         EXPECT_TRUE(SameBitmap(first, second));
     }
@@ -399,7 +384,7 @@ TEST(ImageFile, HundredMegapixelPictureLoads) {
     if (AvailableMemoryBytes() < kSide * kSide * 4 * kProgramsWorkingSet)
         GTEST_SKIP() << "not enough free memory for a 100-megapixel working set";
     TBitmap bitmap;
-    ASSERT_EQ(LoadError(bitmap, DataPath("hundred_mp.gif")), std::nullopt);
+    ASSERT_EQ(LoadError(bitmap, TestDataPath("hundred_mp.gif")), std::nullopt);
     EXPECT_EQ(bitmap.Width(), int(kSide));
     EXPECT_EQ(bitmap.Height(), int(kSide));
     ExpectPixels(bitmap, {{0, 0, kRed}, {1, 0, kWhite}, {9999, 9999, kWhite}}, 0);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstdlib>
@@ -61,13 +62,10 @@ void FillBlocks(TBitmap& bitmap) {
 
 // Within JPEG's loss on a flat area; a wrong channel order or a dropped colour is far beyond it.
 testing::AssertionResult CloseColour(QRgb actual, TAlphaColor expected) {
-    constexpr int kTolerance = 8;
-    if (std::abs(qRed(actual) - RedOf(expected)) <= kTolerance &&
-        std::abs(qGreen(actual) - GreenOf(expected)) <= kTolerance &&
-        std::abs(qBlue(actual) - BlueOf(expected)) <= kTolerance && qAlpha(actual) == 255)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "0x" << std::hex << actual << ", expected about 0x" << (expected | 0xFF000000u);
+    constexpr int Tolerance = 8;
+    if (qAlpha(actual) != 255)
+        return testing::AssertionFailure() << "0x" << std::hex << actual << " is not opaque";
+    return NearColour(expected | 0xFF000000u, actual, Tolerance);
 }
 
 struct Decoded {
@@ -94,18 +92,6 @@ void WriteFile(const QString& path, const QByteArray& contents) {
     ASSERT_TRUE(file.open(QIODevice::NewOnly));
     file.write(contents);
 }
-
-// Restores a process-wide setting when the test ends, whatever it asserted.
-class Restore {
-public:
-    explicit Restore(std::function<void()> undo) : undo_(std::move(undo)) {}
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-    ~Restore() { undo_(); }
-
-private:
-    std::function<void()> undo_;
-};
 
 // Root passes every permission check. While this lives, a root process acts as the unprivileged
 // user "nobody" (its saved user id lets it switch back), so read-only folders refuse it too.
@@ -182,7 +168,7 @@ TEST_F(JpegFileTest, UsesTheEncoderDefaultsOnly) {
 
 TEST_F(JpegFileTest, HasThePermissionsOfANormallyCreatedFile) {
     const mode_t previous = umask(022);
-    Restore restoreUmask([previous] { umask(previous); });
+    const auto restoreUmask = qScopeGuard([previous] { umask(previous); });
     TBitmap bitmap;
     FillBlocks(bitmap);
     const QString path = Path(QStringLiteral("mode.jpg"));
@@ -198,7 +184,7 @@ TEST_F(JpegFileTest, HasThePermissionsOfANormallyCreatedFile) {
 
 TEST_F(JpegFileTest, BareNameIsWrittenInTheWorkingFolder) {
     const QString previous = QDir::currentPath();
-    Restore restoreFolder([previous] { QDir::setCurrent(previous); });
+    const auto restoreFolder = qScopeGuard([previous] { QDir::setCurrent(previous); });
     ASSERT_TRUE(QDir::setCurrent(folder_.path()));
     // As an ordinary user, so that a temporary file misplaced in "/" cannot go unnoticed.
     ASSERT_EQ(chmod(QFile::encodeName(folder_.path()).constData(), 0777), 0);

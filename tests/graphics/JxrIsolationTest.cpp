@@ -26,10 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QString DataPath(const QString& name) {
-    return QStringLiteral(HALVANE_TEST_DATA_DIR) + QLatin1Char('/') + name;
-}
-
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -158,7 +154,7 @@ TEST_F(HelperEnding, DamagedFilesThatKillTheDecoderEndInTheLoadMessage) {
     ASSERT_TRUE(folder.isValid());
     for (const Case& c : cases) {
         const QByteArray bytes =
-            WithoutContainerSizes(FileBytes(DataPath(QStringLiteral("fuzz/") + c.file)));
+            WithoutContainerSizes(FileBytes(TestDataPath(QStringLiteral("fuzz/") + c.file)));
         EXPECT_TRUE(JxrImageSize(bytes).has_value()) << c.file << ": header refused";
         const QString path = folder.filePath(QLatin1String(c.file));
         QFile copy(path);
@@ -172,18 +168,19 @@ TEST_F(HelperEnding, HelperOutOfTimeIsKilled) {
     ImageLoadOptions options;
     options.jxrHelper = QStringLiteral(HALVANE_HANGING_HELPER);
     options.jxrTimeLimit = 100ms;
-    ExpectContainedFailure(DataPath("bgr24.wmp"), options, QStringLiteral("out of time"));
+    ExpectContainedFailure(TestDataPath("bgr24.wmp"), options, QStringLiteral("out of time"));
 }
 
 TEST_F(HelperEnding, MissingHelperEndsInTheLoadMessage) {
     ImageLoadOptions options;
-    options.jxrHelper = DataPath("missing/halvane-jxr-decode");
-    ExpectContainedFailure(DataPath("bgr24.wmp"), options, QStringLiteral("not started"));
+    options.jxrHelper = TestDataPath("missing/halvane-jxr-decode");
+    ExpectContainedFailure(TestDataPath("bgr24.wmp"), options, QStringLiteral("not started"));
 }
 
 TEST_F(HelperEnding, DecodedPictureLeavesNothingBehind) {
     LogCapture log;
-    ASSERT_EQ(LoadError(target_, DataPath("bgra32.wmp")), std::nullopt) << log.Text().toStdString();
+    ASSERT_EQ(LoadError(target_, TestDataPath("bgra32.wmp")), std::nullopt)
+        << log.Text().toStdString();
     EXPECT_EQ(target_.Width(), 4);
     EXPECT_TRUE(NoChildProcess());
     EXPECT_EQ(OpenDescriptorCount(), descriptors_);
@@ -200,7 +197,7 @@ TEST(JxrHelper, IsLookedForBesideTheExecutable) {
 // The helper caps itself with the limits it is given: the same picture decodes with the limits
 // for its size and fails when the address space cannot even hold the helper's libraries.
 TEST(JxrHelper, AddressSpaceCapBindsTheHelper) {
-    const QByteArray bytes = FileBytes(DataPath("bgr24.wmp"));
+    const QByteArray bytes = FileBytes(TestDataPath("bgr24.wmp"));
     const QSize size(16, 8);
     JxrHelperLimits tight = JxrHelperLimitsFor(size, std::size_t(bytes.size()));
     tight.addressSpaceBytes = 16 << 20;
@@ -244,8 +241,8 @@ TEST(JxrHelper, DecodesLikeThePngOfTheSamePicture) {
         SCOPED_TRACE(pair.jxr);
         TBitmap fromJxr;
         TBitmap reference;
-        ASSERT_EQ(LoadError(fromJxr, DataPath(pair.jxr)), std::nullopt);
-        ASSERT_EQ(LoadError(reference, DataPath(pair.png)), std::nullopt);
+        ASSERT_EQ(LoadError(fromJxr, TestDataPath(pair.jxr)), std::nullopt);
+        ASSERT_EQ(LoadError(reference, TestDataPath(pair.png)), std::nullopt);
         ASSERT_EQ(fromJxr.Width(), reference.Width());
         ASSERT_EQ(fromJxr.Height(), reference.Height());
         const auto expected = PixelsOf(reference);

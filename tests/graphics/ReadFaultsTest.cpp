@@ -28,10 +28,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-QString DataPath(const QString& name) {
-    return QStringLiteral(HALVANE_TEST_DATA_DIR) + QLatin1Char('/') + name;
-}
-
 std::optional<QString> LoadError(TBitmap& target, const QString& path,
                                  const ImageLoadOptions& options = {}) {
     try {
@@ -132,11 +128,11 @@ TEST_F(FaultyFile, APathThatIsNoRegularFileIsRefusedAtOnce) {
 
 TEST_F(FaultyFile, ALinkToARegularFileStillLoads) {
     const QString link = Path(QStringLiteral("link.png"));
-    ASSERT_TRUE(QFile::link(DataPath(QStringLiteral("quads.png")), link));
+    ASSERT_TRUE(QFile::link(TestDataPath(QStringLiteral("quads.png")), link));
     TBitmap viaLink;
     TBitmap direct;
     ASSERT_EQ(LoadError(viaLink, link), std::nullopt);
-    ASSERT_EQ(LoadError(direct, DataPath(QStringLiteral("quads.png"))), std::nullopt);
+    ASSERT_EQ(LoadError(direct, TestDataPath(QStringLiteral("quads.png"))), std::nullopt);
     EXPECT_TRUE(SameBitmap(direct, viaLink));
 }
 
@@ -169,7 +165,7 @@ TEST_F(FaultyFile, AReadErrorAnywhereIsALoadErrorWithTheSystemsReason) {
         {"quads.bmp", 0.5, ESTALE}, {"quads.png", 0.5, EBADMSG},
     };
     for (const Case& c : cases) {
-        const QString path = DataPath(QString::fromLatin1(c.file));
+        const QString path = TestDataPath(QString::fromLatin1(c.file));
         SCOPED_TRACE(testing::Message() << c.file << " failing after " << c.failAt);
         ImageLoadOptions options;
         options.read = FailingAfter(qint64(QFileInfo(path).size() * c.failAt), c.error);
@@ -196,8 +192,9 @@ TEST_F(FaultyFile, ShortAndInterruptedReadsDeliverTheWholeFile) {
         options.read = dribble;
         TBitmap dribbled;
         TBitmap plain;
-        ASSERT_EQ(LoadError(dribbled, DataPath(QString::fromLatin1(file)), options), std::nullopt);
-        ASSERT_EQ(LoadError(plain, DataPath(QString::fromLatin1(file))), std::nullopt);
+        ASSERT_EQ(LoadError(dribbled, TestDataPath(QString::fromLatin1(file)), options),
+                  std::nullopt);
+        ASSERT_EQ(LoadError(plain, TestDataPath(QString::fromLatin1(file))), std::nullopt);
         EXPECT_TRUE(SameBitmap(plain, dribbled));
     }
 }

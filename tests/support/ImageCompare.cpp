@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ImageCompare.h"
 
+#include <cstdlib>
+
 void FillBitmap(TBitmap& bitmap, const std::vector<std::vector<TAlphaColor>>& rows) {
     const int height = int(rows.size());
     const int width = height ? int(rows[0].size()) : 0;
@@ -49,4 +51,19 @@ testing::AssertionResult SameBitmap(TBitmap& expected, TBitmap& actual) {
     actual.Unmap(b);
     expected.Unmap(a);
     return result;
+}
+
+testing::AssertionResult NearColour(TAlphaColor expected, TAlphaColor actual, int tolerance) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        const int difference = int((expected >> shift) & 0xFF) - int((actual >> shift) & 0xFF);
+        if (std::abs(difference) > tolerance)
+            return testing::AssertionFailure()
+                   << std::hex << "expected 0x" << expected << ", got 0x" << actual
+                   << " (tolerance " << std::dec << tolerance << ")";
+    }
+    return testing::AssertionSuccess();
+}
+
+QString TestDataPath(const QString& name) {
+    return QStringLiteral(HALVANE_TEST_DATA_DIR) + QLatin1Char('/') + name;
 }

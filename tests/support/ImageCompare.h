@@ -17,6 +17,12 @@ std::vector<std::vector<TAlphaColor>> PixelsOf(TBitmap& bitmap);
 // or the first differing pixel.
 testing::AssertionResult SameBitmap(TBitmap& expected, TBitmap& actual);
 
+// Succeeds when every channel of the two colours differs by at most `tolerance`.
+testing::AssertionResult NearColour(TAlphaColor expected, TAlphaColor actual, int tolerance);
+
+// The path of a test picture in tests/data.
+QString TestDataPath(const QString& name);
+
 // Readable QString values in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
