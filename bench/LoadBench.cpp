@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "ImageFile.h"
 #include "Workbench.h"
+#include "Yardsticks.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -33,22 +34,7 @@ const ConvertedPhotos& Photos(Workbench& bench) {
 }
 
 template <const char* Extension> void PlainDecode(benchmark::State& state, Workbench& bench) {
-    const QString path = Photos(bench).Path(Extension);
-    bench.RunGuarded(state, [&] {
-        for (auto _ : state) {
-            QImageReader reader(path);
-            reader.setAllocationLimit(0);
-            QImage image = reader.read();
-            image.convertTo(QImage::Format_ARGB32_Premultiplied);
-            if (image.isNull()) {
-                state.SkipWithError(reader.errorString().toStdString().c_str());
-                break;
-            }
-            state.PauseTiming();
-            image = QImage();
-            state.ResumeTiming();
-        }
-    });
+    TimePlainDecode(state, bench, Photos(bench).Path(Extension));
 }
 
 template <const char* Extension> void Load(benchmark::State& state, Workbench& bench) {

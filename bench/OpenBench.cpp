@@ -4,6 +4,7 @@
 #include "Faqja0.h"
 #include "ProcessMemory.h"
 #include "Workbench.h"
+#include "Yardsticks.h"
 
 #include <QImage>
 #include <QImageReader>
@@ -17,20 +18,7 @@ constexpr double PeakAllowanceBytes = 100e6;
 constexpr double BytesPerMB = 1e6;
 
 void PlainDecode(benchmark::State& state, Workbench& bench) {
-    bench.RunGuarded(state, [&] {
-        for (auto _ : state) {
-            QImageReader reader(bench.PhotoPath());
-            QImage image = reader.read();
-            image.convertTo(QImage::Format_ARGB32_Premultiplied);
-            if (image.isNull()) {
-                state.SkipWithError(reader.errorString().toStdString().c_str());
-                break;
-            }
-            state.PauseTiming();
-            image = QImage();
-            state.ResumeTiming();
-        }
-    });
+    TimePlainDecode(state, bench, bench.PhotoPath());
 }
 
 // Every open after the first reuses the bitmaps of the same size.

@@ -4,6 +4,7 @@
 #include "Faqja0.h"
 #include "PictureBox.h"
 #include "Workbench.h"
+#include "Yardsticks.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -14,20 +15,7 @@
 namespace {
 
 void PlainEncode(benchmark::State& state, Workbench& bench) {
-    bench.RunGuarded(state, [&] {
-        bench.ShowPosterizedPhoto();
-        const QImage picture = bench.Form().Image1->Bitmap().ImageView().copy();
-        for (auto _ : state) {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            QImageWriter writer(&buffer, QByteArrayLiteral("jpeg"));
-            if (!writer.write(picture)) {
-                state.SkipWithError(writer.errorString().toStdString().c_str());
-                break;
-            }
-        }
-    });
+    TimePlainEncode(state, bench, "jpeg");
 }
 
 // Each save writes a new file, removed again outside the timing.

@@ -2,6 +2,7 @@
 #include "ImageFile.h"
 #include "AppError.h"
 #include "Bitmap.h"
+#include "FileErrors.h"
 #include "ImageCompare.h"
 
 #include <QCoreApplication>
@@ -19,16 +20,6 @@
 #include <vector>
 
 namespace {
-
-// The message LoadBitmapFromFile raised, or nothing when it succeeded.
-std::optional<QString> LoadError(TBitmap& target, const QString& path) {
-    try {
-        LoadBitmapFromFile(target, path);
-    } catch (const AppError& error) {
-        return error.message();
-    }
-    return std::nullopt;
-}
 
 QString LoadFailedMessage(const QString& path) {
     return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");

@@ -2,6 +2,7 @@
 #include "JpegFile.h"
 
 #include "AppError.h"
+#include "FileErrors.h"
 #include "ImageCompare.h"
 
 #include <QBuffer>
@@ -21,21 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The message the save raised, or an empty text when it succeeded.
-QString SaveError(const TBitmap& bitmap, const QString& path) {
-    try {
-        SaveBitmapAsJpeg(bitmap, path);
-    } catch (const AppError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
-QString CannotCreate(const QString& path, int error) {
-    return QStringLiteral("Cannot create file \"%1\". %2")
-        .arg(path, QString::fromLocal8Bit(std::strerror(error)));
-}
 
 const QString kSavingFailed = QStringLiteral("Saving bitmap failed.");
 

@@ -3,6 +3,7 @@
 // the target untouched, and the program keeps no child, descriptor or mapping of it.
 #include "AppError.h"
 #include "Bitmap.h"
+#include "FileErrors.h"
 #include "ImageCompare.h"
 #include "ImageFile.h"
 #include "JxrHeader.h"
@@ -33,16 +34,6 @@ QByteArray FileBytes(const QString& path) {
 
 QString LoadFailedMessage(const QString& path) {
     return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
-}
-
-std::optional<QString> LoadError(TBitmap& target, const QString& path,
-                                 const ImageLoadOptions& options = {}) {
-    try {
-        LoadBitmapFromFile(target, path, options);
-    } catch (const AppError& error) {
-        return error.message();
-    }
-    return std::nullopt;
 }
 
 // Collects what is logged while it lives.

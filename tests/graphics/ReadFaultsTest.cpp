@@ -4,6 +4,7 @@
 // names the system's reason, never a partly decoded picture.
 #include "AppError.h"
 #include "Bitmap.h"
+#include "FileErrors.h"
 #include "ImageCompare.h"
 #include "ImageFile.h"
 
@@ -27,16 +28,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-std::optional<QString> LoadError(TBitmap& target, const QString& path,
-                                 const ImageLoadOptions& options = {}) {
-    try {
-        LoadBitmapFromFile(target, path, options);
-    } catch (const AppError& error) {
-        return error.message();
-    }
-    return std::nullopt;
-}
 
 QString CannotOpen(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot open file \"%1\". %2")

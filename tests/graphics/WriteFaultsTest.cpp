@@ -3,6 +3,7 @@
 // failed write nor a killed program leaves anything behind, and a failed write names the
 // system's reason.
 #include "AppError.h"
+#include "FileErrors.h"
 #include "ImageCompare.h"
 #include "JpegFile.h"
 
@@ -22,20 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString SaveError(const TBitmap& bitmap, const QString& path, const WriteCall& write = {}) {
-    try {
-        SaveBitmapAsJpeg(bitmap, path, write);
-    } catch (const AppError& error) {
-        return error.message();
-    }
-    return QString();
-}
-
-QString CannotCreate(const QString& path, int error) {
-    return QStringLiteral("Cannot create file \"%1\". %2")
-        .arg(path, QString::fromLocal8Bit(std::strerror(error)));
-}
 
 // Opaque noise, so that the JPEG takes many of the encoder's 4 KB writes.
 void FillNoise(TBitmap& bitmap, int side) {

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+// The plain Qt operations that families of benchmarks are measured against.
+#pragma once
+
+#include <QString>
+#include <benchmark/benchmark.h>
+
+class Workbench;
+
+// Qt's decode of a file into a new 32-bit premultiplied image, nothing else.
+void TimePlainDecode(benchmark::State& state, Workbench& bench, const QString& path);
+// Qt's encode of the shown posterized photo to memory in a format ("jpeg", "png").
+void TimePlainEncode(benchmark::State& state, Workbench& bench, const char* format);
