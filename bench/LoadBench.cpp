@@ -50,21 +50,20 @@ template <const char* Extension> void Load(benchmark::State& state, Workbench& b
     });
 }
 
-constexpr char kTiff[] = "tif";
-constexpr char kPng[] = "png";
+constexpr char Tiff[] = "tif";
+constexpr char Png[] = "png";
 
 } // namespace
 
 std::vector<BenchFamily> ConvertedPhotoFamilies(Workbench& bench) {
     return {
         {"LoadTiff",
-         {"decode", "Qt's plain decode of the photo as TIFF", 0,
-          Driving(bench, PlainDecode<kTiff>)},
+         {"decode", "Qt's plain decode of the photo as TIFF", 0, Driving(bench, PlainDecode<Tiff>)},
          {{"LoadBitmapFromFile", "the program's load of the photo as TIFF", 1.3,
-           Driving(bench, Load<kTiff>)}}},
+           Driving(bench, Load<Tiff>)}}},
         {"LoadPng",
-         {"decode", "Qt's plain decode of the photo as PNG", 0, Driving(bench, PlainDecode<kPng>)},
+         {"decode", "Qt's plain decode of the photo as PNG", 0, Driving(bench, PlainDecode<Png>)},
          {{"LoadBitmapFromFile", "the program's load of the photo as PNG", 1.3,
-           Driving(bench, Load<kPng>)}}},
+           Driving(bench, Load<Png>)}}},
     };
 }

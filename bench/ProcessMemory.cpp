@@ -7,7 +7,7 @@
 
 namespace {
 
-// A "Name:   1234 kB" line of /proc/self/status.
+// A "Name:   1234 B" line of /proc/self/status.
 std::optional<std::uint64_t> StatusBytes(const std::string& name) {
     std::ifstream status("/proc/self/status");
     std::string line;

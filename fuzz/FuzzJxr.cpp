@@ -13,7 +13,7 @@
 namespace {
 
 // Larger declared pictures cost the fuzzer time without reaching other code.
-constexpr qint64 kLargestDecodedPixels = qint64(1) << 22;
+constexpr qint64 LargestDecodedPixels = qint64(1) << 22;
 
 } // namespace
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     const std::optional<QSize> declared = JxrImageSize(bytes);
-    if (!declared || qint64(declared->width()) * declared->height() > kLargestDecodedPixels)
+    if (!declared || qint64(declared->width()) * declared->height() > LargestDecodedPixels)
         return 0;
     std::vector<unsigned char> pixels(std::size_t(declared->width()) *
                                       std::size_t(declared->height()) * 4);

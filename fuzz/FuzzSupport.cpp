@@ -12,8 +12,8 @@
 namespace {
 
 // The program's working set of nine bitmaps within 256 MB: pictures up to about 7 megapixels.
-constexpr std::uint64_t kWorkingSetLimit = std::uint64_t(256) << 20;
-constexpr int kWorkingSetBitmaps = 9;
+constexpr std::uint64_t WorkingSetLimit = std::uint64_t(256) << 20;
+constexpr int WorkingSetBitmaps = 9;
 
 void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
@@ -38,8 +38,8 @@ void LoadAsFile(const std::uint8_t* data, std::size_t size, const QString& exten
         abort();
     file.close();
     ImageLoadOptions options;
-    options.memoryLimit = kWorkingSetLimit;
-    options.workingSetBitmaps = kWorkingSetBitmaps;
+    options.memoryLimit = WorkingSetLimit;
+    options.workingSetBitmaps = WorkingSetBitmaps;
     options.jxrHelper = QStringLiteral("/nonexistent/halvane-jxr-decode");
     TBitmap bitmap;
     try {

@@ -14,16 +14,16 @@
 
 namespace {
 
-constexpr std::size_t kAlignment = 64;
+constexpr std::size_t Alignment = 64;
 // Large pictures live in 2 MB pages: touching a fresh 96 MB bitmap then costs about half the
 // page faults' time.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::size_t HugePage = std::size_t{2} << 20;
 
 std::uint8_t* AllocatePixels(std::size_t bytes) {
-    const std::size_t alignment = bytes >= kHugePage ? kHugePage : kAlignment;
+    const std::size_t alignment = bytes >= HugePage ? HugePage : Alignment;
     const std::size_t rounded = (bytes + alignment - 1) / alignment * alignment;
     void* pixels = std::aligned_alloc(alignment, rounded);
-    if (pixels && alignment == kHugePage)
+    if (pixels && alignment == HugePage)
         madvise(pixels, rounded, MADV_HUGEPAGE);
     return static_cast<std::uint8_t*>(pixels);
 }

@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr quint32 kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
-constexpr qsizetype kFileHeaderBytes = 14;
-constexpr QRgb kMissingColour = 0xFF000000; // palette indices the file does not define
+constexpr quint32 Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6;
+constexpr qsizetype FileHeaderBytes = 14;
+constexpr QRgb MissingColour = 0xFF000000; // palette indices the file does not define
 
 quint16 U16(QByteArrayView bytes, qsizetype at) {
     return qFromLittleEndian<quint16>(bytes.data() + at);
@@ -72,7 +72,7 @@ struct BmpLayout {
     int height = 0;
     bool topDown = false;
     int bitCount = 0;
-    quint32 compression = kRgb;
+    quint32 compression = Rgb;
     Masks masks;
     std::array<QRgb, 256> palette{};
     qsizetype pixelOffset = 0;
@@ -91,15 +91,15 @@ bool ValidHeaderSize(quint32 headerBytes) {
 
 bool ValidEncoding(int bitCount, quint32 compression) {
     switch (compression) {
-    case kRgb:
+    case Rgb:
         return bitCount == 1 || bitCount == 2 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
                bitCount == 24 || bitCount == 32;
-    case kRle8:
+    case Rle8:
         return bitCount == 8;
-    case kRle4:
+    case Rle4:
         return bitCount == 4;
-    case kBitFields:
-    case kAlphaBitFields:
+    case BitFields:
+    case AlphaBitFields:
         return bitCount == 16 || bitCount == 32;
     default:
         return false; // embedded JPEG or PNG, OS/2 Huffman and 24-bit run-length data
@@ -116,7 +116,7 @@ Masks DefaultMasks(int bitCount) {
 // as the header says, but never past the pixel data or the file.
 void ReadPalette(QByteArrayView file, qsizetype start, int entryBytes, quint32 colourCount,
                  BmpLayout& layout) {
-    layout.palette.fill(kMissingColour);
+    layout.palette.fill(MissingColour);
     const qsizetype end = std::min<qsizetype>(file.size(), std::max(layout.pixelOffset, start));
     const qsizetype available = std::max<qsizetype>(0, (end - start) / entryBytes);
     const qsizetype count = std::min<qsizetype>({qsizetype(colourCount), available, 256});
@@ -127,14 +127,14 @@ void ReadPalette(QByteArrayView file, qsizetype start, int entryBytes, quint32 c
 }
 
 std::optional<BmpLayout> ParseLayout(QByteArrayView file) {
-    if (file.size() < kFileHeaderBytes + 16 || file[0] != 'B' || file[1] != 'M')
+    if (file.size() < FileHeaderBytes + 16 || file[0] != 'B' || file[1] != 'M')
         return std::nullopt;
     const quint32 headerBytes = U32(file, 14);
-    if (!ValidHeaderSize(headerBytes) || file.size() < kFileHeaderBytes + qsizetype(headerBytes))
+    if (!ValidHeaderSize(headerBytes) || file.size() < FileHeaderBytes + qsizetype(headerBytes))
         return std::nullopt;
     BmpLayout layout;
     const quint32 offset = U32(file, 10);
-    if (offset < kFileHeaderBytes + headerBytes || offset > quint32(file.size()))
+    if (offset < FileHeaderBytes + headerBytes || offset > quint32(file.size()))
         return std::nullopt;
     layout.pixelOffset = offset;
     qint64 height = 0;
@@ -152,24 +152,24 @@ std::optional<BmpLayout> ParseLayout(QByteArrayView file) {
         if (headerBytes >= 36)
             colourCount = U32(file, 46);
     }
-    if (IsOs2Version2(headerBytes) && layout.compression >= kBitFields)
+    if (IsOs2Version2(headerBytes) && layout.compression >= BitFields)
         return std::nullopt; // there 3 and 4 mean Huffman and 24-bit run-length coding
     if (layout.width <= 0 || height == 0 || height == INT_MIN ||
         !ValidEncoding(layout.bitCount, layout.compression))
         return std::nullopt;
     layout.topDown = height < 0;
     layout.height = int(std::abs(height));
-    const bool runLength = layout.compression == kRle8 || layout.compression == kRle4;
+    const bool runLength = layout.compression == Rle8 || layout.compression == Rle4;
     if (runLength && layout.topDown)
         return std::nullopt;
 
-    qsizetype paletteStart = kFileHeaderBytes + headerBytes;
-    if (layout.compression == kBitFields || layout.compression == kAlphaBitFields) {
+    qsizetype paletteStart = FileHeaderBytes + headerBytes;
+    if (layout.compression == BitFields || layout.compression == AlphaBitFields) {
         // The masks sit in headers of 52 bytes and more, after the 40-byte one otherwise.
-        const qsizetype masksAt = kFileHeaderBytes + 40;
+        const qsizetype masksAt = FileHeaderBytes + 40;
         const bool inHeader = headerBytes >= 52;
-        const qsizetype maskCount = inHeader ? (headerBytes >= 56 ? 4 : 3)
-                                             : (layout.compression == kAlphaBitFields ? 4 : 3);
+        const qsizetype maskCount =
+            inHeader ? (headerBytes >= 56 ? 4 : 3) : (layout.compression == AlphaBitFields ? 4 : 3);
         if (file.size() < masksAt + maskCount * 4)
             return std::nullopt;
         layout.masks = {U32(file, masksAt), U32(file, masksAt + 4), U32(file, masksAt + 8),
@@ -271,9 +271,7 @@ public:
     }
 
 private:
-    bool IsRunLength() const {
-        return layout_.compression == kRle8 || layout_.compression == kRle4;
-    }
+    bool IsRunLength() const { return layout_.compression == Rle8 || layout_.compression == Rle4; }
 
     bool DecodeRunLength(QImage& canvas) {
         canvas.fill(Qt::transparent);

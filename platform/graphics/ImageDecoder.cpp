@@ -105,17 +105,17 @@ void StoreImage(QImage image, TBitmap& into, const QString& path) {
 // 16- and 24-bit images opaque. The mask is applied here to those, as Windows does: a set bit
 // makes the pixel transparent. A mask missing from the file leaves the image opaque.
 void ApplyIconMask(const QByteArray& file, TBitmap& bitmap) {
-    const qint64 kDirectoryEnd = 6 + 16; // header and the first entry, whose image Qt read
-    const qint64 kInfoHeader = 40;       // the versions of the bitmap header are 40 to 124 bytes
-    const qint64 kLargestInfoHeader = 124;
+    const qint64 DirectoryEnd = 6 + 16; // header and the first entry, whose image Qt read
+    const qint64 InfoHeader = 40;       // the versions of the bitmap header are 40 to 124 bytes
+    const qint64 LargestInfoHeader = 124;
     const auto bytesAt = [&file](qint64 offset, qint64 count) -> const char* {
         return offset >= 0 && count <= file.size() - offset ? file.constData() + offset : nullptr;
     };
-    const char* directory = bytesAt(0, kDirectoryEnd);
+    const char* directory = bytesAt(0, DirectoryEnd);
     if (!directory)
         return;
     const qint64 imageStart = qFromLittleEndian<quint32>(directory + 18);
-    const char* info = bytesAt(imageStart, kInfoHeader);
+    const char* info = bytesAt(imageStart, InfoHeader);
     if (!info)
         return;
     const qint64 infoSize = qFromLittleEndian<quint32>(info);
@@ -124,7 +124,7 @@ void ApplyIconMask(const QByteArray& file, TBitmap& bitmap) {
     const int bitCount = qFromLittleEndian<quint16>(info + 14);
     const quint32 compression = qFromLittleEndian<quint32>(info + 16);
     // An image stored as PNG starts with its signature instead, and has no mask.
-    if (infoSize < kInfoHeader || infoSize > kLargestInfoHeader ||
+    if (infoSize < InfoHeader || infoSize > LargestInfoHeader ||
         (bitCount != 16 && bitCount != 24) || compression != 0 || width != bitmap.Width() ||
         height != bitmap.Height())
         return;
@@ -180,7 +180,7 @@ void LoadWithQt(const QByteArray& bytes, ImageKind kind, TBitmap& into, const QS
     // Only the handler of the recognised format may read the file, never another plug-in.
     reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(true);
-    const QByteArray head = bytes.left(kImageHeadBytes);
+    const QByteArray head = bytes.left(ImageHeadBytes);
     const std::optional<DeclaredSize> declared = ReadDeclaredSize(kind, head, reader);
     if (!declared || declared->width == 0 || declared->height == 0)
         ThrowLoadFailed(path);

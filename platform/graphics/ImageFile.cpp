@@ -12,7 +12,7 @@ void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOpt
     if (file.Size() > options.memoryLimit.value_or(AvailableMemoryBytes()))
         throw AppError(QStringLiteral("Bitmap size too big."));
     const QByteArray bytes = file.ReadAll();
-    const std::optional<ImageKind> kind = RecogniseContent(bytes.left(kImageHeadBytes));
+    const std::optional<ImageKind> kind = RecogniseContent(bytes.left(ImageHeadBytes));
     if (!kind)
         ThrowLoadFailed(path);
     TBitmap decoded;

@@ -58,11 +58,11 @@ std::optional<BmpHeader> ReadBmpHeader(const QByteArray& head) {
 } // namespace
 
 bool HasImageExtension(const QString& path) {
-    static const QStringList kExtensions{".bmp", ".jpg",  ".jpeg", ".png", ".gif",
-                                         ".tif", ".tiff", ".ico",  ".wmp"};
+    static const QStringList Extensions{".bmp", ".jpg",  ".jpeg", ".png", ".gif",
+                                        ".tif", ".tiff", ".ico",  ".wmp"};
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
-    return dot >= 0 && kExtensions.contains(name.mid(dot), Qt::CaseInsensitive);
+    return dot >= 0 && Extensions.contains(name.mid(dot), Qt::CaseInsensitive);
 }
 
 std::optional<ImageKind> RecogniseContent(const QByteArray& head) {
@@ -111,9 +111,9 @@ bool BmpPixelsInsideFile(const QByteArray& head, qint64 fileSize) {
     const std::optional<BmpHeader> header = ReadBmpHeader(head);
     if (!header || header->pixelOffset >= quint64(fileSize))
         return false;
-    constexpr quint32 kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
-    if (header->compression != kRgb && header->compression != kBitFields &&
-        header->compression != kAlphaBitFields)
+    constexpr quint32 Rgb = 0, BitFields = 3, AlphaBitFields = 6;
+    if (header->compression != Rgb && header->compression != BitFields &&
+        header->compression != AlphaBitFields)
         return true; // run-length and embedded data have no fixed size
     const quint64 rowBytes = (header->width * header->bitCount + 31) / 32 * 4;
     return rowBytes * header->height <= quint64(fileSize) - header->pixelOffset;

@@ -16,13 +16,13 @@ class QImageReader;
 enum class ImageKind { Bmp, Jpeg, Png, Gif, Tiff, Ico, Jxr };
 
 // Enough for every signature and for the BMP and PNG headers read here.
-constexpr qsizetype kImageHeadBytes = 64;
+constexpr qsizetype ImageHeadBytes = 64;
 
 // The file name's extension (from its last dot on) is one of .bmp .jpg .jpeg .png .gif .tif
 // .tiff .ico .wmp, in any letter case.
 bool HasImageExtension(const QString& path);
 
-// The format from the file's first kImageHeadBytes bytes, whatever its name says.
+// The format from the file's first ImageHeadBytes bytes, whatever its name says.
 std::optional<ImageKind> RecogniseContent(const QByteArray& head);
 
 // The name of the Qt handler that decodes the kind; JPEG XR has none.

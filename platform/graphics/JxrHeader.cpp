@@ -10,23 +10,23 @@
 namespace {
 
 // Directory entries read here; every other entry is left to the decoder.
-constexpr quint16 kTagOrientation = 0xBC02;
-constexpr quint16 kTagImageOffset = 0xBCC0;
-constexpr quint16 kTagImageWidth = 0xBC80;
-constexpr quint16 kTagImageHeight = 0xBC81;
-constexpr quint16 kTypeShort = 3;
-constexpr qsizetype kEntryBytes = 12;
+constexpr quint16 TagOrientation = 0xBC02;
+constexpr quint16 TagImageOffset = 0xBCC0;
+constexpr quint16 TagImageWidth = 0xBC80;
+constexpr quint16 TagImageHeight = 0xBC81;
+constexpr quint16 TypeShort = 3;
+constexpr qsizetype EntryBytes = 12;
 // Orientations 4 to 7 turn the picture a quarter, so its width and height trade places; the
 // decoder refuses 8 and above.
-constexpr quint32 kFirstQuarterTurn = 4;
-constexpr quint32 kOrientationCount = 8;
+constexpr quint32 FirstQuarterTurn = 4;
+constexpr quint32 OrientationCount = 8;
 
-constexpr char kSignature[8] = {'W', 'M', 'P', 'H', 'O', 'T', 'O', '\0'};
+constexpr char Signature[8] = {'W', 'M', 'P', 'H', 'O', 'T', 'O', '\0'};
 // Signature, version byte and three bytes of flags; the sizes follow.
-constexpr qsizetype kFixedHeaderBytes = 12;
-constexpr int kTileCountBits = 12;
-constexpr int kWindowEdgeBits = 6;
-constexpr quint64 kMacroblockMask = 15;
+constexpr qsizetype FixedHeaderBytes = 12;
+constexpr int TileCountBits = 12;
+constexpr int WindowEdgeBits = 6;
+constexpr quint64 MacroblockMask = 15;
 
 struct DirectoryEntries {
     quint32 imageOffset = 0;
@@ -77,30 +77,30 @@ std::optional<DirectoryEntries> ReadDirectory(const QByteArray& bytes) {
     if (directory + 2 > size)
         return std::nullopt;
     const quint64 count = qFromLittleEndian<quint16>(bytes.constData() + directory);
-    if (count == 0 || count == 0xFFFF || directory + 2 + count * kEntryBytes > size)
+    if (count == 0 || count == 0xFFFF || directory + 2 + count * EntryBytes > size)
         return std::nullopt;
     std::optional<quint32> imageOffset;
     DirectoryEntries entries;
     for (quint64 i = 0; i < count; ++i) {
-        const char* entry = bytes.constData() + directory + 2 + i * kEntryBytes;
+        const char* entry = bytes.constData() + directory + 2 + i * EntryBytes;
         const quint16 tag = qFromLittleEndian<quint16>(entry);
         const quint16 type = qFromLittleEndian<quint16>(entry + 2);
         const quint32 valueCount = qFromLittleEndian<quint32>(entry + 4);
-        const quint32 value = type == kTypeShort ? qFromLittleEndian<quint16>(entry + 8)
-                                                 : qFromLittleEndian<quint32>(entry + 8);
-        if (tag != kTagImageOffset && tag != kTagOrientation && tag != kTagImageWidth &&
-            tag != kTagImageHeight)
+        const quint32 value = type == TypeShort ? qFromLittleEndian<quint16>(entry + 8)
+                                                : qFromLittleEndian<quint32>(entry + 8);
+        if (tag != TagImageOffset && tag != TagOrientation && tag != TagImageWidth &&
+            tag != TagImageHeight)
             continue;
         if (valueCount != 1)
             return std::nullopt;
         // A repeated entry overrides the earlier one, as in the decoder.
-        if (tag == kTagImageOffset)
+        if (tag == TagImageOffset)
             imageOffset = value;
-        else if (tag == kTagImageWidth)
+        else if (tag == TagImageWidth)
             entries.width = value;
-        else if (tag == kTagImageHeight)
+        else if (tag == TagImageHeight)
             entries.height = value;
-        else if (value < kOrientationCount)
+        else if (value < OrientationCount)
             entries.orientation = value;
         else
             return std::nullopt;
@@ -113,8 +113,8 @@ std::optional<DirectoryEntries> ReadDirectory(const QByteArray& bytes) {
 
 // The window's edges sit after the tile layout, which is only skipped.
 bool SkipTiling(BitReader& bits, bool shortHeader, bool tileStretch) {
-    const std::optional<quint32> columns = bits.Read(kTileCountBits);
-    const std::optional<quint32> rows = bits.Read(kTileCountBits);
+    const std::optional<quint32> columns = bits.Read(TileCountBits);
+    const std::optional<quint32> rows = bits.Read(TileCountBits);
     if (!columns || !rows)
         return false;
     const quint64 sizeBits = shortHeader ? 8 : 16;
@@ -128,27 +128,27 @@ bool SkipTiling(BitReader& bits, bool shortHeader, bool tileStretch) {
 std::optional<PictureSize> ApplyWindow(PictureSize size, BitReader& bits) {
     quint64 edges[4] = {}; // top, left, bottom, right
     for (quint64& edge : edges) {
-        const std::optional<quint32> value = bits.Read(kWindowEdgeBits);
+        const std::optional<quint32> value = bits.Read(WindowEdgeBits);
         if (!value)
             return std::nullopt;
         edge = *value;
     }
     const auto [top, left, bottom, right] = edges;
-    if (((size.width + left + right) & kMacroblockMask) +
-            ((size.height + top + bottom) & kMacroblockMask) ==
+    if (((size.width + left + right) & MacroblockMask) +
+            ((size.height + top + bottom) & MacroblockMask) ==
         0)
         return size;
-    if ((size.width & kMacroblockMask) + (size.height & kMacroblockMask) + left + top != 0 ||
+    if ((size.width & MacroblockMask) + (size.height & MacroblockMask) + left + top != 0 ||
         size.width <= right || size.height <= bottom)
         return std::nullopt;
     return PictureSize{size.width - right, size.height - bottom};
 }
 
 std::optional<PictureSize> ReadCodestreamSize(const QByteArray& bytes, quint64 offset) {
-    if (offset > quint64(bytes.size()) || quint64(bytes.size()) - offset < kFixedHeaderBytes)
+    if (offset > quint64(bytes.size()) || quint64(bytes.size()) - offset < FixedHeaderBytes)
         return std::nullopt;
     const char* header = bytes.constData() + offset;
-    if (std::memcmp(header, kSignature, sizeof kSignature) != 0)
+    if (std::memcmp(header, Signature, sizeof Signature) != 0)
         return std::nullopt;
     const auto layout = static_cast<unsigned char>(header[9]);
     const auto fields = static_cast<unsigned char>(header[10]);
@@ -157,7 +157,7 @@ std::optional<PictureSize> ReadCodestreamSize(const QByteArray& bytes, quint64 o
     const bool windowing = fields & 0x20;
     const bool tileStretch = fields & 0x08;
 
-    BitReader bits(bytes, offset + kFixedHeaderBytes);
+    BitReader bits(bytes, offset + FixedHeaderBytes);
     const int sizeBits = shortHeader ? 16 : 32;
     const std::optional<quint32> widthMinus1 = bits.Read(sizeBits);
     const std::optional<quint32> heightMinus1 = bits.Read(sizeBits);
@@ -196,7 +196,7 @@ std::optional<QSize> JxrImageSize(const QByteArray& fileBytes) {
         !(*entries->width == size->width && *entries->height == size->height) &&
         !(*entries->width == size->height && *entries->height == size->width))
         return std::nullopt;
-    if (entries->orientation >= kFirstQuarterTurn)
+    if (entries->orientation >= FirstQuarterTurn)
         std::swap(size->width, size->height);
     if (size->width > quint64(INT_MAX) || size->height > quint64(INT_MAX))
         return std::nullopt;

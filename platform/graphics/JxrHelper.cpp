@@ -30,12 +30,12 @@ namespace {
 using namespace JxrHelperProtocol;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint64_t kHelperBaseBytes = std::uint64_t(512) << 20;
-constexpr std::uint64_t kBytesPerPixel = 16;
-constexpr std::uint64_t kCopiesOfFile = 3;
-constexpr std::chrono::seconds kBaseCpuTime{5};
-constexpr std::uint64_t kPixelsPerCpuSecond = 1'000'000;
-constexpr int kWallTimePerCpuTime = 2;
+constexpr std::uint64_t HelperBaseBytes = std::uint64_t(512) << 20;
+constexpr std::uint64_t BytesPerPixel = 16;
+constexpr std::uint64_t CopiesOfFile = 3;
+constexpr std::chrono::seconds BaseCpuTime{5};
+constexpr std::uint64_t PixelsPerCpuSecond = 1'000'000;
+constexpr int WallTimePerCpuTime = 2;
 
 // Owns a file descriptor.
 class FileDescriptor {
@@ -63,7 +63,7 @@ FileDescriptor SharedMemoryFile(const char* name, unsigned flags) {
     const FileDescriptor made(memfd_create(name, MFD_CLOEXEC | flags));
     if (!made.Valid())
         return FileDescriptor();
-    return FileDescriptor(fcntl(made.Get(), F_DUPFD_CLOEXEC, kPixelsFd + 1));
+    return FileDescriptor(fcntl(made.Get(), F_DUPFD_CLOEXEC, PixelsFd + 1));
 }
 
 bool WriteAll(int fd, const QByteArray& bytes) {
@@ -121,11 +121,11 @@ public:
                                         POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
                posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
                posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
-               posix_spawn_file_actions_adddup2(&actions_, fileFd, kFileFd) == 0 &&
+               posix_spawn_file_actions_adddup2(&actions_, fileFd, FileFd) == 0 &&
                posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY,
                                                 0) == 0 &&
-               posix_spawn_file_actions_adddup2(&actions_, pixelsFd, kPixelsFd) == 0 &&
-               posix_spawn_file_actions_addclosefrom_np(&actions_, kPixelsFd + 1) == 0;
+               posix_spawn_file_actions_adddup2(&actions_, pixelsFd, PixelsFd) == 0 &&
+               posix_spawn_file_actions_addclosefrom_np(&actions_, PixelsFd + 1) == 0;
     }
 
     // 0 with the child's id in `child`, or the error number when it could not be started.
@@ -144,8 +144,8 @@ std::optional<pid_t> StartHelper(const QString& helperPath, int fileFd, int pixe
     std::string arguments[] = {
         path.toStdString(), std::to_string(size.width()), std::to_string(size.height()),
         std::to_string(limits.addressSpaceBytes), std::to_string(limits.cpuTime.count())};
-    char* argv[kArgumentCount + 2] = {};
-    for (int i = 0; i <= kArgumentCount; ++i)
+    char* argv[ArgumentCount + 2] = {};
+    for (int i = 0; i <= ArgumentCount; ++i)
         argv[i] = arguments[i].data();
     SpawnSetup setup;
     if (!setup.Prepare(fileFd, pixelsFd)) {
@@ -206,7 +206,7 @@ bool Decoded(const std::optional<int>& status, const QByteArray& path) {
                  strsignal(WTERMSIG(*status)));
         return false;
     }
-    if (!WIFEXITED(*status) || WEXITSTATUS(*status) != kDecoded) {
+    if (!WIFEXITED(*status) || WEXITSTATUS(*status) != DecodedExitStatus) {
         qWarning("JPEG XR helper %s ended with status %d", path.constData(),
                  WIFEXITED(*status) ? WEXITSTATUS(*status) : -1);
         return false;
@@ -219,18 +219,18 @@ bool Decoded(const std::optional<int>& status, const QByteArray& path) {
 JxrHelperLimits JxrHelperLimitsFor(QSize size, std::size_t fileBytes) {
     const std::uint64_t pixels = std::uint64_t(size.width()) * std::uint64_t(size.height());
     const std::chrono::seconds cpu =
-        kBaseCpuTime + std::chrono::seconds(pixels / kPixelsPerCpuSecond);
-    return JxrHelperLimits{kHelperBaseBytes + pixels * kBytesPerPixel + fileBytes * kCopiesOfFile,
-                           cpu, kWallTimePerCpuTime * cpu};
+        BaseCpuTime + std::chrono::seconds(pixels / PixelsPerCpuSecond);
+    return JxrHelperLimits{HelperBaseBytes + pixels * BytesPerPixel + fileBytes * CopiesOfFile, cpu,
+                           WallTimePerCpuTime * cpu};
 }
 
 QString JxrHelperFor(const QString& programDir) {
     const QDir dir(programDir);
-    const QString beside = dir.filePath(QLatin1String(kExecutableName));
+    const QString beside = dir.filePath(QLatin1String(ExecutableName));
     if (const QFileInfo file(beside); file.isFile() && file.isExecutable())
         return beside;
     return QDir::cleanPath(dir.filePath(QLatin1String(HALVANE_HELPERS_FROM_PROGRAM) + u'/' +
-                                        QLatin1String(kExecutableName)));
+                                        QLatin1String(ExecutableName)));
 }
 
 QString JxrHelperBesideExecutable() {

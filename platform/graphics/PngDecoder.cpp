@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr qsizetype kSignatureBytes = 8;
-constexpr qsizetype kHeaderEnd = kSignatureBytes + 8 + 13; // IHDR's length, type and fields
+constexpr qsizetype SignatureBytes = 8;
+constexpr qsizetype HeaderEnd = SignatureBytes + 8 + 13; // IHDR's length, type and fields
 
 struct MemoryReader {
     QByteArrayView bytes;
@@ -35,7 +35,7 @@ void Ignore(png_structp, png_const_charp) {}
 // The fixed fields of IHDR, checked the way libpng will: a header that is not one is damaged
 // before anything is allocated for its size.
 bool ValidHeader(QByteArrayView file, QSize& size) {
-    if (file.size() < kHeaderEnd || std::memcmp(file.data() + 12, "IHDR", 4) != 0 ||
+    if (file.size() < HeaderEnd || std::memcmp(file.data() + 12, "IHDR", 4) != 0 ||
         qFromBigEndian<quint32>(file.data() + 8) != 13)
         return false;
     const quint32 width = qFromBigEndian<quint32>(file.data() + 16);

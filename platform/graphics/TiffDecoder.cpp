@@ -16,7 +16,7 @@ namespace {
 
 // The most libtiff may allocate at once (a strip or tile buffer, a table): a damaged header can
 // declare a strip of any size, and only the picture itself is allocated by us.
-constexpr tmsize_t kLargestLibtiffAllocation = tmsize_t(1) << 30;
+constexpr tmsize_t LargestLibtiffAllocation = tmsize_t(1) << 30;
 
 // The file as libtiff's client procedures see it: read-only, mapped, never written.
 struct MemoryFile {
@@ -111,21 +111,20 @@ public:
         const double x = whiteChromaticity ? whiteChromaticity[0] : 0.3457;
         const double y = whiteChromaticity ? whiteChromaticity[1] : 0.3585;
         white_ = {x / y, 1.0, (1.0 - x - y) / y};
-        static constexpr Matrix kBradford = {
+        static constexpr Matrix Bradford = {
             {{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}}};
-        static constexpr Matrix kBradfordInverse = {{{0.9869929, -0.1470543, 0.1599627},
-                                                     {0.4323053, 0.5183603, 0.0492912},
-                                                     {-0.0085287, 0.0400428, 0.9684867}}};
-        static constexpr Matrix kXyzToLinearSrgb = {{{3.2404542, -1.5371385, -0.4985314},
-                                                     {-0.9692660, 1.8760108, 0.0415560},
-                                                     {0.0556434, -0.2040259, 1.0572252}}};
-        const Vector source = Apply(kBradford, white_);
-        const Vector target = Apply(kBradford, {0.95047, 1.0, 1.08883});
+        static constexpr Matrix BradfordInverse = {{{0.9869929, -0.1470543, 0.1599627},
+                                                    {0.4323053, 0.5183603, 0.0492912},
+                                                    {-0.0085287, 0.0400428, 0.9684867}}};
+        static constexpr Matrix XyzToLinearSrgb = {{{3.2404542, -1.5371385, -0.4985314},
+                                                    {-0.9692660, 1.8760108, 0.0415560},
+                                                    {0.0556434, -0.2040259, 1.0572252}}};
+        const Vector source = Apply(Bradford, white_);
+        const Vector target = Apply(Bradford, {0.95047, 1.0, 1.08883});
         Matrix scale{};
         for (int i = 0; i < 3; ++i)
             scale[i][i] = target[i] / source[i];
-        toLinear_ =
-            Multiply(kXyzToLinearSrgb, Multiply(kBradfordInverse, Multiply(scale, kBradford)));
+        toLinear_ = Multiply(XyzToLinearSrgb, Multiply(BradfordInverse, Multiply(scale, Bradford)));
     }
 
     // L* 0 to 100, a* and b* about -128 to 127; opaque sRGB.
@@ -194,7 +193,7 @@ public:
             TIFFOpenOptionsAlloc(), &TIFFOpenOptionsFree);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &Quiet, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options.get(), &Quiet, nullptr);
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kLargestLibtiffAllocation);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), LargestLibtiffAllocation);
         tiff_.reset(TIFFClientOpenExt("", "r", &file_, &ReadFile, &WriteFile, &SeekFile, &CloseFile,
                                       &FileSize, &MapFile, &UnmapFile, options.get()));
         if (!tiff_)

@@ -85,13 +85,13 @@ std::optional<QString> MakeDamagedSquashfs(const QString& folder, const QString&
     QByteArray bytes = file.readAll();
     // The superblock takes 96 bytes; the inode table, whose start it gives at offset 64, follows
     // the file data.
-    constexpr qsizetype kSuperblock = 96;
-    if (bytes.size() < kSuperblock)
+    constexpr qsizetype Superblock = 96;
+    if (bytes.size() < Superblock)
         return QStringLiteral("the squashfs image is too short");
     const quint64 inodeTable = qFromLittleEndian<quint64>(bytes.constData() + 64);
-    if (inodeTable <= quint64(kSuperblock) + 64 || inodeTable > quint64(bytes.size()))
+    if (inodeTable <= quint64(Superblock) + 64 || inodeTable > quint64(bytes.size()))
         return QStringLiteral("the squashfs image holds no file data");
-    const qsizetype middle = qsizetype(kSuperblock + inodeTable) / 2;
+    const qsizetype middle = qsizetype(Superblock + inodeTable) / 2;
     bytes.replace(middle, 32, QByteArray(32, '\xFF'));
     if (!file.seek(0) || file.write(bytes) != bytes.size())
         return QStringLiteral("cannot damage ") + image;

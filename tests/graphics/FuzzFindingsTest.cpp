@@ -25,7 +25,7 @@ struct Finding {
     const char* what;
 };
 
-const Finding kFindings[] = {
+const Finding Findings[] = {
     {"jxr_sigsegv.wmp", std::nullopt, "the decoding library reads out of bounds"},
     {"jxr_sigabrt.wmp", std::nullopt, "the decoding library fails an assertion"},
     {"jxr_sigfpe.wmp", std::nullopt, "the decoding library divides by zero"},
@@ -40,7 +40,7 @@ const Finding kFindings[] = {
 };
 
 TEST(FuzzFindings, EachEndsAsRecorded) {
-    for (const Finding& finding : kFindings) {
+    for (const Finding& finding : Findings) {
         SCOPED_TRACE(finding.file);
         SCOPED_TRACE(finding.what);
         const QString path = FindingsFolder() + QLatin1Char('/') + QLatin1String(finding.file);
@@ -65,7 +65,7 @@ TEST(FuzzFindings, EveryFileInTheFolderIsRecorded) {
     const QStringList files = QDir(FindingsFolder()).entryList(QDir::Files);
     EXPECT_FALSE(files.isEmpty());
     for (const QString& file : files)
-        EXPECT_TRUE(std::any_of(std::begin(kFindings), std::end(kFindings),
+        EXPECT_TRUE(std::any_of(std::begin(Findings), std::end(Findings),
                                 [&](const Finding& f) { return file == QLatin1String(f.file); }))
             << file.toStdString() << " has no recorded outcome";
 }

@@ -25,12 +25,12 @@ QString LoadFailedMessage(const QString& path) {
     return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
 }
 
-constexpr TAlphaColor kRed = 0xFFFF0000;
-constexpr TAlphaColor kLime = 0xFF00FF00;
-constexpr TAlphaColor kBlue = 0xFF0000FF;
-constexpr TAlphaColor kYellow = 0xFFFFFF00;
-constexpr TAlphaColor kWhite = 0xFFFFFFFF;
-constexpr TAlphaColor kTransparent = 0x00000000;
+constexpr TAlphaColor Red = 0xFFFF0000;
+constexpr TAlphaColor Lime = 0xFF00FF00;
+constexpr TAlphaColor Blue = 0xFF0000FF;
+constexpr TAlphaColor Yellow = 0xFFFFFF00;
+constexpr TAlphaColor White = 0xFFFFFFFF;
+constexpr TAlphaColor Transparent = 0x00000000;
 
 struct Probe {
     int x;
@@ -49,22 +49,21 @@ void ExpectPixels(TBitmap& bitmap, const std::vector<Probe>& probes, int toleran
 }
 
 // The reference picture of the fixtures: 16 x 8, quadrants red, lime / blue, yellow.
-const std::vector<Probe> kQuadrants = {
-    {2, 1, kRed}, {13, 1, kLime}, {2, 6, kBlue}, {13, 6, kYellow}};
+const std::vector<Probe> Quadrants = {{2, 1, Red}, {13, 1, Lime}, {2, 6, Blue}, {13, 6, Yellow}};
 
 // Straight RGBA (255,0,0,128) (0,255,0,64) (200,100,50,128) (255,255,255,0) / (0,0,255,255)
 // (10,20,30,255) (255,255,255,255) (128,128,128,51), premultiplied: c * a / 255, rounded.
-const std::vector<Probe> kSemiTransparent = {
-    {0, 0, 0x80800000}, {1, 0, 0x40004000}, {2, 0, 0x80643219}, {3, 0, kTransparent},
-    {0, 1, kBlue},      {1, 1, 0xFF0A141E}, {2, 1, kWhite},     {3, 1, 0x331A1A1A}};
+const std::vector<Probe> SemiTransparent = {
+    {0, 0, 0x80800000}, {1, 0, 0x40004000}, {2, 0, 0x80643219}, {3, 0, Transparent},
+    {0, 1, Blue},       {1, 1, 0xFF0A141E}, {2, 1, White},      {3, 1, 0x331A1A1A}};
 
-const std::vector<Probe> kGreyLevels = {{0, 0, 0xFF000000}, {1, 0, 0xFF404040}, {2, 0, 0xFF808080},
-                                        {3, 0, 0xFFFFFFFF}, {0, 1, 0xFF202020}, {1, 1, 0xFF606060},
-                                        {2, 1, 0xFFA0A0A0}, {3, 1, 0xFFE0E0E0}};
+const std::vector<Probe> GreyLevels = {{0, 0, 0xFF000000}, {1, 0, 0xFF404040}, {2, 0, 0xFF808080},
+                                       {3, 0, 0xFFFFFFFF}, {0, 1, 0xFF202020}, {1, 1, 0xFF606060},
+                                       {2, 1, 0xFFA0A0A0}, {3, 1, 0xFFE0E0E0}};
 
 // Green, with the AND mask hiding the top-left 2 x 2 pixels.
-const std::vector<Probe> kMaskedIcon = {
-    {0, 0, kTransparent}, {1, 1, kTransparent}, {2, 0, kLime}, {0, 2, kLime}, {3, 3, kLime}};
+const std::vector<Probe> MaskedIcon = {
+    {0, 0, Transparent}, {1, 1, Transparent}, {2, 0, Lime}, {0, 2, Lime}, {3, 3, Lime}};
 
 struct LoadCase {
     const char* file;
@@ -74,113 +73,113 @@ struct LoadCase {
     int tolerance = 0; // per channel, for lossy files
 };
 
-const LoadCase kLoadCases[] = {
-    {"quads.bmp", 16, 8, kQuadrants},
-    {"quads.png", 16, 8, kQuadrants},
-    {"quads_palette.png", 16, 8, kQuadrants},
-    {"quads_interlaced.png", 16, 8, kQuadrants},
-    {"quads.jpg", 16, 8, kQuadrants, 8},
+const LoadCase LoadCases[] = {
+    {"quads.bmp", 16, 8, Quadrants},
+    {"quads.png", 16, 8, Quadrants},
+    {"quads_palette.png", 16, 8, Quadrants},
+    {"quads_interlaced.png", 16, 8, Quadrants},
+    {"quads.jpg", 16, 8, Quadrants, 8},
     {"gray.jpg", 8, 8, {{4, 4, 0xFF7F7F7F}}, 2},
-    {"bgr24.wmp", 16, 8, kQuadrants},
-    {"rgb24.wmp", 16, 8, kQuadrants},
-    {"width499.wmp", 499, 2, {{0, 0, kWhite}, {498, 1, kWhite}}},
-    {"gray8.wmp", 4, 2, kGreyLevels},
-    {"gray16.wmp", 4, 2, kGreyLevels},
-    {"alpha.png", 4, 2, kSemiTransparent},
-    {"bgra32.wmp", 4, 2, kSemiTransparent},
-    {"rgba64.wmp", 4, 2, kSemiTransparent, 1},
-    {"width499.png", 499, 2, {{0, 0, kWhite}, {498, 1, kWhite}}},
-    {"width500.png", 500, 2, {{0, 0, kWhite}, {499, 1, kWhite}}},
+    {"bgr24.wmp", 16, 8, Quadrants},
+    {"rgb24.wmp", 16, 8, Quadrants},
+    {"width499.wmp", 499, 2, {{0, 0, White}, {498, 1, White}}},
+    {"gray8.wmp", 4, 2, GreyLevels},
+    {"gray16.wmp", 4, 2, GreyLevels},
+    {"alpha.png", 4, 2, SemiTransparent},
+    {"bgra32.wmp", 4, 2, SemiTransparent},
+    {"rgba64.wmp", 4, 2, SemiTransparent, 1},
+    {"width499.png", 499, 2, {{0, 0, White}, {498, 1, White}}},
+    {"width500.png", 500, 2, {{0, 0, White}, {499, 1, White}}},
     // The format comes from the content: a PNG named .jpg keeps its exact colours.
-    {"png_named.jpg", 16, 8, kQuadrants},
+    {"png_named.jpg", 16, 8, Quadrants},
     // Extensions in any letter case.
-    {"upper_case.PNG", 16, 8, kQuadrants},
-    {"mixed_case.Jpg", 16, 8, kQuadrants, 8},
-    {"upper_case.JPEG", 16, 8, kQuadrants, 8},
-    {"mixed_case.Bmp", 16, 8, kQuadrants},
-    {"upper_case.WMP", 16, 8, kQuadrants},
+    {"upper_case.PNG", 16, 8, Quadrants},
+    {"mixed_case.Jpg", 16, 8, Quadrants, 8},
+    {"upper_case.JPEG", 16, 8, Quadrants, 8},
+    {"mixed_case.Bmp", 16, 8, Quadrants},
+    {"upper_case.WMP", 16, 8, Quadrants},
     // First frame (red; the second is blue), first page (8 x 6 lime; the second 4 x 4 blue),
     // first icon image (16 x 16 red; the second 32 x 32 blue).
-    {"anim.gif", 8, 8, {{0, 0, kRed}, {7, 7, kRed}}},
-    {"mixed_case.Gif", 8, 8, {{0, 0, kRed}, {7, 7, kRed}}},
-    {"pages.tif", 8, 6, {{0, 0, kLime}, {7, 5, kLime}}},
-    {"mixed_case.Tif", 8, 6, {{0, 0, kLime}, {7, 5, kLime}}},
-    {"upper_case.TIFF", 8, 6, {{0, 0, kLime}, {7, 5, kLime}}},
-    {"two.ico", 16, 16, {{0, 0, kRed}, {15, 15, kRed}}},
-    {"upper_case.ICO", 16, 16, {{0, 0, kRed}, {15, 15, kRed}}},
-    {"mask.ico", 4, 4, kMaskedIcon},
-    {"mask_palette.ico", 4, 4, kMaskedIcon},
+    {"anim.gif", 8, 8, {{0, 0, Red}, {7, 7, Red}}},
+    {"mixed_case.Gif", 8, 8, {{0, 0, Red}, {7, 7, Red}}},
+    {"pages.tif", 8, 6, {{0, 0, Lime}, {7, 5, Lime}}},
+    {"mixed_case.Tif", 8, 6, {{0, 0, Lime}, {7, 5, Lime}}},
+    {"upper_case.TIFF", 8, 6, {{0, 0, Lime}, {7, 5, Lime}}},
+    {"two.ico", 16, 16, {{0, 0, Red}, {15, 15, Red}}},
+    {"upper_case.ICO", 16, 16, {{0, 0, Red}, {15, 15, Red}}},
+    {"mask.ico", 4, 4, MaskedIcon},
+    {"mask_palette.ico", 4, 4, MaskedIcon},
     // Stored 16 x 8 with EXIF orientation 6: shown turned a quarter clockwise, so the stored
     // left column (red over blue) becomes the top row (blue, red).
-    {"rotated6.jpg", 8, 16, {{2, 4, kBlue}, {6, 4, kRed}, {2, 12, kYellow}, {6, 12, kLime}}, 8},
+    {"rotated6.jpg", 8, 16, {{2, 4, Blue}, {6, 4, Red}, {2, 12, Yellow}, {6, 12, Lime}}, 8},
     // 70000 x 10, red then blue halves: reduced to fit a 65535 square, proportions kept.
-    {"wide.png", 65535, 9, {{0, 0, kRed}, {16000, 4, kRed}, {49000, 4, kBlue}, {65534, 8, kBlue}}},
+    {"wide.png", 65535, 9, {{0, 0, Red}, {16000, 4, Red}, {49000, 4, Blue}, {65534, 8, Blue}}},
     // Run-length BMPs: pixels the data skips (delta escape, end of line, end of bitmap) are
     // transparent; 4-bit literal runs and runs of two alternating indices.
     {"rle8_delta.bmp",
      4,
      3,
-     {{0, 2, kRed},
-      {1, 2, kRed},
-      {2, 2, kTransparent},
-      {3, 2, kTransparent},
-      {0, 1, kTransparent},
-      {3, 1, kBlue},
-      {0, 0, kTransparent},
-      {3, 0, kTransparent}}},
+     {{0, 2, Red},
+      {1, 2, Red},
+      {2, 2, Transparent},
+      {3, 2, Transparent},
+      {0, 1, Transparent},
+      {3, 1, Blue},
+      {0, 0, Transparent},
+      {3, 0, Transparent}}},
     {"rle4_literal.bmp",
      4,
      2,
-     {{0, 1, kRed},
-      {1, 1, kLime},
-      {2, 1, kBlue},
-      {3, 1, kTransparent},
-      {0, 0, kRed},
-      {1, 0, kLime},
-      {2, 0, kRed},
-      {3, 0, kLime}}},
+     {{0, 1, Red},
+      {1, 1, Lime},
+      {2, 1, Blue},
+      {3, 1, Transparent},
+      {0, 0, Red},
+      {1, 0, Lime},
+      {2, 0, Red},
+      {3, 0, Lime}}},
     // Channel masks rounded to 8 bits: 10 bits (1023, 0, 512) and (3, 1023, 0); 5 and 6 bits
     // with and without masks, full scale to 255 and (3, 7, 24) to (25, 28 or 58, 197); an empty
     // mask; the 56-byte header; odd widths with 4-bit alpha (8 of 15 is 136).
     {"masks_101010.bmp", 2, 1, {{0, 0, 0xFFFF0080}, {1, 0, 0xFF01FF00}}},
-    {"masks_565.bmp", 2, 1, {{0, 0, kWhite}, {1, 0, 0xFF191CC5}}},
-    {"rgb555.bmp", 2, 1, {{0, 0, kWhite}, {1, 0, 0xFF193AC5}}},
-    {"v3_565.bmp", 2, 1, {{0, 0, kRed}, {1, 0, kBlue}}},
+    {"masks_565.bmp", 2, 1, {{0, 0, White}, {1, 0, 0xFF191CC5}}},
+    {"rgb555.bmp", 2, 1, {{0, 0, White}, {1, 0, 0xFF193AC5}}},
+    {"v3_565.bmp", 2, 1, {{0, 0, Red}, {1, 0, Blue}}},
     {"masks_no_red.bmp", 1, 1, {{0, 0, 0xFF00FFFF}}},
-    {"masks_rgba_1924.bmp", 2, 1, {{0, 0, kWhite}, {1, 0, 0x88880000}}},
+    {"masks_rgba_1924.bmp", 2, 1, {{0, 0, White}, {1, 0, 0x88880000}}},
     // OS/2 1.x with a two-colour palette of three-byte entries: red top-left, blue elsewhere.
     {"os2_small_palette.bmp",
      3,
      2,
-     {{0, 0, kRed}, {1, 0, kBlue}, {2, 0, kBlue}, {0, 1, kBlue}, {2, 1, kBlue}}},
+     {{0, 0, Red}, {1, 0, Blue}, {2, 0, Blue}, {0, 1, Blue}, {2, 1, Blue}}},
     // 16-bit PNGs with a colour key: only the key is transparent, not its 8-bit look-alike.
     {"key16_rgb.png",
      4,
      2,
-     {{0, 0, kTransparent},
+     {{0, 0, Transparent},
       {1, 0, 0xFF12569A},
       {2, 0, 0xFFFF8000},
-      {0, 1, kTransparent},
+      {0, 1, Transparent},
       {3, 1, 0xFFFF8000}}},
-    {"key16_grey.png", 4, 2, {{0, 0, kTransparent}, {1, 0, 0xFF434343}, {3, 1, kWhite}}},
+    {"key16_grey.png", 4, 2, {{0, 0, Transparent}, {1, 0, 0xFF434343}, {3, 1, White}}},
     // TIFF: tiles of 8 and 16 bits, 16-bit separate planes, CIELab (8 bits with the default D50
     // white, within what its whole-number a* and b* can hold; 16 bits with a D65 white point),
     // stored turned or mirrored across a diagonal.
-    {"tiled.tif", 16, 8, kQuadrants},
-    {"tiled16.tif", 16, 8, kQuadrants},
-    {"planar16.tif", 16, 8, kQuadrants},
-    {"lab8.tif", 16, 8, kQuadrants, 10},
-    {"lab16.tif", 16, 8, kQuadrants, 1},
-    {"rotated6.tif", 16, 8, kQuadrants},
-    {"rotated8.tif", 16, 8, kQuadrants},
-    {"rotated5.tif", 16, 8, kQuadrants},
-    {"rotated7.tif", 16, 8, kQuadrants},
+    {"tiled.tif", 16, 8, Quadrants},
+    {"tiled16.tif", 16, 8, Quadrants},
+    {"planar16.tif", 16, 8, Quadrants},
+    {"lab8.tif", 16, 8, Quadrants, 10},
+    {"lab16.tif", 16, 8, Quadrants, 1},
+    {"rotated6.tif", 16, 8, Quadrants},
+    {"rotated8.tif", 16, 8, Quadrants},
+    {"rotated5.tif", 16, 8, Quadrants},
+    {"rotated7.tif", 16, 8, Quadrants},
     // JPEG XR pixel formats converted in the helper: 48-bit RGB, 1-bit black and white (black
     // and white halves), half-float RGB (linear light, given sRGB's curve), 32bppBGR.
-    {"rgb48.wmp", 16, 8, kQuadrants},
-    {"bw1.wmp", 16, 8, {{0, 0, 0xFF000000}, {7, 7, 0xFF000000}, {8, 0, kWhite}, {15, 7, kWhite}}},
-    {"rgb48half.wmp", 16, 8, kQuadrants},
-    {"bgr32.wmp", 16, 8, kQuadrants},
+    {"rgb48.wmp", 16, 8, Quadrants},
+    {"bw1.wmp", 16, 8, {{0, 0, 0xFF000000}, {7, 7, 0xFF000000}, {8, 0, White}, {15, 7, White}}},
+    {"rgb48half.wmp", 16, 8, Quadrants},
+    {"bgr32.wmp", 16, 8, Quadrants},
 };
 
 void PrintTo(const LoadCase& c, std::ostream* out) {
@@ -202,7 +201,7 @@ TEST_P(LoadsFixture, WithItsSizeAndPixels) {
         ExpectPixels(bitmap, c.probes, c.tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(ImageFile, LoadsFixture, testing::ValuesIn(kLoadCases),
+INSTANTIATE_TEST_SUITE_P(ImageFile, LoadsFixture, testing::ValuesIn(LoadCases),
                          [](const testing::TestParamInfo<LoadCase>& info) {
                              QString name = QString::fromLatin1(info.param.file);
                              name.replace(QLatin1Char('.'), QLatin1Char('_'));
@@ -213,8 +212,8 @@ INSTANTIATE_TEST_SUITE_P(ImageFile, LoadsFixture, testing::ValuesIn(kLoadCases),
 class LoadFailure : public testing::Test {
 protected:
     void SetUp() override {
-        FillBitmap(target_, {{kRed, kLime, kBlue}, {kYellow, kWhite, 0x80402010}});
-        FillBitmap(before_, {{kRed, kLime, kBlue}, {kYellow, kWhite, 0x80402010}});
+        FillBitmap(target_, {{Red, Lime, Blue}, {Yellow, White, 0x80402010}});
+        FillBitmap(before_, {{Red, Lime, Blue}, {Yellow, White, 0x80402010}});
         target_.SetObserver([this] { ++notifications_; });
     }
 
@@ -327,10 +326,10 @@ TEST(ImageFile, LoadReplacesThePreviousPictureAndAFailedLoadKeepsIt) {
     ASSERT_EQ(LoadError(bitmap, TestDataPath("anim.gif")), std::nullopt);
     ASSERT_EQ(LoadError(bitmap, TestDataPath("quads.png")), std::nullopt);
     ASSERT_EQ(bitmap.Width(), 16);
-    ExpectPixels(bitmap, kQuadrants, 0);
+    ExpectPixels(bitmap, Quadrants, 0);
     EXPECT_NE(LoadError(bitmap, TestDataPath("damaged.png")), std::nullopt);
     ASSERT_EQ(bitmap.Width(), 16);
-    ExpectPixels(bitmap, kQuadrants, 0);
+    ExpectPixels(bitmap, Quadrants, 0);
 }
 
 // Fills heap blocks of many sizes with `pattern` and frees them, so that the next allocations
@@ -370,29 +369,29 @@ TEST(ImageFile, SameFileLoadsToEqualBitmapsWhateverTheHeapHeld) {
 // 100 megapixels: above Qt's own 128 MB decoding limit, within ours. The GIF's screen is
 // 10000 x 10000 white with one red pixel at the top left.
 TEST(ImageFile, HundredMegapixelPictureLoads) {
-    constexpr std::uint64_t kSide = 10000;
-    constexpr std::uint64_t kProgramsWorkingSet = 9; // bitmaps of the picture's size
-    if (AvailableMemoryBytes() < kSide * kSide * 4 * kProgramsWorkingSet)
+    constexpr std::uint64_t Side = 10000;
+    constexpr std::uint64_t ProgramsWorkingSet = 9; // bitmaps of the picture's size
+    if (AvailableMemoryBytes() < Side * Side * 4 * ProgramsWorkingSet)
         GTEST_SKIP() << "not enough free memory for a 100-megapixel working set";
     TBitmap bitmap;
     ASSERT_EQ(LoadError(bitmap, TestDataPath("hundred_mp.gif")), std::nullopt);
-    EXPECT_EQ(bitmap.Width(), int(kSide));
-    EXPECT_EQ(bitmap.Height(), int(kSide));
-    ExpectPixels(bitmap, {{0, 0, kRed}, {1, 0, kWhite}, {9999, 9999, kWhite}}, 0);
+    EXPECT_EQ(bitmap.Width(), int(Side));
+    EXPECT_EQ(bitmap.Height(), int(Side));
+    ExpectPixels(bitmap, {{0, 0, Red}, {1, 0, White}, {9999, 9999, White}}, 0);
 }
 
 TEST(BitmapSwap, ExchangesSizeAndPixelsAndNotifiesBoth) {
     TBitmap a;
     TBitmap b;
-    FillBitmap(a, {{kRed, kLime}});
-    FillBitmap(b, {{kBlue}, {kYellow}, {kWhite}});
+    FillBitmap(a, {{Red, Lime}});
+    FillBitmap(b, {{Blue}, {Yellow}, {White}});
     int notifiedA = 0;
     int notifiedB = 0;
     a.SetObserver([&notifiedA] { ++notifiedA; });
     b.SetObserver([&notifiedB] { ++notifiedB; });
     a.Swap(b);
-    EXPECT_EQ(PixelsOf(a), (std::vector<std::vector<TAlphaColor>>{{kBlue}, {kYellow}, {kWhite}}));
-    EXPECT_EQ(PixelsOf(b), (std::vector<std::vector<TAlphaColor>>{{kRed, kLime}}));
+    EXPECT_EQ(PixelsOf(a), (std::vector<std::vector<TAlphaColor>>{{Blue}, {Yellow}, {White}}));
+    EXPECT_EQ(PixelsOf(b), (std::vector<std::vector<TAlphaColor>>{{Red, Lime}}));
     EXPECT_EQ(notifiedA, 1);
     EXPECT_EQ(notifiedB, 1);
 }
@@ -400,7 +399,7 @@ TEST(BitmapSwap, ExchangesSizeAndPixelsAndNotifiesBoth) {
 TEST(BitmapSwap, RefusedWhileMapped) {
     TBitmap a;
     TBitmap b;
-    FillBitmap(a, {{kRed}});
+    FillBitmap(a, {{Red}});
     TBitmapData map;
     ASSERT_TRUE(a.Map(TMapAccess::Read, map));
     EXPECT_THROW(a.Swap(b), std::logic_error);

@@ -23,12 +23,12 @@
 
 namespace {
 
-const QString kSavingFailed = QStringLiteral("Saving bitmap failed.");
+const QString SavingFailed = QStringLiteral("Saving bitmap failed.");
 
 // Flat 16x16 blocks of distinct colours, aligned to the encoder's blocks so that the JPEG keeps
 // their insides close to exact; five by three blocks, so a swapped or mirrored picture shows.
-constexpr int kBlock = 16;
-const std::vector<std::vector<TAlphaColor>> kBlockColours = {
+constexpr int Block = 16;
+const std::vector<std::vector<TAlphaColor>> BlockColours = {
     {0xFFC02020, 0xFF20C020, 0xFF2020C0, 0xFFE0E0E0, 0xFF202020},
     {0xFF808080, 0xFFC0C020, 0xFF20C0C0, 0xFFC020C0, 0xFF604020},
     {0xFFFFFFFF, 0xFF000000, 0xFF4080C0, 0xFFC08040, 0xFF80C040},
@@ -36,11 +36,11 @@ const std::vector<std::vector<TAlphaColor>> kBlockColours = {
 
 void FillBlocks(TBitmap& bitmap) {
     std::vector<std::vector<TAlphaColor>> rows;
-    for (const auto& blockRow : kBlockColours)
-        for (int y = 0; y < kBlock; ++y) {
+    for (const auto& blockRow : BlockColours)
+        for (int y = 0; y < Block; ++y) {
             std::vector<TAlphaColor> row;
             for (TAlphaColor colour : blockRow)
-                row.insert(row.end(), kBlock, colour);
+                row.insert(row.end(), Block, colour);
             rows.push_back(row);
         }
     FillBitmap(bitmap, rows);
@@ -83,7 +83,7 @@ void WriteFile(const QString& path, const QByteArray& contents) {
 // user "nobody" (its saved user id lets it switch back), so read-only folders refuse it too.
 class AsOrdinaryUser {
 public:
-    AsOrdinaryUser() : switched_(geteuid() == 0 && seteuid(kNobody) == 0) {}
+    AsOrdinaryUser() : switched_(geteuid() == 0 && seteuid(Nobody) == 0) {}
     AsOrdinaryUser(const AsOrdinaryUser&) = delete;
     AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
     ~AsOrdinaryUser() {
@@ -93,7 +93,7 @@ public:
     static bool PermissionsApply() { return geteuid() != 0; }
 
 private:
-    static constexpr uid_t kNobody = 65534;
+    static constexpr uid_t Nobody = 65534;
     bool switched_;
 };
 
@@ -126,14 +126,14 @@ TEST_F(JpegFileTest, WrittenFileIsAJpegOfThePictureAtFullSize) {
 
     const Decoded decoded = Decode(path);
     EXPECT_EQ(decoded.format, "jpeg");
-    ASSERT_EQ(decoded.image.size(), QSize(5 * kBlock, 3 * kBlock));
+    ASSERT_EQ(decoded.image.size(), QSize(5 * Block, 3 * Block));
     // Block borders may bleed through chroma upsampling; the insides must hold their colour.
-    constexpr int kInset = 4;
+    constexpr int Inset = 4;
     for (int by = 0; by < 3; ++by)
         for (int bx = 0; bx < 5; ++bx)
-            for (int y = by * kBlock + kInset; y < (by + 1) * kBlock - kInset; ++y)
-                for (int x = bx * kBlock + kInset; x < (bx + 1) * kBlock - kInset; ++x)
-                    ASSERT_TRUE(CloseColour(decoded.image.pixel(x, y), kBlockColours[by][bx]))
+            for (int y = by * Block + Inset; y < (by + 1) * Block - Inset; ++y)
+                for (int x = bx * Block + Inset; x < (bx + 1) * Block - Inset; ++x)
+                    ASSERT_TRUE(CloseColour(decoded.image.pixel(x, y), BlockColours[by][bx]))
                         << "at (" << x << ", " << y << ")";
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("blocks.jpg")});
 }
@@ -202,13 +202,13 @@ TEST_F(JpegFileTest, AlphaIsNotStored) {
         SCOPED_TRACE(c.what);
         TBitmap bitmap;
         FillBitmap(bitmap, std::vector<std::vector<TAlphaColor>>(
-                               kBlock, std::vector<TAlphaColor>(kBlock, c.held)));
+                               Block, std::vector<TAlphaColor>(Block, c.held)));
         const QString path = Path(QString::fromLatin1(c.what) + QStringLiteral(".jpg"));
         SaveBitmapAsJpeg(bitmap, path);
 
         const Decoded decoded = Decode(path);
-        ASSERT_EQ(decoded.image.size(), QSize(kBlock, kBlock));
-        EXPECT_TRUE(CloseColour(decoded.image.pixel(kBlock / 2, kBlock / 2), c.stored));
+        ASSERT_EQ(decoded.image.size(), QSize(Block, Block));
+        EXPECT_TRUE(CloseColour(decoded.image.pixel(Block / 2, Block / 2), c.stored));
     }
 }
 
@@ -241,7 +241,7 @@ TEST_F(JpegFileTest, OtherExtensionsFailAndLeaveNoFile) {
     FillBlocks(bitmap);
     for (const char* name : names) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(SaveError(bitmap, Path(QString::fromUtf8(name))), kSavingFailed);
+        EXPECT_EQ(SaveError(bitmap, Path(QString::fromUtf8(name))), SavingFailed);
     }
     EXPECT_EQ(Entries(), QStringList());
 }
@@ -252,7 +252,7 @@ TEST_F(JpegFileTest, EmptyBitmapFailsAndLeavesNoFile) {
         SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
         TBitmap bitmap;
         bitmap.SetSize(size.width(), size.height());
-        EXPECT_EQ(SaveError(bitmap, Path(QStringLiteral("empty.jpg"))), kSavingFailed);
+        EXPECT_EQ(SaveError(bitmap, Path(QStringLiteral("empty.jpg"))), SavingFailed);
         EXPECT_EQ(Entries(), QStringList());
     }
 }

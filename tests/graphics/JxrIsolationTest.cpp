@@ -78,16 +78,16 @@ testing::AssertionResult NoChildProcess() {
     return testing::AssertionFailure() << "a child process is left (waitpid gave " << child << ")";
 }
 
-constexpr TAlphaColor kRed = 0xFFFF0000;
-constexpr TAlphaColor kLime = 0xFF00FF00;
-constexpr TAlphaColor kBlue = 0xFF0000FF;
+constexpr TAlphaColor Red = 0xFFFF0000;
+constexpr TAlphaColor Lime = 0xFF00FF00;
+constexpr TAlphaColor Blue = 0xFF0000FF;
 
 // A target holding a known picture, and the process's descriptors before the load.
 class HelperEnding : public testing::Test {
 protected:
     void SetUp() override {
-        FillBitmap(target_, {{kRed, kLime}, {kBlue, 0x80402010}});
-        FillBitmap(before_, {{kRed, kLime}, {kBlue, 0x80402010}});
+        FillBitmap(target_, {{Red, Lime}, {Blue, 0x80402010}});
+        FillBitmap(before_, {{Red, Lime}, {Blue, 0x80402010}});
         target_.SetObserver([this] { ++notifications_; });
         descriptors_ = OpenDescriptorCount();
     }
@@ -200,7 +200,7 @@ TEST(JxrHelper, AddressSpaceCapBindsTheHelper) {
         DecodeJxrInHelper(JxrHelperBesideExecutable(), bytes, size,
                           JxrHelperLimitsFor(size, std::size_t(bytes.size())));
     ASSERT_TRUE(pixels.has_value());
-    EXPECT_EQ(pixels->View().pixel(0, 0), kRed);
+    EXPECT_EQ(pixels->View().pixel(0, 0), Red);
     EXPECT_TRUE(NoChildProcess());
 }
 

@@ -35,7 +35,7 @@ template <typename Number> std::optional<Number> ParseNumber(const char* text) {
 }
 
 std::optional<Arguments> ParseArguments(int argc, char** argv) {
-    if (argc != kArgumentCount + 1)
+    if (argc != ArgumentCount + 1)
         return std::nullopt;
     const auto width = ParseNumber<int>(argv[1]);
     const auto height = ParseNumber<int>(argv[2]);
@@ -72,9 +72,9 @@ bool CapSelf(const Arguments& arguments) {
 // The shared memory file the program made for the picture, mapped for writing.
 unsigned char* MapPixels(std::size_t bytes) {
     struct stat file {};
-    if (fstat(kPixelsFd, &file) != 0 || std::uint64_t(file.st_size) < bytes)
+    if (fstat(PixelsFd, &file) != 0 || std::uint64_t(file.st_size) < bytes)
         return nullptr;
-    void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, kPixelsFd, 0);
+    void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, PixelsFd, 0);
     return pixels == MAP_FAILED ? nullptr : static_cast<unsigned char*>(pixels);
 }
 
@@ -83,16 +83,16 @@ unsigned char* MapPixels(std::size_t bytes) {
 int main(int argc, char** argv) {
     const std::optional<Arguments> arguments = ParseArguments(argc, argv);
     if (!arguments || !CapSelf(*arguments))
-        return kBadStart;
+        return BadStart;
     QFile input;
-    if (!input.open(kFileFd, QIODevice::ReadOnly))
-        return kBadStart;
+    if (!input.open(FileFd, QIODevice::ReadOnly))
+        return BadStart;
     const QByteArray fileBytes = input.readAll();
     unsigned char* pixels =
         MapPixels(std::size_t(arguments->width) * std::size_t(arguments->height) * 4);
     if (!pixels)
-        return kBadStart;
+        return BadStart;
     const bool decoded =
         DecodeJxrInto(fileBytes, QSize(arguments->width, arguments->height), pixels);
-    return decoded ? kDecoded : kNotDecoded;
+    return decoded ? DecodedExitStatus : NotDecodedExitStatus;
 }

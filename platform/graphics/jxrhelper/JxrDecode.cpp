@@ -106,28 +106,28 @@ quint8 Unit8(float value) {
 
 // The sample types of the high dynamic range formats.
 struct Half {
-    static constexpr int kBytes = 2;
+    static constexpr int Bytes = 2;
     static float Read(const uchar* at) {
         qfloat16 value;
-        std::memcpy(&value, at, kBytes);
+        std::memcpy(&value, at, Bytes);
         return float(value);
     }
 };
 struct Fixed16 { // signed, 13 fraction bits
-    static constexpr int kBytes = 2;
+    static constexpr int Bytes = 2;
     static float Read(const uchar* at) { return float(qFromLittleEndian<qint16>(at)) / 8192; }
 };
 struct Fixed32 { // signed, 24 fraction bits
-    static constexpr int kBytes = 4;
+    static constexpr int Bytes = 4;
     static float Read(const uchar* at) {
         return float(qFromLittleEndian<qint32>(at)) / float(1 << 24);
     }
 };
 struct Float32 {
-    static constexpr int kBytes = 4;
+    static constexpr int Bytes = 4;
     static float Read(const uchar* at) {
         float value;
-        std::memcpy(&value, at, kBytes);
+        std::memcpy(&value, at, Bytes);
         return value;
     }
 };
@@ -135,12 +135,12 @@ struct Float32 {
 // `Samples` samples a pixel: grey, or red, green, blue, then alpha or padding.
 template <typename Sample, int Samples, bool Grey, bool Alpha>
 void ConvertHdrRow(const uchar* stored, QRgb* pixels, int width) {
-    constexpr int kStep = Sample::kBytes;
-    for (int x = 0; x < width; ++x, stored += Samples * kStep) {
+    constexpr int Step = Sample::Bytes;
+    for (int x = 0; x < width; ++x, stored += Samples * Step) {
         const quint8 red = LinearToSrgb8(Sample::Read(stored));
-        const quint8 green = Grey ? red : LinearToSrgb8(Sample::Read(stored + kStep));
-        const quint8 blue = Grey ? red : LinearToSrgb8(Sample::Read(stored + 2 * kStep));
-        const quint8 alpha = Alpha ? Unit8(Sample::Read(stored + 3 * kStep)) : 255;
+        const quint8 green = Grey ? red : LinearToSrgb8(Sample::Read(stored + Step));
+        const quint8 blue = Grey ? red : LinearToSrgb8(Sample::Read(stored + 2 * Step));
+        const quint8 alpha = Alpha ? Unit8(Sample::Read(stored + 3 * Step)) : 255;
         pixels[x] = qPremultiply(qRgba(red, green, blue, alpha));
     }
 }
@@ -170,15 +170,14 @@ void ConvertBlackWhiteRow(const uchar* stored, QRgb* pixels, int width) {
 
 // Ink amounts to light: each colour is what its ink and the black ink leave of white.
 template <int Bits> void ConvertCmykRow(const uchar* stored, QRgb* pixels, int width) {
-    constexpr int kBytes = Bits / 8;
+    constexpr int Bytes = Bits / 8;
     const auto ink = [](const uchar* at) {
         return Bits == 8 ? float(*at) / 255 : float(qFromLittleEndian<quint16>(at)) / 65535;
     };
-    for (int x = 0; x < width; ++x, stored += 4 * kBytes) {
-        const float white = 1 - ink(stored + 3 * kBytes);
-        pixels[x] =
-            qRgb(Unit8((1 - ink(stored)) * white), Unit8((1 - ink(stored + kBytes)) * white),
-                 Unit8((1 - ink(stored + 2 * kBytes)) * white));
+    for (int x = 0; x < width; ++x, stored += 4 * Bytes) {
+        const float white = 1 - ink(stored + 3 * Bytes);
+        pixels[x] = qRgb(Unit8((1 - ink(stored)) * white), Unit8((1 - ink(stored + Bytes)) * white),
+                         Unit8((1 - ink(stored + 2 * Bytes)) * white));
     }
 }
 
@@ -191,7 +190,7 @@ struct StoredFormat {
     RowConverter convert = nullptr;
 };
 
-const StoredFormat kStoredFormats[] = {
+const StoredFormat StoredFormats[] = {
     {GUID_PKPixelFormat24bppBGR, 24, QImage::Format_BGR888},
     {GUID_PKPixelFormat24bppRGB, 24, QImage::Format_RGB888},
     {GUID_PKPixelFormat32bppBGRA, 32, QImage::Format_ARGB32},
@@ -244,7 +243,7 @@ const StoredFormat kStoredFormats[] = {
 };
 
 const StoredFormat* FindStoredFormat(const PKPixelFormatGUID& guid) {
-    for (const StoredFormat& format : kStoredFormats)
+    for (const StoredFormat& format : StoredFormats)
         if (SameGuid(format.guid, guid))
             return &format;
     return nullptr;
