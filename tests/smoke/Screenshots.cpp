@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Takes the README's screenshots on a real X server: the main window with a photograph opened,
-// then the About window. The open dialog is answered by the scripted desktop.
-// Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
+// Takes the README's screenshots on a real X server: the main window with a photograph opened
+// and fitted to the window, then the About window. The open dialog is answered by the scripted
+// desktop. Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
 #include "Application.h"
 #include "FakeDesktop.h"
 #include "Faqja0.h"
@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "message: %s\n", qPrintable(message));
     mainWindow.resize(1280, 800);
     mainWindow.show();
+    mainWindow.FitToWindowItemClick(mainWindow.FitToWindowItem);
     if (!SaveWhenShown(mainWindow, output.filePath(QStringLiteral("main-window.png"))))
         return 1;
 
