@@ -3,10 +3,10 @@
 // controls, Oilify, recolour by pick, the grid and the two Undo buttons.
 #include "AppError.h"
 #include "CanvasGridKernel.h"
-#include "GridKernel.h"
 #include "ColorComboBox.h"
 #include "Faqja0.h"
 #include "GreyKernel.h"
+#include "GridKernel.h"
 #include "IntText.h"
 #include "NumberBox.h"
 #include "OilifyKernel.h"
