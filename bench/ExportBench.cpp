@@ -24,10 +24,8 @@ void ExportThrough(benchmark::State& state, Workbench& bench, QAction* TForm1::*
     bench.RunGuarded(state, [&] {
         bench.ShowPosterizedPhoto();
         QTemporaryDir folder;
-        if (!folder.isValid()) {
-            state.SkipWithError(folder.errorString().toStdString().c_str());
+        if (!UsableFolder(state, folder))
             return;
-        }
         TForm1& form = bench.Form();
         form.Canvas = CanvasSettings{}; // 30 x 40 cm on A4
         int written = 0;

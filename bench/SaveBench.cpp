@@ -23,10 +23,8 @@ void SaveButton(benchmark::State& state, Workbench& bench) {
     bench.RunGuarded(state, [&] {
         bench.ShowPosterizedPhoto();
         QTemporaryDir folder;
-        if (!folder.isValid()) {
-            state.SkipWithError(folder.errorString().toStdString().c_str());
+        if (!UsableFolder(state, folder))
             return;
-        }
         TForm1& form = bench.Form();
         int saved = 0;
         for (auto _ : state) {

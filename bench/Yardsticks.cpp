@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QTemporaryDir>
 
 void TimePlainDecode(benchmark::State& state, Workbench& bench, const QString& path) {
     bench.RunGuarded(state, [&] {
@@ -43,4 +44,10 @@ void TimePlainEncode(benchmark::State& state, Workbench& bench, const char* form
             }
         }
     });
+}
+
+bool UsableFolder(benchmark::State& state, const QTemporaryDir& folder) {
+    if (!folder.isValid())
+        state.SkipWithError(folder.errorString().toStdString().c_str());
+    return folder.isValid();
 }
