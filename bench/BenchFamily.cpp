@@ -17,7 +17,7 @@ constexpr double MinSecondsPerBenchmark = 2.0;
 
 void Register(const BenchFamily& family, const TimedOperation& operation) {
     benchmark::RegisterBenchmark(BenchmarkNameOf(family, operation).c_str(), operation.run)
-        ->Unit(benchmark::Millisecond)
+        ->Unit(benchmark::kMillisecond)
         ->MinTime(MinSecondsPerBenchmark)
         ->UseRealTime();
 }
