@@ -85,13 +85,10 @@ TForm1::~TForm1() = default;
 // checks one after the window is built (only the user does), so their changes always come from
 // an event and the boundary is where their errors belong.
 void TForm1::WireEvents() {
-    const auto onClick = [this](QAbstractButton* button, void (TForm1::*handler)(QObject*)) {
-        connect(button, &QAbstractButton::clicked, this,
-                [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
-    };
-    const auto onToggled = [this](QRadioButton* button, void (TForm1::*handler)(QObject*)) {
-        connect(button, &QAbstractButton::toggled, this,
-                [=, this] { RunHandler([=, this] { (this->*handler)(button); }); });
+    // A Qt signal of a control to its handler, behind the event boundary.
+    const auto on = [this](auto* control, auto signal, void (TForm1::*handler)(QObject*)) {
+        connect(control, signal, this,
+                [=, this] { RunHandler([=, this] { (this->*handler)(control); }); });
     };
 
     Image1->OnClick = [this] { Image1Click(Image1); }; // the picture: recolour pick
@@ -101,46 +98,40 @@ void TForm1::WireEvents() {
     Image1->OnMouseWheel = [this](Qt::KeyboardModifiers shift, int delta, bool& handled) {
         Image1MouseWheel(Image1, shift, delta, handled); // the picture: vertical scrolling
     };
-    connect(MenuItem6, &QAction::triggered, this, [this] {
-        RunHandler([this] { MenuItem6Click(MenuItem6); }); // "About Halvane"
-    });
+    on(MenuItem6, &QAction::triggered, &TForm1::MenuItem6Click); // "About Halvane"
     Image1->OnZoomWheel = [this](int steps, QPointF at) {
         ZoomAt(steps, Image1->mapTo(this, at)); // the picture, Ctrl+wheel: zoom at the pointer
     };
     Image1->OnComparisonEnded = [this] { ShowOriginalItem->setChecked(false); };
-    const auto onMenu = [this](QAction* item, void (TForm1::*handler)(QObject*)) {
-        connect(item, &QAction::triggered, this,
-                [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
-    };
-    onMenu(FitToWindowItem, &TForm1::FitToWindowItemClick);   // "Fit to Window"
-    onMenu(ActualPixelsItem, &TForm1::ActualPixelsItemClick); // "Actual Pixels"
-    onMenu(ZoomInItem, &TForm1::ZoomInItemClick);             // "Zoom In"
-    onMenu(ZoomOutItem, &TForm1::ZoomOutItemClick);           // "Zoom Out"
-    onMenu(ShowOriginalItem, &TForm1::ShowOriginalItemClick); // "Show Original"
-    onMenu(CanvasGridItem, &TForm1::CanvasGridItemClick);     // "Canvas and Grid..."
-    onMenu(PrintItem, &TForm1::PrintItemClick);               // "Print..."
-    onMenu(ExportPdfItem, &TForm1::ExportPdfItemClick);       // "Export PDF..."
-    onMenu(ExportPngItem, &TForm1::ExportPngItemClick);       // "Export PNG..."
+    on(FitToWindowItem, &QAction::triggered, &TForm1::FitToWindowItemClick);   // "Fit to Window"
+    on(ActualPixelsItem, &QAction::triggered, &TForm1::ActualPixelsItemClick); // "Actual Pixels"
+    on(ZoomInItem, &QAction::triggered, &TForm1::ZoomInItemClick);             // "Zoom In"
+    on(ZoomOutItem, &QAction::triggered, &TForm1::ZoomOutItemClick);           // "Zoom Out"
+    on(ShowOriginalItem, &QAction::triggered, &TForm1::ShowOriginalItemClick); // "Show Original"
+    on(CanvasGridItem, &QAction::triggered, &TForm1::CanvasGridItemClick); // "Canvas and Grid..."
+    on(PrintItem, &QAction::triggered, &TForm1::PrintItemClick);           // "Print..."
+    on(ExportPdfItem, &QAction::triggered, &TForm1::ExportPdfItemClick);   // "Export PDF..."
+    on(ExportPngItem, &QAction::triggered, &TForm1::ExportPngItemClick);   // "Export PNG..."
     ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); }; // recolour colour
     Button3->OnClick = [this] { Button3Click(Button3); };                        // "Colorize"
-    onClick(Button7, &TForm1::Button7Click);                         // "Undo" of the recolour
-    onClick(Button2, &TForm1::Button2Click);                         // "Oilify.."
-    onClick(Button4, &TForm1::Button4Click);                         // "Open.."
-    onClick(Button5, &TForm1::Button5Click);                         // "Save As.."
+    on(Button7, &QPushButton::clicked, &TForm1::Button7Click);       // "Undo" of the recolour
+    on(Button2, &QPushButton::clicked, &TForm1::Button2Click);       // "Oilify.."
+    on(Button4, &QPushButton::clicked, &TForm1::Button4Click);       // "Open.."
+    on(Button5, &QPushButton::clicked, &TForm1::Button5Click);       // "Save As.."
     NumberBox1->OnChange = [this] { NumberBox1Change(NumberBox1); }; // grid spacing
     NumberBox1->OnKeyUp = [this](int key, QChar character, Qt::KeyboardModifiers shift) {
         NumberBox1KeyUp(NumberBox1, key, character, shift); // grid spacing, each key
     };
-    onClick(Button6, &TForm1::Button6Click);                         // "Insert Grid.."
-    onClick(Button8, &TForm1::Button8Click);                         // "Undo" of the grid
-    onClick(Button1, &TForm1::Button1Click);                         // "Posterize.."
-    onToggled(RadioButton1, &TForm1::RadioButton1Change);            // "Method 1"
-    onToggled(RadioButton2, &TForm1::RadioButton2Change);            // "Method 2"
-    onToggled(RadioButton3, &TForm1::RadioButton3Change);            // "Method 3"
-    ScrollBar1->OnChange = [this] { ScrollBar1Change(ScrollBar1); }; // vertical scroll bar
-    ScrollBar2->OnChange = [this] { ScrollBar2Change(ScrollBar2); }; // horizontal scroll bar
-    TrackBar1->OnChange = [this] { TrackBar1Change(TrackBar1); };    // level slider
-    TrackBar1->OnClick = [this] { TrackBar1Click(TrackBar1); };      // level slider, track click
+    on(Button6, &QPushButton::clicked, &TForm1::Button6Click);             // "Insert Grid.."
+    on(Button8, &QPushButton::clicked, &TForm1::Button8Click);             // "Undo" of the grid
+    on(Button1, &QPushButton::clicked, &TForm1::Button1Click);             // "Posterize.."
+    on(RadioButton1, &QRadioButton::toggled, &TForm1::RadioButton1Change); // "Method 1"
+    on(RadioButton2, &QRadioButton::toggled, &TForm1::RadioButton2Change); // "Method 2"
+    on(RadioButton3, &QRadioButton::toggled, &TForm1::RadioButton3Change); // "Method 3"
+    ScrollBar1->OnChange = [this] { ScrollBar1Change(ScrollBar1); };       // vertical scroll bar
+    ScrollBar2->OnChange = [this] { ScrollBar2Change(ScrollBar2); };       // horizontal scroll bar
+    TrackBar1->OnChange = [this] { TrackBar1Change(TrackBar1); };          // level slider
+    TrackBar1->OnClick = [this] { TrackBar1Click(TrackBar1); }; // level slider, track click
     TrackBar1->OnMouseUp = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
         TrackBar1MouseUp(TrackBar1, button, shift, at); // level slider, mouse release
     };
