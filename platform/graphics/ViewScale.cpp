@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -69,25 +70,29 @@ SumByteRows(const std::uint8_t* const* rows, int count, std::uint16_t* sums, std
 }
 
 // The rounded means of four channel sums that share one count of pixels: (2 * sum + count) /
-// (2 * count) rounded down, by multiplying with the reciprocal and correcting the estimate by one
-// either way, so the result is exact. Single precision is exact here: with at most 65 x 65
-// pixels a mean the numerators stay far below 2^24.
+// (2 * count) rounded down, in single precision: an estimate from the reciprocal, corrected by one
+// either way by the exact remainder. Exact here: with at most 65 x 65 pixels a mean every value
+// stays far below 2^24, where floats hold whole numbers exactly.
 struct Divisor {
-    std::uint32_t count;
-    Channels d;
+    using Floats = float __attribute__((vector_size(16)));
+    using Ints = std::int32_t __attribute__((vector_size(16)));
+
+    float count;
+    Floats d;
     float reciprocal;
     explicit Divisor(std::uint32_t pixels)
-        : count(pixels), d(Channels{} + 2 * pixels), reciprocal(1.0f / float(2 * pixels)) {}
+        : count(float(pixels)), d(Floats{} + 2.0f * float(pixels)),
+          reciprocal(1.0f / (2.0f * float(pixels))) {}
 
-    Channels Means(Channels sums) const {
-        using Floats = float __attribute__((vector_size(16)));
-        const Channels n = 2 * sums + count;
-        Channels q =
-            __builtin_convertvector(__builtin_convertvector(n, Floats) * reciprocal, Channels);
+    // The means packed as a pixel: blue in the low byte, alpha in the high one.
+    TAlphaColor Means(Channels sums) const {
+        const Floats n = __builtin_convertvector(Ints(sums), Floats) * 2.0f + count;
+        const Ints estimate = __builtin_convertvector(n * reciprocal, Ints);
+        const Floats remainder = n - __builtin_convertvector(estimate, Floats) * d;
         // A comparison gives all ones (minus one) where it holds.
-        q += Channels(q * d > n);
-        q -= Channels((q + 1) * d <= n);
-        return q;
+        const Ints q = estimate - Ints(remainder >= d) + Ints(remainder < 0.0f);
+        return TAlphaColor(q[0]) | TAlphaColor(q[1]) << 8 | TAlphaColor(q[2]) << 16 |
+               TAlphaColor(q[3]) << 24;
     }
 };
 
@@ -140,9 +145,7 @@ void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, V
             Channels sums{};
             for (int sx = columns[std::size_t(x)]; sx < columns[std::size_t(x) + 1]; ++sx)
                 sums += narrowColumn(sx);
-            const Channels means = divisors[std::size_t(x)].Means(sums);
-            const TAlphaColor pixel = means[0] | means[1] << 8 | means[2] << 16 | means[3] << 24;
-            out[x] = pixel;
+            out[x] = divisors[std::size_t(x)].Means(sums);
         }
     }
 }
