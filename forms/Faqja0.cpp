@@ -117,6 +117,7 @@ void TForm1::WireEvents() {
     onMenu(ZoomInItem, &TForm1::ZoomInItemClick);             // "Zoom In"
     onMenu(ZoomOutItem, &TForm1::ZoomOutItemClick);           // "Zoom Out"
     onMenu(ShowOriginalItem, &TForm1::ShowOriginalItemClick); // "Show Original"
+    onMenu(ValueKeyItem, &TForm1::ValueKeyItemClick);         // "Value Key"
     onMenu(CanvasGridItem, &TForm1::CanvasGridItemClick);     // "Canvas and Grid..."
     onMenu(PrintItem, &TForm1::PrintItemClick);               // "Print..."
     onMenu(ExportPdfItem, &TForm1::ExportPdfItemClick);       // "Export PDF..."
