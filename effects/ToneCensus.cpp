@@ -6,6 +6,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <utility>
@@ -79,56 +80,101 @@ struct KnownTones {
 // one store and no walk to its root.
 class RunForest {
 public:
-    std::uint32_t Add(std::uint32_t pixels) {
-        const auto id = std::uint32_t(parent_.size());
-        parent_.push_back(id);
-        size_.push_back(pixels);
-        return id;
+    // Room for `more` nodes beyond the used ones, so that Label can write without checks.
+    void Reserve(std::size_t more) {
+        if (nodes_.size() < used_ + more)
+            nodes_.resize(std::max(nodes_.size() * 2, used_ + more));
     }
 
-    void Grow(std::uint32_t node, std::uint32_t pixels) { size_[node] += pixels; }
+    // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoPatch, else
+    // the label's, which need not be a root (Join and the final sums find the roots). Without
+    // branches on the label, whose value the picture decides.
+    std::uint32_t Label(std::uint32_t label, std::uint32_t pixels);
 
-    // Joins two patches; the root of the older one stays, so labels found early stay roots.
+    // Joins two patches; the older root stays, so a node's parent is always older than it.
     void Join(std::uint32_t a, std::uint32_t b) {
         a = Root(a);
         b = Root(b);
         if (a != b)
-            parent_[std::max(a, b)] = std::min(a, b);
+            nodes_[std::max(a, b)].parent = std::min(a, b);
     }
 
     std::uint32_t Root(std::uint32_t id) {
-        while (parent_[id] != id) {
-            parent_[id] = parent_[parent_[id]]; // path halving
-            id = parent_[id];
+        while (nodes_[id].parent != id) {
+            nodes_[id].parent = nodes_[nodes_[id].parent].parent; // path halving
+            id = nodes_[id].parent;
         }
         return id;
     }
 
     // Calls visit(pixels) once per patch.
     template <typename Visit> void ForEachPatch(Visit visit) {
-        // A node's parent is older than it, so going from the newest down, every node's pixels
-        // reach its parent before the parent's own are passed on.
-        for (std::size_t i = parent_.size(); i-- > 0;)
-            if (parent_[i] != i)
-                size_[parent_[i]] += size_[i];
-        for (std::size_t i = 0; i < parent_.size(); ++i)
-            if (parent_[i] == i)
-                visit(size_[i]);
+        // Newest first: every node's pixels reach its parent before the parent's go on.
+        for (std::size_t i = used_; i-- > 0;)
+            if (nodes_[i].parent != i)
+                nodes_[nodes_[i].parent].pixels += nodes_[i].pixels;
+        for (std::size_t i = 0; i < used_; ++i)
+            if (nodes_[i].parent == i)
+                visit(nodes_[i].pixels);
     }
 
 private:
-    std::vector<std::uint32_t> parent_;
-    // A patch has at most 65535 * 65535 pixels, which fits.
-    std::vector<std::uint32_t> size_;
+    struct Node {
+        std::uint32_t parent;
+        std::uint32_t pixels; // a patch has at most 65535 * 65535 pixels, which fits
+    };
+    std::vector<Node> nodes_;
+    std::size_t used_ = 0;
 };
 
 constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 
-struct Run {
-    int end; // one past its last column
-    TAlphaColor colour;
-    std::uint32_t patch; // NoPatch until it joins a patch
-};
+std::uint32_t RunForest::Label(std::uint32_t label, std::uint32_t pixels) {
+    const bool fresh = label == NoPatch;
+    const auto next = std::uint32_t(used_);
+    nodes_[next] = {next, 0}; // taken only when fresh; written either way
+    const std::uint32_t node = fresh ? next : label;
+    nodes_[node].pixels += pixels;
+    used_ += fresh;
+    return node;
+}
+
+// The columns of the set bits of each 4-bit mask, in order.
+constexpr auto BitColumns = [] {
+    std::array<std::array<std::int32_t, 4>, 16> columns{};
+    for (int mask = 0; mask < 16; ++mask)
+        for (int bit = 0, n = 0; bit < 4; ++bit)
+            if (mask & (1 << bit))
+                columns[mask][n++] = bit;
+    return columns;
+}();
+
+// How many bits each 4-bit mask has set (the baseline instruction set has no popcount).
+constexpr std::array<int, 16> RunsEnding = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+
+// Writes the end (one past the last column) of each run of equal pixels of a row to `ends`, left
+// to right, the row's width last; returns how many. `ends` has room for width + 4. Each mask of
+// four neighbour comparisons is written out by a table without a branch per run.
+int RunEndsOf(const TAlphaColor* pixels, int width, std::int32_t* ends) {
+    int n = 0;
+    int x = 0;
+    for (; x + 4 < width; x += 4) {
+        const __m128i same =
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x + 1)));
+        const unsigned differs = ~unsigned(_mm_movemask_ps(_mm_castsi128_ps(same))) & 0xFu;
+        const __m128i columns =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(BitColumns[differs].data()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(ends + n),
+                         _mm_add_epi32(columns, _mm_set1_epi32(x + 1)));
+        n += RunsEnding[differs];
+    }
+    for (; x + 1 < width; ++x)
+        if (pixels[x] != pixels[x + 1])
+            ends[n++] = x + 1;
+    ends[n++] = width;
+    return n;
+}
 
 // Calls end(x) for the end (one past the last column) of each run of equal pixels of a row, left
 // to right, the row's width last. Four neighbours are compared at once, so a long run costs a
@@ -208,49 +254,50 @@ PatchCensus CountPatches(const TBitmapData& map) {
     if (width <= 0 || height <= 0)
         return {};
     RunForest forest;
-    std::vector<Run> above;
-    std::vector<Run> row;
-    above.reserve(std::size_t(width));
-    row.reserve(std::size_t(width));
+    // Per row: where its runs end and their patch labels; the row above's alongside.
+    const auto columns = static_cast<std::size_t>(width);
+    std::vector<std::int32_t> aboveEnds(columns + 4);
+    std::vector<std::int32_t> rowEnds(columns + 4);
+    std::vector<std::uint32_t> aboveLabels(columns);
+    std::vector<std::uint32_t> rowLabels(columns);
+    const TAlphaColor* above = nullptr;
+    int aboveCount = 0;
     for (int y = 0; y < height; ++y) {
-        row.clear();
         const TAlphaColor* pixels = RowStart(map, y);
-        int start = 0;
-        ForEachRunEnd(pixels, width, [&](int end) {
-            row.push_back({end, pixels[start], NoPatch});
-            start = end;
-        });
+        const int count = RunEndsOf(pixels, width, rowEnds.data());
+        std::fill_n(rowLabels.begin(), count, NoPatch);
         // Both rows cover every column, so walking them together visits each pair of runs that
-        // share a column, and only those: edge neighbours. A run takes the patch of the first
-        // run of its colour above it and joins the others' to it.
-        std::size_t a = 0;
-        std::size_t r = 0;
-        while (a < above.size() && r < row.size()) {
-            // Written without branches where it can be: which way they go depends on the picture
-            // and is not foreseeable. A run's later neighbours above mostly carry its own label.
-            const bool same = above[a].colour == row[r].colour;
-            const std::uint32_t label = row[r].patch;
-            row[r].patch = same && label == NoPatch ? above[a].patch : label;
-            if (same & (label != NoPatch) & (label != above[a].patch))
-                forest.Join(above[a].patch, label);
-            const int aboveEnd = above[a].end;
-            const int rowEnd = row[r].end;
+        // share a column, and only those: edge neighbours. A run takes the label of the first
+        // run of its colour above it and joins the others' to it; a run's colour is its last
+        // pixel's.
+        int a = 0;
+        int r = 0;
+        while (a < aboveCount && r < count) {
+            const std::int32_t aboveEnd = aboveEnds[a];
+            const std::int32_t rowEnd = rowEnds[r];
+            const std::uint32_t same = above[aboveEnd - 1] == pixels[rowEnd - 1];
+            const std::uint32_t label = rowLabels[r];
+            const std::uint32_t up = aboveLabels[a];
+            // Masks rather than conditions: which way they go depends on the picture and is
+            // not foreseeable, and the compiler keeps masks free of branches.
+            const std::uint32_t fresh = label == NoPatch;
+            rowLabels[r] = label ^ ((label ^ up) & (0u - (same & fresh)));
+            // Rare: a run's later neighbours above mostly carry its own label already.
+            if ((same & (fresh ^ 1u) & std::uint32_t(label != up)) != 0)
+                forest.Join(up, label);
             a += aboveEnd <= rowEnd;
             r += rowEnd <= aboveEnd;
         }
-        start = 0;
-        for (Run& run : row) {
-            const auto length = std::uint32_t(run.end - start);
-            start = run.end;
-            if (run.patch == NoPatch) {
-                run.patch = forest.Add(length);
-            } else {
-                forest.Grow(run.patch, length);
-                // The next row inherits the root, which joins reach in one step.
-                run.patch = forest.Root(run.patch);
-            }
+        forest.Reserve(std::size_t(count));
+        std::int32_t start = 0;
+        for (int i = 0; i < count; ++i) {
+            rowLabels[i] = forest.Label(rowLabels[i], std::uint32_t(rowEnds[i] - start));
+            start = rowEnds[i];
         }
-        std::swap(above, row);
+        std::swap(aboveEnds, rowEnds);
+        std::swap(aboveLabels, rowLabels);
+        above = pixels;
+        aboveCount = count;
     }
     const std::uint64_t total = std::uint64_t(width) * std::uint64_t(height);
     PatchCensus census{0, total, 0};
