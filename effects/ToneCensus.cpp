@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <utility>
 
@@ -176,41 +175,20 @@ int RunEndsOf(const TAlphaColor* pixels, int width, std::int32_t* ends) {
     return n;
 }
 
-// Calls end(x) for the end (one past the last column) of each run of equal pixels of a row, left
-// to right, the row's width last. Four neighbours are compared at once, so a long run costs a
-// compare per four pixels.
-template <typename End> void ForEachRunEnd(const TAlphaColor* pixels, int width, End end) {
-    int x = 0;
-    for (; x + 8 < width; x += 8) {
-        const auto* p = reinterpret_cast<const __m128i*>(pixels + x);
-        const auto* next = reinterpret_cast<const __m128i*>(pixels + x + 1);
-        const __m128i low = _mm_cmpeq_epi32(_mm_loadu_si128(p), _mm_loadu_si128(next));
-        const __m128i high = _mm_cmpeq_epi32(_mm_loadu_si128(p + 1), _mm_loadu_si128(next + 1));
-        unsigned differs = ~unsigned(_mm_movemask_ps(_mm_castsi128_ps(low)) |
-                                     _mm_movemask_ps(_mm_castsi128_ps(high)) << 4) &
-                           0xFFu;
-        while (differs != 0) {
-            end(x + std::countr_zero(differs) + 1);
-            differs &= differs - 1;
-        }
-    }
-    for (; x + 1 < width; ++x)
-        if (pixels[x] != pixels[x + 1])
-            end(x + 1);
-    end(width);
-}
-
 // Pixels not of the first `before` known colours, which the vector pass has counted, go to the
 // known colours (taken on while there is room) or to the table.
 void CountUnmatched(const TAlphaColor* pixels, int width, int before, KnownTones& known,
-                    ToneTable& others) {
+                    ToneTable& others, std::vector<std::int32_t>& ends) {
+    ends.resize(std::size_t(width) + 4);
+    const int count = RunEndsOf(pixels, width, ends.data());
     int start = 0;
-    ForEachRunEnd(pixels, width, [&](int end) {
+    for (int i = 0; i < count; ++i) {
+        const int end = ends[i];
         const TAlphaColor colour = pixels[start];
         const std::uint64_t length = std::uint64_t(end - start);
         start = end;
         if (known.IndexOf(colour, 0, before) >= 0)
-            return;
+            continue;
         int j = known.IndexOf(colour, before, known.count);
         if (j < 0 && known.count < VectorKernels::MaxKnownTones) {
             j = known.count++;
@@ -221,7 +199,7 @@ void CountUnmatched(const TAlphaColor* pixels, int width, int before, KnownTones
             known.pixels[j] += length;
         else
             others.Add(colour, length);
-    });
+    }
 }
 
 } // namespace
@@ -230,6 +208,7 @@ std::vector<ToneCount> CountTones(const TBitmapData& map) {
     const VectorKernels& kernels = ChosenKernels();
     KnownTones known;
     ToneTable others;
+    std::vector<std::int32_t> ends;
     for (int y = 0; y < map.FHeight; ++y) {
         const TAlphaColor* pixels = RowStart(map, y);
         const int before = known.count;
@@ -239,7 +218,7 @@ std::vector<ToneCount> CountTones(const TBitmapData& map) {
                                                              known.colours, before, known.pixels);
         // Rare once the first rows have shown the picture's few tones.
         if (matched != std::size_t(map.FWidth))
-            CountUnmatched(pixels, map.FWidth, before, known, others);
+            CountUnmatched(pixels, map.FWidth, before, known, others, ends);
     }
     std::vector<ToneCount> counts = others.Counts();
     for (int j = 0; j < known.count; ++j)
