@@ -40,6 +40,8 @@ void RegisterFamily(const BenchFamily& family);
 BenchFamily EffectsFamily(Workbench& bench);
 // The photo at another scale on screen; measured against the effects' yardstick.
 std::vector<TimedOperation> ViewOperations(Workbench& bench);
+// The value key's tone and patch counts on the shown photo; measured against the same yardstick.
+std::vector<TimedOperation> ValueKeyOperations(Workbench& bench);
 // Opening the photo, against one plain decode of it.
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.

@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
     BenchFamily effects = EffectsFamily(bench);
     for (TimedOperation& view : ViewOperations(bench))
         effects.operations.push_back(std::move(view));
+    for (TimedOperation& key : ValueKeyOperations(bench))
+        effects.operations.push_back(std::move(key));
     std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
                                          ExportFamily(bench)};
     for (BenchFamily& family : ConvertedPhotoFamilies(bench))

@@ -43,6 +43,7 @@ struct Sse2 {
     static Vec InterleaveHigh8(Vec a, Vec b) { return _mm_unpackhi_epi8(a, b); }
     static Vec InterleaveLow16(Vec a, Vec b) { return _mm_unpacklo_epi16(a, b); }
     static Vec InterleaveHigh16(Vec a, Vec b) { return _mm_unpackhi_epi16(a, b); }
+    static Vec Sub32(Vec a, Vec b) { return _mm_sub_epi32(a, b); }
     static Vec Equal32(Vec a, Vec b) { return _mm_cmpeq_epi32(a, b); }
     static bool AnySet(Vec v) { return _mm_movemask_epi8(v) != 0; }
     static unsigned LaneBits32(Vec v) { return unsigned(_mm_movemask_ps(_mm_castsi128_ps(v))); }

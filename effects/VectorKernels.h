@@ -44,6 +44,11 @@ struct VectorKernels {
     // below[count] are read too.
     void (*differsBelow)(const TAlphaColor* row, const TAlphaColor* below, std::size_t count,
                          std::uint64_t* bits);
+    // Adds to counts[j] how many of the `count` pixels are known[j], for the first `knownCount`
+    // (1 to MaxKnownTones) distinct colours; returns how many pixels matched any of them.
+    static constexpr int MaxKnownTones = 8;
+    std::size_t (*countKnown)(const TAlphaColor* pixels, std::size_t count,
+                              const TAlphaColor* known, int knownCount, std::uint64_t* counts);
 };
 
 enum class VectorPath { Sse2, Avx2 };

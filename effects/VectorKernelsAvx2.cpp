@@ -31,6 +31,7 @@ struct Avx2 {
     static Vec InterleaveHigh8(Vec a, Vec b) { return _mm256_unpackhi_epi8(a, b); }
     static Vec InterleaveLow16(Vec a, Vec b) { return _mm256_unpacklo_epi16(a, b); }
     static Vec InterleaveHigh16(Vec a, Vec b) { return _mm256_unpackhi_epi16(a, b); }
+    static Vec Sub32(Vec a, Vec b) { return _mm256_sub_epi32(a, b); }
     static Vec Equal32(Vec a, Vec b) { return _mm256_cmpeq_epi32(a, b); }
     static bool AnySet(Vec v) { return !_mm256_testz_si256(v, v); }
     static unsigned LaneBits32(Vec v) {

@@ -108,6 +108,7 @@ void TForm1::WireEvents() {
     on(ZoomInItem, &QAction::triggered, &TForm1::ZoomInItemClick);             // "Zoom In"
     on(ZoomOutItem, &QAction::triggered, &TForm1::ZoomOutItemClick);           // "Zoom Out"
     on(ShowOriginalItem, &QAction::triggered, &TForm1::ShowOriginalItemClick); // "Show Original"
+    on(ValueKeyItem, &QAction::triggered, &TForm1::ValueKeyItemClick);         // "Value Key"
     on(CanvasGridItem, &QAction::triggered, &TForm1::CanvasGridItemClick); // "Canvas and Grid..."
     on(PrintItem, &QAction::triggered, &TForm1::PrintItemClick);           // "Print..."
     on(ExportPdfItem, &QAction::triggered, &TForm1::ExportPdfItemClick);   // "Export PDF..."

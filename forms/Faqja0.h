@@ -12,9 +12,11 @@
 #include <QWidget>
 #include <initializer_list>
 #include <optional>
+#include <vector>
 
 enum class OilifyDirection;
 struct GridStyle;
+struct KeyRow;
 
 class ColorComboBox;
 class DefaultButton;
@@ -66,6 +68,7 @@ void InitialiseProgramState();
 
 class TForm1;
 class TForm2;
+class TValueKey;
 extern TForm1* Form1;
 extern TForm2* Form2;
 
@@ -93,6 +96,7 @@ public:
     QAction* ZoomInItem;       // "Zoom In" (Ctrl++, Ctrl+=)
     QAction* ZoomOutItem;      // "Zoom Out" (Ctrl+-)
     QAction* ShowOriginalItem; // "Show Original" (or hold the backslash key)
+    QAction* ValueKeyItem;     // "Value Key": the tones of the shown picture in a tool window
     QLabel* ScaleLabel;        // the picture's scale: "100 %", "Fit 25 %"
     QMenu* CanvasMenu;         // "Canvas" menu
     QAction* CanvasGridItem;   // "Canvas and Grid..." menu item
@@ -189,6 +193,17 @@ public:
     void ZoomOutItemClick(QObject* Sender);
     void ShowOriginalItemClick(QObject* Sender);
 
+    // Faqja0Key.cpp: the value key.
+    void ValueKeyItemClick(QObject* Sender);
+    // A tone of the key clicked: while "Colorize" is pressed, recoloured as a click on a pixel of
+    // that tone in the picture would.
+    void ValueKeyToneClick(TAlphaColor tone);
+    // "Stamp Key": snapshot for the grid's Undo, then the key's rows drawn into the picture's
+    // top-left corner.
+    void StampKey(const std::vector<KeyRow>& rows);
+    // The key window, made when "Value Key" is first chosen; null until then.
+    TValueKey* KeyWindow = nullptr;
+
     // Faqja0Files.cpp: opening and saving.
     void Button4Click(QObject* Sender);
     void Button5Click(QObject* Sender);
@@ -235,6 +250,9 @@ private:
     // After an effect: the arrow on the picture, the default cursor on the window and `controls`.
     void ShowIdle(std::initializer_list<QWidget*> controls);
     void OfferUndo(UndoOffer offer);
+    // A recolour of `tone`, or of nothing where the pick fell outside the picture: snapshot for
+    // Undo, the recolour's Undo offered, then every pixel of the tone takes the recolour colour.
+    void RecolourTone(std::optional<TAlphaColor> tone);
     // The steps of a grid after its snapshot and spacing: GridStepLess1 set, Colorize released,
     // then the grid drawn into the shown picture unless it is narrower than 2 pixels.
     void LayGrid(int spacing, const GridStyle& style, bool snapshotInPass);

@@ -230,15 +230,25 @@ void TForm1::Image1Click(QObject*) {
     TBitmap& shown = Image1->Bitmap();
     // A position kept from an earlier, larger picture picks nothing.
     const bool picks = PickX >= 0 && PickY >= 0 && PickX < shown.Width() && PickY < shown.Height();
+    std::optional<TAlphaColor> tone;
+    if (picks) {
+        ScopedMap picture(shown, TMapAccess::Read, ReadMap);
+        tone = GetPixel(ReadMap, PickX, PickY);
+    }
+    RecolourTone(tone);
+}
+
+void TForm1::RecolourTone(std::optional<TAlphaColor> tone) {
+    TBitmap& shown = Image1->Bitmap();
     // A snapshot of the same size is taken in the recolour's own pass, as Assign would take it.
-    const bool snapshotInPass = picks && SameSize(UndoBitmap, shown);
+    const bool snapshotInPass = tone && SameSize(UndoBitmap, shown);
     if (!snapshotInPass)
         UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Recolour);
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
-    if (!picture.Mapped() || !picks)
+    if (!picture.Mapped() || !tone)
         return;
-    PickedColour = GetPixel(ReadMap, PickX, PickY);
+    PickedColour = *tone;
     if (!snapshotInPass) {
         ReplaceColour(ReadMap, PickedColour, ComboColorBox1->Color());
         return;

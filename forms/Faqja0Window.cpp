@@ -66,6 +66,8 @@ void TForm1::BuildControls() {
     ViewMenu->addSeparator();
     ShowOriginalItem = ViewMenu->addAction(QStringLiteral("Show Original\t\\"));
     ShowOriginalItem->setCheckable(true);
+    ViewMenu->addSeparator();
+    ValueKeyItem = ViewMenu->addAction(QStringLiteral("Value Key"));
     CanvasMenu = MenuBar1->addMenu(QStringLiteral("Canvas"));
     CanvasGridItem = CanvasMenu->addAction(QStringLiteral("Canvas and Grid..."));
     CanvasMenu->addSeparator();

@@ -7,6 +7,34 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+namespace {
+
+// A copy of `part` in which every pixel other than `keep` is faded three quarters of the way to
+// white, or to black where `keep` is light, so that the kept tone stands out whatever its value.
+QImage FadedBut(const QImage& part, TAlphaColor keep) {
+    QImage faded = part.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const TAlphaColor toward = qGray(keep) < 128 ? claWhite : claBlack;
+    for (int y = 0; y < faded.height(); ++y) {
+        auto* pixel = reinterpret_cast<TAlphaColor*>(faded.scanLine(y));
+        for (int x = 0; x < faded.width(); ++x, ++pixel) {
+            if (*pixel == keep)
+                continue;
+            TAlphaColor mixed = 0;
+            // Each byte a quarter of the pixel's and three quarters of the target's; both are
+            // premultiplied, so the mix is too.
+            for (int shift = 0; shift < 32; shift += 8) {
+                const TAlphaColor own = (*pixel >> shift) & 0xFF;
+                const TAlphaColor far = (toward >> shift) & 0xFF;
+                mixed |= ((own + 3 * far) / 4) << shift;
+            }
+            *pixel = mixed;
+        }
+    }
+    return faded;
+}
+
+} // namespace
+
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     bitmap_.SetObserver([this] {
@@ -15,7 +43,26 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
         if (instead_)
             ShowOwn();
         update();
+        if (OnPictureChanged)
+            OnPictureChanged();
     });
+}
+
+void PictureBox::SetHighlight(std::optional<TAlphaColor> colour) {
+    if (highlight_ == colour)
+        return;
+    highlight_ = colour;
+    update();
+}
+
+void PictureBox::DrawPart(QPainter& painter, const QRect& target, const QImage& image,
+                          const QRect& source) {
+    if (!highlight_ || instead_ || !picture_.isNull()) {
+        painter.drawImage(target, image, source);
+        return;
+    }
+    const QRect part = source.intersected(image.rect());
+    painter.drawImage(target, FadedBut(image.copy(part), *highlight_));
 }
 
 void PictureBox::SetScale(ViewScale scale) {
@@ -58,7 +105,8 @@ const QImage& PictureBox::Reduced() {
 void PictureBox::PaintAtScale(QPainter& painter, const QRect& exposed) {
     if (scale_.Reduces()) {
         const QImage& reduced = Reduced();
-        painter.drawImage(exposed.topLeft(), reduced, exposed);
+        const QRect part = exposed.intersected(reduced.rect());
+        DrawPart(painter, part, reduced, part);
         return;
     }
     // Enlarged by a whole factor: the image pixels behind the exposed part, each drawn as a
@@ -69,7 +117,7 @@ void PictureBox::PaintAtScale(QPainter& painter, const QRect& exposed) {
                                QPoint(exposed.right() / factor, exposed.bottom() / factor))
                              .intersected(image.rect());
     const QRect target(pixels.topLeft() * factor, pixels.size() * factor);
-    painter.drawImage(target, image, pixels);
+    DrawPart(painter, target, image, pixels);
 }
 
 void PictureBox::SetPicture(const QImage& picture) {
@@ -88,15 +136,15 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     }
     if (image.size() == size()) {
         // One pixel per pixel: draw only what is exposed, however large the picture.
-        const QRect exposed = event->rect();
-        painter.drawImage(exposed.topLeft(), image, exposed);
+        const QRect exposed = event->rect().intersected(image.rect());
+        DrawPart(painter, exposed, image, exposed);
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
     const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
                        fitted);
-    painter.drawImage(target, image);
+    DrawPart(painter, target, image, image.rect());
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 // A picture control: shows its bitmap scaled to fit its bounds with the proportions kept (one
 // screen pixel per image pixel when sized to the bitmap), and repaints whenever the bitmap
@@ -32,12 +33,20 @@ public:
     void ShowOwn();
     bool IsComparing() const { return instead_ != nullptr; }
 
+    // Display only, for pointing at a tone: while set, every painted pixel of the own bitmap
+    // that is not exactly `colour` is shown faded, at any scale (in a reduced view: every
+    // averaged pixel not exactly that colour, so a tone's edges fade too). No bitmap changes.
+    void SetHighlight(std::optional<TAlphaColor> colour);
+    std::optional<TAlphaColor> Highlight() const { return highlight_; }
+
     std::function<void()> OnClick;
     std::function<void(Qt::KeyboardModifiers, QPointF)> OnMouseMove;
     std::function<void(Qt::KeyboardModifiers, int wheelDelta, bool& handled)> OnMouseWheel;
     // The wheel turned with Ctrl held: +1 away from the user, -1 toward; the pointer's position.
     std::function<void(int steps, QPointF)> OnZoomWheel;
     std::function<void()> OnComparisonEnded;
+    // The own bitmap announced a change of its pixels or size.
+    std::function<void()> OnPictureChanged;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -51,12 +60,16 @@ private:
     // The reduced view of what is showing, made again only when it or the scale changed.
     const QImage& Reduced();
     void PaintAtScale(QPainter& painter, const QRect& exposed);
+    // Draws the `source` part of `image` into `target`, faded but for the highlighted colour
+    // where one is set and the own bitmap shows.
+    void DrawPart(QPainter& painter, const QRect& target, const QImage& image, const QRect& source);
 
     TBitmap bitmap_;
     QImage picture_;
     bool leftPressed_ = false;
     ViewScale scale_;
     const TBitmap* instead_ = nullptr;
+    std::optional<TAlphaColor> highlight_;
 
     struct ReducedView {
         QImage image;

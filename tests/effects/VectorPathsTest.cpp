@@ -166,6 +166,39 @@ TEST(VectorPaths, ReplaceLoopsChangeExactMatchesOnlyOnBothPaths) {
             }
 }
 
+TEST(VectorPaths, CountKnownCountsEachKnownColourOnBothPaths) {
+    std::mt19937 random(23);
+    for (const std::size_t length : Lengths)
+        for (int knownCount = 1; knownCount <= VectorKernels::MaxKnownTones; ++knownCount) {
+            SCOPED_TRACE(testing::Message() << "length " << length << ", known " << knownCount);
+            std::vector<TAlphaColor> known;
+            for (int j = 0; j < knownCount; ++j)
+                known.push_back(OpaqueGrey(std::uint8_t(30 * j)));
+            // Every tenth pixel a colour none knows, some only differing in alpha.
+            Pixels pixels(length);
+            for (TAlphaColor& pixel : pixels)
+                pixel = random() % 10 == 0 ? known[random() % knownCount] ^ 0x01000000u
+                                           : known[random() % knownCount];
+            std::vector<std::uint64_t> expected(knownCount, 0);
+            std::size_t expectedMatched = 0;
+            for (TAlphaColor pixel : pixels)
+                for (int j = 0; j < knownCount; ++j)
+                    if (pixel == known[j]) {
+                        ++expected[j];
+                        ++expectedMatched;
+                    }
+            for (const VectorPath path : PathsOfThisCpu()) {
+                std::vector<std::uint64_t> counts(knownCount, 7);
+                const std::size_t matched = KernelsOf(path).countKnown(
+                    pixels.data(), pixels.size(), known.data(), knownCount, counts.data());
+                for (std::uint64_t& count : counts)
+                    count -= 7; // added to, not overwritten
+                EXPECT_EQ(counts, expected) << NameOf(path);
+                EXPECT_EQ(matched, expectedMatched) << NameOf(path);
+            }
+        }
+}
+
 TEST(VectorPaths, CopyLoopsCopyExactlyTheRunOnBothPaths) {
     std::mt19937 random(22);
     for (const std::size_t length : Lengths)

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: MIT
 // Takes the README's screenshots on a real X server: the main window with a photograph opened
-// and fitted to the window, then the About window. The open dialog is answered by the scripted
-// desktop. Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
+// and fitted to the window, then the About window, then the study after one Oilify with the value
+// key beside it. The open dialog is answered by the scripted desktop.
+// Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
 #include "Application.h"
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
 #include "Startup.h"
+#include "ValueKey.h"
 
 #include <QAction>
 #include <QDir>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
@@ -58,5 +61,29 @@ int main(int argc, char** argv) {
     mainWindow.MenuItem6Click(mainWindow.MenuItem6);
     if (!SaveWhenShown(aboutWindow, output.filePath(QStringLiteral("about-window.png"))))
         return 1;
+    aboutWindow.hide();
+    mainWindow.resize(1000, 700);
+    mainWindow.Button2Click(mainWindow.Button2);
+    mainWindow.ValueKeyItemClick(mainWindow.ValueKeyItem);
+    TValueKey& key = *mainWindow.KeyWindow;
+    if (!QTest::qWaitForWindowExposed(&key) || !QTest::qWaitForWindowExposed(&mainWindow))
+        return 1;
+    QTest::qWait(200);
+    // Both windows side by side as they stand on the screen, the key to the right.
+    const QPixmap study = mainWindow.grab();
+    const QPixmap keyShot = key.grab();
+    QImage both(study.width() + 8 + keyShot.width(), std::max(study.height(), keyShot.height()),
+                QImage::Format_RGB32);
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, study);
+    painter.drawPixmap(study.width() + 8, 0, keyShot);
+    painter.end();
+    const QString keyPath = output.filePath(QStringLiteral("value-key.png"));
+    if (!both.save(keyPath)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(keyPath));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(keyPath));
     return desktop.messages.empty() ? 0 : 1;
 }

@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+#include "ToneCensus.h"
+
+#include "VectorKernels.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <utility>
+
+namespace {
+
+// Counts per colour in an open-addressing table: a posterized picture has a handful of colours,
+// so the table stays in the first level of the cache. A count of 0 marks an empty slot.
+class ToneTable {
+public:
+    void Add(TAlphaColor colour, std::uint64_t pixels) {
+        std::size_t slot = SlotOf(colour);
+        while (slots_[slot].pixels != 0 && slots_[slot].colour != colour)
+            slot = (slot + 1) & (slots_.size() - 1);
+        if (slots_[slot].pixels == 0) {
+            slots_[slot].colour = colour;
+            if (++used_ * 2 > slots_.size()) {
+                slots_[slot].pixels = pixels;
+                Grow();
+                return;
+            }
+        }
+        slots_[slot].pixels += pixels;
+    }
+
+    std::vector<ToneCount> Counts() const {
+        std::vector<ToneCount> counts;
+        counts.reserve(used_);
+        for (const ToneCount& slot : slots_)
+            if (slot.pixels != 0)
+                counts.push_back(slot);
+        return counts;
+    }
+
+private:
+    std::size_t SlotOf(TAlphaColor colour) const {
+        // Fibonacci hashing: the top bits of the product, as many as the table needs.
+        return std::size_t((std::uint64_t(colour) * 0x9E3779B97F4A7C15ull) >> (64 - bits_));
+    }
+
+    void Grow() {
+        const std::vector<ToneCount> old = std::exchange(slots_, {});
+        ++bits_;
+        slots_.assign(std::size_t{1} << bits_, ToneCount{});
+        used_ = 0;
+        for (const ToneCount& slot : old)
+            if (slot.pixels != 0)
+                Add(slot.colour, slot.pixels);
+    }
+
+    int bits_ = 6;
+    std::vector<ToneCount> slots_ = std::vector<ToneCount>(std::size_t{1} << 6);
+    std::size_t used_ = 0;
+};
+
+// The first colours met, counted by the vector loops while the picture has no more than these.
+struct KnownTones {
+    TAlphaColor colours[VectorKernels::MaxKnownTones] = {};
+    std::uint64_t pixels[VectorKernels::MaxKnownTones] = {};
+    int count = 0;
+    int IndexOf(TAlphaColor colour, int from, int to) const {
+        for (int j = from; j < to; ++j)
+            if (colours[j] == colour)
+                return j;
+        return -1;
+    }
+};
+
+// Union-find over the patches as the rows find them. Pixels are added to whichever node a run
+// was labelled with, and summed into the roots once at the end, so that labelling a run costs
+// one store and no walk to its root.
+class RunForest {
+public:
+    // Room for `more` nodes beyond the used ones, so that Label can write without checks.
+    void Reserve(std::size_t more) {
+        if (nodes_.size() < used_ + more)
+            nodes_.resize(std::max(nodes_.size() * 2, used_ + more));
+    }
+
+    // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoPatch, else
+    // the label's, which need not be a root (Join and the final sums find the roots). Without
+    // branches on the label, whose value the picture decides.
+    std::uint32_t Label(std::uint32_t label, std::uint32_t pixels);
+
+    // Joins two patches; the older root stays, so a node's parent is always older than it.
+    void Join(std::uint32_t a, std::uint32_t b) {
+        a = Root(a);
+        b = Root(b);
+        if (a != b)
+            nodes_[std::max(a, b)].parent = std::min(a, b);
+    }
+
+    std::uint32_t Root(std::uint32_t id) {
+        while (nodes_[id].parent != id) {
+            nodes_[id].parent = nodes_[nodes_[id].parent].parent; // path halving
+            id = nodes_[id].parent;
+        }
+        return id;
+    }
+
+    // Calls visit(pixels) once per patch.
+    template <typename Visit> void ForEachPatch(Visit visit) {
+        // Newest first: every node's pixels reach its parent before the parent's go on.
+        for (std::size_t i = used_; i-- > 0;)
+            if (nodes_[i].parent != i)
+                nodes_[nodes_[i].parent].pixels += nodes_[i].pixels;
+        for (std::size_t i = 0; i < used_; ++i)
+            if (nodes_[i].parent == i)
+                visit(nodes_[i].pixels);
+    }
+
+private:
+    struct Node {
+        std::uint32_t parent;
+        std::uint32_t pixels; // a patch has at most 65535 * 65535 pixels, which fits
+    };
+    std::vector<Node> nodes_;
+    std::size_t used_ = 0;
+};
+
+constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
+
+std::uint32_t RunForest::Label(std::uint32_t label, std::uint32_t pixels) {
+    const bool fresh = label == NoPatch;
+    const auto next = std::uint32_t(used_);
+    nodes_[next] = {next, 0}; // taken only when fresh; written either way
+    const std::uint32_t node = fresh ? next : label;
+    nodes_[node].pixels += pixels;
+    used_ += fresh;
+    return node;
+}
+
+// The columns of the set bits of each 4-bit mask, in order.
+constexpr auto BitColumns = [] {
+    std::array<std::array<std::int32_t, 4>, 16> columns{};
+    for (int mask = 0; mask < 16; ++mask)
+        for (int bit = 0, n = 0; bit < 4; ++bit)
+            if (mask & (1 << bit))
+                columns[mask][n++] = bit;
+    return columns;
+}();
+
+// How many bits each 4-bit mask has set (the baseline instruction set has no popcount).
+constexpr std::array<int, 16> RunsEnding = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+
+// Writes the end (one past the last column) of each run of equal pixels of a row to `ends`, left
+// to right, the row's width last; returns how many. `ends` has room for width + 4. Each mask of
+// four neighbour comparisons is written out by a table without a branch per run.
+int RunEndsOf(const TAlphaColor* pixels, int width, std::int32_t* ends) {
+    int n = 0;
+    int x = 0;
+    for (; x + 4 < width; x += 4) {
+        const __m128i same =
+            _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + x + 1)));
+        const unsigned differs = ~unsigned(_mm_movemask_ps(_mm_castsi128_ps(same))) & 0xFu;
+        const __m128i columns =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(BitColumns[differs].data()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(ends + n),
+                         _mm_add_epi32(columns, _mm_set1_epi32(x + 1)));
+        n += RunsEnding[differs];
+    }
+    for (; x + 1 < width; ++x)
+        if (pixels[x] != pixels[x + 1])
+            ends[n++] = x + 1;
+    ends[n++] = width;
+    return n;
+}
+
+// Pixels not of the first `before` known colours, which the vector pass has counted, go to the
+// known colours (taken on while there is room) or to the table.
+void CountUnmatched(const TAlphaColor* pixels, int width, int before, KnownTones& known,
+                    ToneTable& others, std::vector<std::int32_t>& ends) {
+    ends.resize(std::size_t(width) + 4);
+    const int count = RunEndsOf(pixels, width, ends.data());
+    int start = 0;
+    for (int i = 0; i < count; ++i) {
+        const int end = ends[i];
+        const TAlphaColor colour = pixels[start];
+        const std::uint64_t length = std::uint64_t(end - start);
+        start = end;
+        if (known.IndexOf(colour, 0, before) >= 0)
+            continue;
+        int j = known.IndexOf(colour, before, known.count);
+        if (j < 0 && known.count < VectorKernels::MaxKnownTones) {
+            j = known.count++;
+            known.colours[j] = colour;
+            known.pixels[j] = 0;
+        }
+        if (j >= 0)
+            known.pixels[j] += length;
+        else
+            others.Add(colour, length);
+    }
+}
+
+} // namespace
+
+std::vector<ToneCount> CountTones(const TBitmapData& map) {
+    const VectorKernels& kernels = ChosenKernels();
+    KnownTones known;
+    ToneTable others;
+    std::vector<std::int32_t> ends;
+    for (int y = 0; y < map.FHeight; ++y) {
+        const TAlphaColor* pixels = RowStart(map, y);
+        const int before = known.count;
+        const std::size_t matched = before == 0
+                                        ? 0
+                                        : kernels.countKnown(pixels, std::size_t(map.FWidth),
+                                                             known.colours, before, known.pixels);
+        // Rare once the first rows have shown the picture's few tones.
+        if (matched != std::size_t(map.FWidth))
+            CountUnmatched(pixels, map.FWidth, before, known, others, ends);
+    }
+    std::vector<ToneCount> counts = others.Counts();
+    for (int j = 0; j < known.count; ++j)
+        if (known.pixels[j] != 0)
+            counts.push_back({known.colours[j], known.pixels[j]});
+    return counts;
+}
+
+PatchCensus CountPatches(const TBitmapData& map) {
+    const int width = map.FWidth;
+    const int height = map.FHeight;
+    if (width <= 0 || height <= 0)
+        return {};
+    RunForest forest;
+    // Per row: where its runs end and their patch labels; the row above's alongside.
+    const auto columns = static_cast<std::size_t>(width);
+    std::vector<std::int32_t> aboveEnds(columns + 4);
+    std::vector<std::int32_t> rowEnds(columns + 4);
+    std::vector<std::uint32_t> aboveLabels(columns);
+    std::vector<std::uint32_t> rowLabels(columns);
+    const TAlphaColor* above = nullptr;
+    int aboveCount = 0;
+    for (int y = 0; y < height; ++y) {
+        const TAlphaColor* pixels = RowStart(map, y);
+        const int count = RunEndsOf(pixels, width, rowEnds.data());
+        std::fill_n(rowLabels.begin(), count, NoPatch);
+        // Both rows cover every column, so walking them together visits each pair of runs that
+        // share a column, and only those: edge neighbours. A run takes the label of the first
+        // run of its colour above it and joins the others' to it; a run's colour is its last
+        // pixel's.
+        int a = 0;
+        int r = 0;
+        while (a < aboveCount && r < count) {
+            const std::int32_t aboveEnd = aboveEnds[a];
+            const std::int32_t rowEnd = rowEnds[r];
+            const std::uint32_t same = above[aboveEnd - 1] == pixels[rowEnd - 1];
+            const std::uint32_t label = rowLabels[r];
+            const std::uint32_t up = aboveLabels[a];
+            // Masks rather than conditions: which way they go depends on the picture and is
+            // not foreseeable, and the compiler keeps masks free of branches.
+            const std::uint32_t fresh = label == NoPatch;
+            rowLabels[r] = label ^ ((label ^ up) & (0u - (same & fresh)));
+            // Rare: a run's later neighbours above mostly carry its own label already.
+            if ((same & (fresh ^ 1u) & std::uint32_t(label != up)) != 0)
+                forest.Join(up, label);
+            a += aboveEnd <= rowEnd;
+            r += rowEnd <= aboveEnd;
+        }
+        forest.Reserve(std::size_t(count));
+        std::int32_t start = 0;
+        for (int i = 0; i < count; ++i) {
+            rowLabels[i] = forest.Label(rowLabels[i], std::uint32_t(rowEnds[i] - start));
+            start = rowEnds[i];
+        }
+        std::swap(aboveEnds, rowEnds);
+        std::swap(aboveLabels, rowLabels);
+        above = pixels;
+        aboveCount = count;
+    }
+    const std::uint64_t total = std::uint64_t(width) * std::uint64_t(height);
+    PatchCensus census{0, total, 0};
+    forest.ForEachPatch([&](std::uint64_t pixels) {
+        ++census.patches;
+        census.smallest = std::min(census.smallest, pixels);
+        census.small += pixels * 1000 < total;
+    });
+    return census;
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "Bitmap.h"
+#include "ToneCensus.h"
+
+#include <QFont>
+#include <QString>
+#include <cstddef>
+#include <vector>
+
+// One row of the value key: a tone with its number, or the "other" row that sums the tones left
+// out.
+struct KeyRow {
+    int number = 0; // 1 to n, dark to light; 0 for the "other" row
+    TAlphaColor colour = 0;
+    std::uint64_t pixels = 0;
+    bool IsOther() const { return number == 0; }
+    bool operator==(const KeyRow&) const = default;
+};
+
+// Perceived lightness of a stored colour, 0 to 255000 (Rec. 601 weights, thousandths).
+int LuminanceOf(TAlphaColor colour);
+
+// The key's rows: the tones dark to light (by luminance, ties by colour value), numbered from 1.
+// More than `limit` tones: the limit - 1 with most pixels, dark to light, and one "other" row.
+std::vector<KeyRow> KeyRowsOf(std::vector<ToneCount> tones, std::size_t limit = 32);
+
+// "128" for an opaque grey, "#RRGGBB" for another opaque colour, "#AARRGGBB" (not
+// premultiplied) for one that is partly transparent; "other" for the other row.
+QString ToneNameOf(const KeyRow& row);
+// The row's share of `total` pixels in percent with one decimal: "12.5 %".
+QString ShareTextOf(const KeyRow& row, std::uint64_t total);
+
+// Draws the key into the top-left corner of a mapped bitmap: on a white panel with a black
+// border, per row its number, a swatch and its share, in columns where the rows do not fit the
+// picture's height. `font` is sized to the picture: its pixel size follows the width, so that it
+// reads on a 1200 pixel wide picture, and its text is not smoothed, which would add tones.
+void DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, QFont font);
