@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "StudyPipeline.h"
 
-#include "AppError.h"
 #include "GridKernel.h"
 #include "OilifyKernel.h"
 #include "PosterizeKernel.h"
@@ -39,7 +38,7 @@ void OilifyCycle(TBitmap& poster, TBitmap& rows, TBitmap& oil, CarriedColours& c
 
 void InsertGrid(TBitmap& picture, const StudyGrid& grid) {
     if (grid.spacing < MinGridSpacing)
-        throw AppError(QStringLiteral("Grid spacing must be at least 1."));
+        ThrowGridSpacingBelowOne();
     if (picture.Width() < 2)
         return;
     TBitmapData map;

@@ -24,10 +24,6 @@
 
 namespace {
 
-[[noreturn]] void ThrowGridSpacingBelowOne() {
-    throw AppError(QStringLiteral("Grid spacing must be at least 1."));
-}
-
 // The spacing a text gives, or none where it is no whole number.
 std::optional<int> SpacingIn(const QString& text) {
     try {
