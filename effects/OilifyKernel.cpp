@@ -6,10 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace {
 
@@ -36,31 +34,15 @@ constexpr Slots UnfilledSlots() {
 constexpr std::array<int, 6> WinnersFirst = {Centre - 2, Centre - 1, Centre + 3,
                                              Centre + 2, Centre + 1, Centre};
 
-// The other slots of each slot, nearest first: in a posterized picture a repeat is mostly close.
-constexpr std::array<std::array<int, SlotCount - 1>, SlotCount> OtherSlotsNearestFirst() {
-    std::array<std::array<int, SlotCount - 1>, SlotCount> order{};
-    for (int i = 0; i < SlotCount; ++i) {
-        int n = 0;
-        for (int distance = 1; distance < SlotCount; ++distance)
-            for (int j : {i - distance, i + distance})
-                if (j >= 0 && j < SlotCount)
-                    order[i][n++] = j;
-    }
-    return order;
-}
-constexpr auto OtherSlots = OtherSlotsNearestFirst();
-
 template <typename Values> bool IsRepeated(const Values& contents, int slot) {
-#pragma GCC unroll 8
-    for (int other : OtherSlots[slot])
-        if (contents[other] == contents[slot])
+    for (int other = 0; other < SlotCount; ++other)
+        if (other != slot && contents[other] == contents[slot])
             return true;
     return false;
 }
 
 // The vote's colour, or `previous` when no candidate passes. A winner is never an unfilled slot.
 template <typename Values> TAlphaColor Vote(const Values& contents, TAlphaColor previous) {
-#pragma GCC unroll 6
     for (int slot : WinnersFirst)
         if (IsRepeated(contents, slot))
             return TAlphaColor(contents[slot]);
@@ -75,27 +57,22 @@ public:
     // `step`: pixels from one slot's pixel to the next; `lineLength`: pixels on a whole line.
     PassSlots(std::ptrdiff_t step, int lineLength) : step_(step), lineLength_(lineLength) {}
 
+    std::ptrdiff_t Step() const { return step_; }
+
     // The vote at the pixel `centre`, `position` pixels from the start of its line.
     TAlphaColor VoteAt(const TAlphaColor* centre, int position, TAlphaColor previous) {
-        if (position >= Reach && position + Reach < lineLength_)
-            return VoteWholeLine(centre, previous);
+        if (position >= Reach && position + Reach < lineLength_) {
+            NoteWholeLine(centre);
+            return Vote(LineAt(centre), previous);
+        }
         return VotePartLine(centre, std::max(0, Reach - position),
                             std::min(SlotCount - 1, Reach + lineLength_ - 1 - position), previous);
     }
 
-private:
-    TAlphaColor VoteWholeLine(const TAlphaColor* centre, TAlphaColor previous) {
-        lastWholeLine_ = centre;
-        // Most votes go to -2, the first in precedence, repeated in a slot behind it or at the
-        // centre: those are decided without reading the pixels ahead, which along a column lie
-        // on rows not read yet.
-        const TAlphaColor first = centre[-2 * step_];
-        if ((first == centre[-3 * step_]) | (first == centre[-step_]) |
-            (first == centre[-4 * step_]) | (first == *centre))
-            return first;
-        return Vote(LineAt(centre), previous);
-    }
+    // A vote at `centre`, whose whole line lies in the picture, was taken elsewhere.
+    void NoteWholeLine(const TAlphaColor* centre) { lastWholeLine_ = centre; }
 
+private:
     // Refills only slots first..last, those whose pixels lie in the picture.
     TAlphaColor VotePartLine(const TAlphaColor* centre, int first, int last, TAlphaColor previous) {
         if (lastWholeLine_ != nullptr) {
@@ -121,29 +98,47 @@ private:
     const TAlphaColor* lastWholeLine_ = nullptr;
 };
 
-// Calls visit(x) in order for every pixel of `row` that fails the uniform check against `below`,
-// the next row. Below-left and below-right count only when `withDiagonals`. A read skipped at an
-// end of the row repeats a colour already compared, so comparing that one again gives the same
-// verdict. `differing` holds a bit for each pixel of the row.
-template <typename Visit>
-void ForEachVotingPixel(const TAlphaColor* row, const TAlphaColor* below, int width,
-                        bool withDiagonals, std::uint64_t* differing, Visit visit) {
-    if (!withDiagonals || width == 1) {
-        for (int x = 0; x < width; ++x)
-            if (row[x] != below[x])
-                visit(x);
-        return;
-    }
-    if ((row[0] != below[0]) | (row[0] != below[1]))
-        visit(0);
-    const int last = width - 1;
-    // Pixels 1 .. last - 1 have all three pixels below; most words of them pass the check whole.
-    ChosenKernels().differsBelow(row + 1, below + 1, std::size_t(last - 1), differing);
-    for (int word = 0; word * 64 < last - 1; ++word)
-        for (std::uint64_t bits = differing[word]; bits != 0; bits &= bits - 1)
-            visit(1 + word * 64 + std::countr_zero(bits));
-    if ((row[last] != below[last - 1]) | (row[last] != below[last]))
-        visit(last);
+// Whether `row[x]` passes the uniform check against `below`, the next row. Below-left and
+// below-right count only when `withDiagonals` and they lie in the picture.
+bool PassesUniformCheck(const TAlphaColor* row, const TAlphaColor* below, int x, int width,
+                        bool withDiagonals) {
+    const TAlphaColor centre = row[x];
+    if (centre != below[x])
+        return false;
+    if (!withDiagonals)
+        return true;
+    return (x == 0 || centre == below[x - 1]) && (x == width - 1 || centre == below[x + 1]);
+}
+
+// The pixels of a row whose uniform check reads all three pixels below and whose line lies
+// whole in the picture: they vote a vector at a time, without the slots.
+struct Span {
+    int first = 0;
+    int end = 0;
+};
+
+Span VectorSpan(OilifyDirection direction, int y, int width, int height) {
+    const bool withDiagonals = y + 2 < height;
+    if (direction == OilifyDirection::Rows)
+        return withDiagonals && width > 2 * Reach ? Span{Reach, width - Reach} : Span{};
+    const bool wholeColumns = y >= Reach && y + Reach < height;
+    return withDiagonals && wholeColumns && width > 2 ? Span{1, width - 1} : Span{};
+}
+
+// The span's votes, straight into the output row. `vote` is the last vote's colour on entry and
+// on exit.
+void VoteSpan(const VectorKernels& kernels, PassSlots& passSlots, const TAlphaColor* row,
+              const TAlphaColor* below, Span span, TAlphaColor* out, bool stream,
+              TAlphaColor& vote) {
+    const TAlphaColor* centres = row + span.first;
+    const TAlphaColor* slotRuns[SlotCount];
+    for (int k = 0; k < SlotCount; ++k)
+        slotRuns[k] = centres + (k - Centre) * passSlots.Step();
+    const std::ptrdiff_t lastVoter =
+        kernels.oilifyVotes(slotRuns, below + span.first, std::size_t(span.end - span.first),
+                            out + span.first, vote, stream);
+    if (lastVoter >= 0)
+        passSlots.NoteWholeLine(centres + lastVoter);
 }
 
 // The column pass reads four rows below the one it votes on, most of them sparsely; each row is
@@ -168,9 +163,6 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
     // Rows of a 32-bit bitmap are a whole number of pixels apart.
     PassSlots passSlots(alongRows ? 1 : input.Pitch / std::ptrdiff_t(sizeof(TAlphaColor)),
                         alongRows ? width : height);
-    std::vector<std::uint64_t> differing(std::size_t(width) / 64 + 1);
-    // Each output row is made in the cache, then written out in one go.
-    std::vector<TAlphaColor> line(width);
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(output));
     TAlphaColor vote = outputColour;
@@ -183,14 +175,23 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
         }
         if (!alongRows && y + PrefetchRowsAhead < height)
             PrefetchRow(RowStart(input, y + PrefetchRowsAhead), width);
-        // What the pixels that pass the uniform check get.
-        std::copy(row, row + width, line.begin());
-        ForEachVotingPixel(row, RowStart(input, y + 1), width, y + 2 < height, differing.data(),
-                           [&](int x) {
-                               vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
-                               line[x] = vote;
-                           });
-        kernels.copy(line.data(), out, std::size_t(width), stream);
+        const TAlphaColor* below = RowStart(input, y + 1);
+        const bool withDiagonals = y + 2 < height;
+        const auto onePixel = [&](int x) {
+            if (PassesUniformCheck(row, below, x, width, withDiagonals))
+                out[x] = row[x];
+            else
+                out[x] = vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
+        };
+        Span span = VectorSpan(direction, y, width, height);
+        if (span.first == span.end)
+            span = {width, width};
+        for (int x = 0; x < span.first; ++x)
+            onePixel(x);
+        if (span.first < span.end)
+            VoteSpan(kernels, passSlots, row, below, span, out, stream, vote);
+        for (int x = span.end; x < width; ++x)
+            onePixel(x);
     }
     // The last pixel visited lies on the last row, where only the centre is read.
     currentPixel = GetPixel(input, width - 1, height - 1);

@@ -33,6 +33,7 @@ struct Sse2 {
     static Vec Splat8(std::uint8_t v) { return _mm_set1_epi8(char(v)); }
     static Vec ShiftRight32(Vec v, int n) { return _mm_srl_epi32(v, _mm_cvtsi32_si128(n)); }
     static Vec And(Vec a, Vec b) { return _mm_and_si128(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm_or_si128(a, b); }
     static Vec Xor(Vec a, Vec b) { return _mm_xor_si128(a, b); }
     static Vec Add8(Vec a, Vec b) { return _mm_add_epi8(a, b); }
     static Vec AddSaturated8(Vec a, Vec b) { return _mm_adds_epu8(a, b); }

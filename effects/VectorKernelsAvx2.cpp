@@ -20,6 +20,7 @@ struct Avx2 {
     static Vec Splat8(std::uint8_t v) { return _mm256_set1_epi8(char(v)); }
     static Vec ShiftRight32(Vec v, int n) { return _mm256_srl_epi32(v, _mm_cvtsi32_si128(n)); }
     static Vec And(Vec a, Vec b) { return _mm256_and_si256(a, b); }
+    static Vec Or(Vec a, Vec b) { return _mm256_or_si256(a, b); }
     static Vec Xor(Vec a, Vec b) { return _mm256_xor_si256(a, b); }
     static Vec Add8(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
     static Vec AddSaturated8(Vec a, Vec b) { return _mm256_adds_epu8(a, b); }

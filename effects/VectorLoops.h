@@ -8,8 +8,10 @@
 #include "VectorKernels.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -161,27 +163,150 @@ void Copy(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool strea
         V::Fence();
 }
 
+// Oilify's slots, numbered by offset + 4 along the line: 4 is the pixel itself. The vote's
+// candidates in precedence order: the first whose colour is repeated in another slot wins.
+constexpr int OilifySlots = 9;
+constexpr int OilifyCentre = 4;
+constexpr int OilifyCandidates[] = {2, 3, 7, 6, 5, 4};
+
+// The first candidate whose colour another slot has, for pixel i; false where there is none.
+inline bool OilifyWinner(const TAlphaColor* const* slotRuns, std::size_t i, TAlphaColor& winner) {
+    for (int candidate : OilifyCandidates)
+        for (int other = 0; other < OilifySlots; ++other)
+            if (other != candidate && slotRuns[other][i] == slotRuns[candidate][i]) {
+                winner = slotRuns[candidate][i];
+                return true;
+            }
+    return false;
+}
+
+// The whole vote, a vector of pixels at a time: whether each candidate's colour is repeated,
+// from each pair of slots compared once. Unrolled whole, so the slots stay in registers.
 template <typename V>
-void DiffersBelow(const TAlphaColor* row, const TAlphaColor* below, std::size_t count,
-                  std::uint64_t* bits) {
+[[gnu::always_inline]] inline typename V::Vec
+OilifyWinners(const TAlphaColor* const* slotRuns, std::size_t i, typename V::Vec& decided) {
     using Vec = typename V::Vec;
-    constexpr std::size_t L = V::Lanes; // divides 64: a vector's bits never straddle two words
-    for (std::size_t w = 0; w < (count + 63) / 64; ++w)
-        bits[w] = 0;
+    Vec slot[OilifySlots];
+#pragma GCC unroll 9
+    for (int k = 0; k < OilifySlots; ++k)
+        slot[k] = V::Load(slotRuns[k] + i);
+    Vec repeated[OilifySlots];
+#pragma GCC unroll 9
+    for (int k = 0; k < OilifySlots; ++k)
+        repeated[k] = V::Splat32(0);
+        // The pairs among slots 0, 1 and 8, no candidates, go unused and are dropped.
+#pragma GCC unroll 9
+    for (int a = 0; a < OilifySlots; ++a)
+#pragma GCC unroll 9
+        for (int b = a + 1; b < OilifySlots; ++b) {
+            const Vec same = V::Equal32(slot[a], slot[b]);
+            repeated[a] = V::Or(repeated[a], same);
+            repeated[b] = V::Or(repeated[b], same);
+        }
+    Vec winner = V::Splat32(0);
+    decided = V::Splat32(0);
+    // Taken from the last in precedence to the first, so the first repeated one stays.
+#pragma GCC unroll 6
+    for (int n = int(std::size(OilifyCandidates)) - 1; n >= 0; --n) {
+        const int candidate = OilifyCandidates[n];
+        winner = V::Select(repeated[candidate], slot[candidate], winner);
+        decided = V::Or(decided, repeated[candidate]);
+    }
+    return winner;
+}
+
+// The colours of the lanes of the vector that voted last, kept as a vector until a vote with no
+// winner needs the last one.
+template <typename V> struct LastVotes {
+    typename V::Vec colours;
+    unsigned lanes = 0;
+
+    // Brings `previous` up to the last vote.
+    void Settle(TAlphaColor& previous) {
+        if (lanes == 0)
+            return;
+        TAlphaColor lane[V::Lanes];
+        V::Store(lane, colours);
+        previous = lane[31 - std::countl_zero(lanes)];
+        lanes = 0;
+    }
+};
+
+template <typename V>
+std::ptrdiff_t OilifyVotes(const TAlphaColor* const* slotRuns, const TAlphaColor* below,
+                           std::size_t count, TAlphaColor* out, TAlphaColor& previous,
+                           bool stream) {
+    using Vec = typename V::Vec;
+    constexpr std::size_t L = V::Lanes;
+    constexpr unsigned AllLanes = (1u << L) - 1;
+    const TAlphaColor* centres = slotRuns[OilifyCentre];
+    std::ptrdiff_t lastVoter = -1;
+    LastVotes<V> last;
+    const auto onePixel = [&](std::size_t i) {
+        const TAlphaColor centre = centres[i];
+        if (centre == below[i - 1] && centre == below[i] && centre == below[i + 1]) {
+            out[i] = centre;
+            return;
+        }
+        last.Settle(previous);
+        OilifyWinner(slotRuns, i, previous);
+        out[i] = previous;
+        lastVoter = std::ptrdiff_t(i);
+    };
     std::size_t i = 0;
+    // Whole vectors start where the output is aligned, so that they may bypass the caches.
+    for (; i < count && !Aligned<V>(out + i); ++i)
+        onePixel(i);
+    const Storer<V> store{stream};
     for (; i + L <= count; i += L) {
-        const Vec centre = V::Load(row + i);
+        const Vec centre = V::Load(centres + i);
         const Vec same = V::And(V::And(V::Equal32(centre, V::Load(below + i - 1)),
                                        V::Equal32(centre, V::Load(below + i))),
                                 V::Equal32(centre, V::Load(below + i + 1)));
-        const std::uint64_t differ = ~std::uint64_t(V::LaneBits32(same)) & ((1u << L) - 1);
-        bits[i / 64] |= differ << (i % 64);
+        const unsigned voting = ~V::LaneBits32(same) & AllLanes;
+        if (voting == 0) {
+            store(out + i, centre);
+            continue;
+        }
+        // Most votes go to slot 2, first in precedence, repeated in a slot behind it or at the
+        // centre.
+        const Vec behind2 = V::Load(slotRuns[2] + i);
+        const Vec behindWins = V::Or(
+            V::Or(V::Equal32(behind2, V::Load(slotRuns[0] + i)),
+                  V::Equal32(behind2, V::Load(slotRuns[1] + i))),
+            V::Or(V::Equal32(behind2, V::Load(slotRuns[3] + i)), V::Equal32(behind2, centre)));
+        Vec votes;
+        if ((voting & ~V::LaneBits32(behindWins)) == 0) {
+            votes = V::Select(same, centre, behind2);
+        } else {
+            Vec decided;
+            votes = V::Select(same, centre, OilifyWinners<V>(slotRuns, i, decided));
+            const unsigned undecided = voting & ~V::LaneBits32(decided);
+            if (undecided != 0) {
+                // In pixel order, each vote without a winner takes the colour of the one before.
+                last.Settle(previous);
+                TAlphaColor lane[L];
+                V::Store(lane, votes);
+                for (std::size_t j = 0; j < L; ++j)
+                    if ((voting >> j) & 1) {
+                        if ((undecided >> j) & 1)
+                            lane[j] = previous;
+                        previous = lane[j];
+                    }
+                votes = V::Load(lane);
+            }
+        }
+        store(out + i, votes);
+        last.colours = votes;
+        last.lanes = voting;
+        lastVoter = std::ptrdiff_t(i) + 31 - std::countl_zero(voting);
     }
-    for (; i < count; ++i) {
-        const bool differs =
-            (row[i] != below[i - 1]) | (row[i] != below[i]) | (row[i] != below[i + 1]);
-        bits[i / 64] |= std::uint64_t(differs) << (i % 64);
-    }
+    last.Settle(previous);
+    for (; i < count; ++i)
+        onePixel(i);
+    if (stream)
+        V::Fence();
+    return lastVoter;
 }
 
 // The known colours in registers, a counter per colour and lane: each equal lane subtracts -1.
@@ -246,7 +371,7 @@ std::size_t CountKnown(const TAlphaColor* pixels, std::size_t count, const TAlph
 }
 
 template <typename V> constexpr VectorKernels KernelsOver() {
-    return {Tone<V>, Replace<V>, Copy<V>, DiffersBelow<V>, CountKnown<V>};
+    return {Tone<V>, Replace<V>, Copy<V>, OilifyVotes<V>, CountKnown<V>};
 }
 
 } // namespace

@@ -172,7 +172,8 @@ TEST(OilifyKernel, MatchesTheTranscriptionOnRandomPosterizedPictures) {
     for (int width = 1; width <= 10; ++width)
         for (int height = 1; height <= 10; ++height)
             sizes.emplace_back(width, height);
-    for (auto size : {std::pair{17, 13}, {40, 9}, {9, 40}, {64, 48}, {123, 31}, {3, 77}, {200, 2}})
+    for (auto size :
+         {std::pair{17, 13}, {40, 9}, {9, 40}, {64, 48}, {123, 31}, {3, 77}, {200, 2}, {300, 40}})
         sizes.push_back(size);
     // A column pass on the picture itself, then two cycles, carrying the colours along.
     const OilifyDirection chain[] = {OilifyDirection::Columns, OilifyDirection::Rows,

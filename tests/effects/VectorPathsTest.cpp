@@ -217,30 +217,88 @@ TEST(VectorPaths, CopyLoopsCopyExactlyTheRunOnBothPaths) {
             }
 }
 
-TEST(VectorPaths, DiffersBelowMarksThePixelsThatDifferFromAnyOfTheThreeBelowOnBothPaths) {
+// Oilify's verdict on one pixel, written from the rule: copied where it equals the three pixels
+// below, else the first of the slots at -2, -1, +3, +2, +1 and 0 whose colour another slot has.
+struct OilifyVerdict {
+    bool voting = false;
+    bool decided = false;
+    TAlphaColor colour = 0;
+};
+
+OilifyVerdict OilifyVerdictOf(const std::vector<Pixels>& slotRuns, const TAlphaColor* below,
+                              std::size_t i) {
+    const TAlphaColor centre = slotRuns[4][i];
+    if (centre == below[i - 1] && centre == below[i] && centre == below[i + 1])
+        return {false, true, centre};
+    for (int offset : {-2, -1, 3, 2, 1, 0}) {
+        const TAlphaColor candidate = slotRuns[4 + offset][i];
+        int holders = 0;
+        for (const Pixels& slot : slotRuns)
+            holders += slot[i] == candidate;
+        if (holders > 1)
+            return {true, true, candidate};
+    }
+    return {true, false, 0};
+}
+
+TEST(VectorPaths, OilifyVotesFollowTheRuleOnBothPaths) {
     std::mt19937 random(23);
     for (const std::size_t length : Lengths)
-        for (std::size_t offset = 1; offset < Offsets; ++offset) {
-            SCOPED_TRACE(testing::Message() << "length " << length << ", offset " << offset);
-            // Two colours, mostly one, so that whole words pass and single pixels differ.
-            Pixels rows(2 * (length + Offsets + 1));
-            for (TAlphaColor& pixel : rows)
-                pixel = random() % 8 == 0 ? 0xFF000000u : 0xFFFFFFFFu;
-            const TAlphaColor* row = rows.data() + offset;
-            const TAlphaColor* below = rows.data() + length + Offsets + 1 + offset;
-            std::vector<std::uint64_t> expected(length / 64 + 1, 0);
-            for (std::size_t i = 0; i < length; ++i)
-                if (row[i] != below[i - 1] || row[i] != below[i] || row[i] != below[i + 1])
-                    expected[i / 64] |= std::uint64_t{1} << (i % 64);
-            for (const VectorPath path : PathsOfThisCpu()) {
-                // Words past the run's own stay as they were.
-                std::vector<std::uint64_t> bits(length / 64 + 1, ~std::uint64_t{0});
-                if (length % 64 == 0)
-                    expected.back() = ~std::uint64_t{0};
-                KernelsOf(path).differsBelow(row, below, length, bits.data());
-                ASSERT_EQ(bits, expected) << NameOf(path);
+        for (const int colourCount : {2, 4, 9})
+            for (std::size_t offset = 1; offset < Offsets; offset += 3) {
+                SCOPED_TRACE(testing::Message() << "length " << length << ", " << colourCount
+                                                << " colours, offset " << offset);
+                // Few colours, so that every candidate wins somewhere and some votes find no
+                // repeat; below mostly equal to the centre, so that whole vectors pass.
+                const auto colour = [&] {
+                    return 0xFF000000u + TAlphaColor(random() % colourCount);
+                };
+                std::vector<Pixels> slotRuns(9, Pixels(length + Offsets));
+                for (Pixels& slot : slotRuns)
+                    for (TAlphaColor& pixel : slot)
+                        pixel = colour();
+                Pixels belowRow(length + Offsets + 2);
+                for (std::size_t i = 0; i < belowRow.size(); ++i) {
+                    const std::size_t under = std::min(i, length + Offsets) - (i > 0);
+                    belowRow[i] = random() % 4 == 0 ? colour() : slotRuns[4][under];
+                }
+                for (Pixels& slot : slotRuns)
+                    slot.erase(slot.begin(), slot.begin() + std::ptrdiff_t(offset));
+                const TAlphaColor* below = belowRow.data() + offset + 1;
+                const TAlphaColor* slotStarts[9];
+                for (int k = 0; k < 9; ++k)
+                    slotStarts[k] = slotRuns[k].data();
+                // The carried colour is not one of the picture's, so every use of it shows.
+                const TAlphaColor carriedIn = 0xFFABCDEFu;
+                Pixels expected(length);
+                TAlphaColor expectedCarry = carriedIn;
+                std::ptrdiff_t expectedLastVoter = -1;
+                for (std::size_t i = 0; i < length; ++i) {
+                    const OilifyVerdict verdict = OilifyVerdictOf(slotRuns, below, i);
+                    expected[i] = verdict.decided ? verdict.colour : expectedCarry;
+                    if (verdict.voting) {
+                        expectedCarry = expected[i];
+                        expectedLastVoter = std::ptrdiff_t(i);
+                    }
+                }
+                for (const VectorPath path : PathsOfThisCpu())
+                    for (const bool stream : {false, true}) {
+                        SCOPED_TRACE(testing::Message()
+                                     << NameOf(path) << (stream ? ", streamed" : ""));
+                        // The output starts off the vector alignment by the same offset.
+                        Pixels out(length + Offsets + 1, 0x12345678u);
+                        TAlphaColor carry = carriedIn;
+                        const std::ptrdiff_t lastVoter = KernelsOf(path).oilifyVotes(
+                            slotStarts, below, length, out.data() + offset, carry, stream);
+                        ASSERT_EQ(Pixels(out.begin() + std::ptrdiff_t(offset),
+                                         out.begin() + std::ptrdiff_t(offset + length)),
+                                  expected);
+                        EXPECT_EQ(carry, expectedCarry);
+                        EXPECT_EQ(lastVoter, expectedLastVoter);
+                        EXPECT_EQ(out[offset - 1], 0x12345678u);
+                        EXPECT_EQ(out[offset + length], 0x12345678u);
+                    }
             }
-        }
 }
 
 TEST(VectorPaths, Avx2IsChosenWhereTheCpuHasItUnlessSse2IsAskedFor) {
