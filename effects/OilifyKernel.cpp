@@ -125,10 +125,10 @@ Span VectorSpan(OilifyDirection direction, int y, int width, int height) {
     return withDiagonals && wholeColumns && width > 2 ? Span{1, width - 1} : Span{};
 }
 
-// The span's votes, straight into the output row. `vote` is the last vote's colour on entry and
-// on exit.
+// The span's votes, straight into the output row (and the copy's, if any). `vote` is the last
+// vote's colour on entry and on exit.
 void VoteSpan(const VectorKernels& kernels, PassSlots& passSlots, const TAlphaColor* row,
-              const TAlphaColor* below, Span span, TAlphaColor* out, bool stream,
+              const TAlphaColor* below, Span span, TAlphaColor* out, TAlphaColor* copy, bool stream,
               TAlphaColor& vote) {
     const TAlphaColor* centres = row + span.first;
     const TAlphaColor* slotRuns[SlotCount];
@@ -136,7 +136,7 @@ void VoteSpan(const VectorKernels& kernels, PassSlots& passSlots, const TAlphaCo
         slotRuns[k] = centres + (k - Centre) * passSlots.Step();
     const std::ptrdiff_t lastVoter =
         kernels.oilifyVotes(slotRuns, below + span.first, std::size_t(span.end - span.first),
-                            out + span.first, vote, stream);
+                            out + span.first, copy ? copy + span.first : nullptr, vote, stream);
     if (lastVoter >= 0)
         passSlots.NoteWholeLine(centres + lastVoter);
 }
@@ -151,10 +151,8 @@ void PrefetchRow(const TAlphaColor* row, int width) {
         __builtin_prefetch(row + x);
 }
 
-} // namespace
-
-void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirection direction,
-                TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+void Oilify(const TBitmapData& input, const TBitmapData& output, const TBitmapData* copy,
+            OilifyDirection direction, TAlphaColor& currentPixel, TAlphaColor& outputColour) {
     const int width = input.FWidth;
     const int height = input.FHeight;
     if (width <= 0 || height <= 0)
@@ -169,8 +167,12 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
     for (int y = 0; y < height; ++y) {
         const TAlphaColor* row = RowStart(input, y);
         TAlphaColor* out = RowStart(output, y);
+        TAlphaColor* copyRow = copy ? RowStart(*copy, y) : nullptr;
         if (y == height - 1) {
-            kernels.copy(row, out, std::size_t(width), stream); // every pixel passes the check
+            // Every pixel of the last row passes the check.
+            for (TAlphaColor* to : {out, copyRow})
+                if (to != nullptr)
+                    kernels.copy(row, to, std::size_t(width), stream);
             break;
         }
         if (!alongRows && y + PrefetchRowsAhead < height)
@@ -182,6 +184,8 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
                 out[x] = row[x];
             else
                 out[x] = vote = passSlots.VoteAt(row + x, alongRows ? x : y, vote);
+            if (copyRow != nullptr)
+                copyRow[x] = out[x];
         };
         Span span = VectorSpan(direction, y, width, height);
         if (span.first == span.end)
@@ -189,11 +193,24 @@ void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirec
         for (int x = 0; x < span.first; ++x)
             onePixel(x);
         if (span.first < span.end)
-            VoteSpan(kernels, passSlots, row, below, span, out, stream, vote);
+            VoteSpan(kernels, passSlots, row, below, span, out, copyRow, stream, vote);
         for (int x = span.end; x < width; ++x)
             onePixel(x);
     }
     // The last pixel visited lies on the last row, where only the centre is read.
     currentPixel = GetPixel(input, width - 1, height - 1);
     outputColour = vote;
+}
+
+} // namespace
+
+void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirection direction,
+                TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    Oilify(input, output, nullptr, direction, currentPixel, outputColour);
+}
+
+void OilifyPassWithCopy(const TBitmapData& input, const TBitmapData& output,
+                        const TBitmapData& copy, OilifyDirection direction,
+                        TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    Oilify(input, output, &copy, direction, currentPixel, outputColour);
 }

@@ -14,3 +14,8 @@ enum class OilifyDirection { Rows, Columns };
 // previous vote on entry and of this pass's last vote on exit.
 void OilifyPass(const TBitmapData& input, const TBitmapData& output, OilifyDirection direction,
                 TAlphaColor& currentPixel, TAlphaColor& outputColour);
+
+// OilifyPass that also writes every pixel into `copy` (mapped, same size) in the same pass.
+void OilifyPassWithCopy(const TBitmapData& input, const TBitmapData& output,
+                        const TBitmapData& copy, OilifyDirection direction,
+                        TAlphaColor& currentPixel, TAlphaColor& outputColour);

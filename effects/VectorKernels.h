@@ -39,7 +39,8 @@ struct VectorKernels {
                     TAlphaColor to, bool stream);
     // out[i] = in[i].
     void (*copy)(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool stream);
-    // Oilify's uniform check and vote for `count` pixels of a line, into out[0 .. count).
+    // Oilify's uniform check and vote for `count` pixels of a line, into out[0 .. count) (and
+    // copy[0 .. count) where it is not null).
     // slotRuns[k][i] is the colour in slot k (offset k - 4 along the line) for pixel i,
     // slotRuns[4][i] the pixel itself; below[i - 1], below[i] and below[i + 1] are the pixels
     // below it (below[-1] and below[count] are read). A pixel equal to all three below is
@@ -47,8 +48,8 @@ struct VectorKernels {
     // another slot too, or where none is, the colour of the vote before it: `previous` on entry,
     // the last vote's colour on exit. Returns the index of the last pixel that voted, or -1.
     std::ptrdiff_t (*oilifyVotes)(const TAlphaColor* const* slotRuns, const TAlphaColor* below,
-                                  std::size_t count, TAlphaColor* out, TAlphaColor& previous,
-                                  bool stream);
+                                  std::size_t count, TAlphaColor* out, TAlphaColor* copy,
+                                  TAlphaColor& previous, bool stream);
     // Adds to counts[j] how many of the `count` pixels are known[j], for the first `knownCount`
     // (1 to MaxKnownTones) distinct colours; returns how many pixels matched any of them.
     static constexpr int MaxKnownTones = 8;

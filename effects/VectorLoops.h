@@ -232,10 +232,11 @@ template <typename V> struct LastVotes {
     }
 };
 
-template <typename V>
-std::ptrdiff_t OilifyVotes(const TAlphaColor* const* slotRuns, const TAlphaColor* below,
-                           std::size_t count, TAlphaColor* out, TAlphaColor& previous,
-                           bool stream) {
+// Written out for each way of storing, so that the loop tests neither.
+template <typename V, bool Stream, bool WithCopy>
+std::ptrdiff_t OilifyVotesStoring(const TAlphaColor* const* slotRuns, const TAlphaColor* below,
+                                  std::size_t count, TAlphaColor* out, TAlphaColor* copy,
+                                  TAlphaColor& previous) {
     using Vec = typename V::Vec;
     constexpr std::size_t L = V::Lanes;
     constexpr unsigned AllLanes = (1u << L) - 1;
@@ -244,20 +245,53 @@ std::ptrdiff_t OilifyVotes(const TAlphaColor* const* slotRuns, const TAlphaColor
     LastVotes<V> last;
     const auto onePixel = [&](std::size_t i) {
         const TAlphaColor centre = centres[i];
-        if (centre == below[i - 1] && centre == below[i] && centre == below[i + 1]) {
-            out[i] = centre;
-            return;
+        TAlphaColor colour = centre;
+        if (centre != below[i - 1] || centre != below[i] || centre != below[i + 1]) {
+            last.Settle(previous);
+            OilifyWinner(slotRuns, i, previous);
+            colour = previous;
+            lastVoter = std::ptrdiff_t(i);
         }
-        last.Settle(previous);
-        OilifyWinner(slotRuns, i, previous);
-        out[i] = previous;
-        lastVoter = std::ptrdiff_t(i);
+        out[i] = colour;
+        if constexpr (WithCopy)
+            copy[i] = colour;
     };
     std::size_t i = 0;
     // Whole vectors start where the output is aligned, so that they may bypass the caches.
     for (; i < count && !Aligned<V>(out + i); ++i)
         onePixel(i);
-    const Storer<V> store{stream};
+    const Storer<V> store{Stream};
+    // A copy is written with the same stores where it is aligned as the output is.
+    const bool copyStreams = WithCopy && Aligned<V>(copy + i);
+    const auto storeBoth = [&](Vec votes) {
+        store(out + i, votes);
+        if constexpr (WithCopy) {
+            if (copyStreams)
+                store(copy + i, votes);
+            else
+                V::Store(copy + i, votes);
+        }
+    };
+    // The rest: every candidate against every slot.
+    const auto voteWhole = [&](Vec same, unsigned voting) {
+        Vec decided;
+        Vec votes = V::Select(same, V::Load(centres + i), OilifyWinners<V>(slotRuns, i, decided));
+        const unsigned undecided = voting & ~V::LaneBits32(decided);
+        if (undecided != 0) {
+            // In pixel order, each vote without a winner takes the colour of the one before.
+            last.Settle(previous);
+            TAlphaColor lane[L];
+            V::Store(lane, votes);
+            for (std::size_t j = 0; j < L; ++j)
+                if ((voting >> j) & 1) {
+                    if ((undecided >> j) & 1)
+                        lane[j] = previous;
+                    previous = lane[j];
+                }
+            votes = V::Load(lane);
+        }
+        return votes;
+    };
     for (; i + L <= count; i += L) {
         const Vec centre = V::Load(centres + i);
         const Vec same = V::And(V::And(V::Equal32(centre, V::Load(below + i - 1)),
@@ -265,38 +299,39 @@ std::ptrdiff_t OilifyVotes(const TAlphaColor* const* slotRuns, const TAlphaColor
                                 V::Equal32(centre, V::Load(below + i + 1)));
         const unsigned voting = ~V::LaneBits32(same) & AllLanes;
         if (voting == 0) {
-            store(out + i, centre);
+            storeBoth(centre);
             continue;
         }
         // Most votes go to slot 2, first in precedence, repeated in a slot behind it or at the
-        // centre.
+        // centre; most others to slot 2 repeated ahead, or to slot 3.
+        const Vec behind4 = V::Load(slotRuns[0] + i);
+        const Vec behind3 = V::Load(slotRuns[1] + i);
         const Vec behind2 = V::Load(slotRuns[2] + i);
-        const Vec behindWins = V::Or(
-            V::Or(V::Equal32(behind2, V::Load(slotRuns[0] + i)),
-                  V::Equal32(behind2, V::Load(slotRuns[1] + i))),
-            V::Or(V::Equal32(behind2, V::Load(slotRuns[3] + i)), V::Equal32(behind2, centre)));
-        Vec votes;
-        if ((voting & ~V::LaneBits32(behindWins)) == 0) {
-            votes = V::Select(same, centre, behind2);
-        } else {
-            Vec decided;
-            votes = V::Select(same, centre, OilifyWinners<V>(slotRuns, i, decided));
-            const unsigned undecided = voting & ~V::LaneBits32(decided);
-            if (undecided != 0) {
-                // In pixel order, each vote without a winner takes the colour of the one before.
-                last.Settle(previous);
-                TAlphaColor lane[L];
-                V::Store(lane, votes);
-                for (std::size_t j = 0; j < L; ++j)
-                    if ((voting >> j) & 1) {
-                        if ((undecided >> j) & 1)
-                            lane[j] = previous;
-                        previous = lane[j];
-                    }
-                votes = V::Load(lane);
-            }
+        const Vec behind1 = V::Load(slotRuns[3] + i);
+        const Vec behindWins =
+            V::Or(V::Or(V::Equal32(behind2, behind4), V::Equal32(behind2, behind3)),
+                  V::Or(V::Equal32(behind2, behind1), V::Equal32(behind2, centre)));
+        Vec votes = V::Select(same, centre, behind2);
+        if ((voting & ~V::LaneBits32(behindWins)) != 0) {
+            const Vec ahead1 = V::Load(slotRuns[5] + i);
+            const Vec ahead2 = V::Load(slotRuns[6] + i);
+            const Vec ahead3 = V::Load(slotRuns[7] + i);
+            const Vec ahead4 = V::Load(slotRuns[8] + i);
+            const auto equalToAhead = [&](Vec v) {
+                return V::Or(V::Or(V::Equal32(v, ahead1), V::Equal32(v, ahead2)),
+                             V::Or(V::Equal32(v, ahead3), V::Equal32(v, ahead4)));
+            };
+            const Vec twoWins = V::Or(behindWins, equalToAhead(behind2));
+            const Vec oneWins =
+                V::Or(V::Or(V::Or(V::Equal32(behind1, behind4), V::Equal32(behind1, behind3)),
+                            V::Or(V::Equal32(behind1, behind2), V::Equal32(behind1, centre))),
+                      equalToAhead(behind1));
+            if ((voting & ~V::LaneBits32(V::Or(twoWins, oneWins))) == 0)
+                votes = V::Select(same, centre, V::Select(twoWins, behind2, behind1));
+            else
+                votes = voteWhole(same, voting);
         }
-        store(out + i, votes);
+        storeBoth(votes);
         last.colours = votes;
         last.lanes = voting;
         lastVoter = std::ptrdiff_t(i) + 31 - std::countl_zero(voting);
@@ -304,9 +339,19 @@ std::ptrdiff_t OilifyVotes(const TAlphaColor* const* slotRuns, const TAlphaColor
     last.Settle(previous);
     for (; i < count; ++i)
         onePixel(i);
-    if (stream)
+    if constexpr (Stream)
         V::Fence();
     return lastVoter;
+}
+
+template <typename V>
+std::ptrdiff_t OilifyVotes(const TAlphaColor* const* slotRuns, const TAlphaColor* below,
+                           std::size_t count, TAlphaColor* out, TAlphaColor* copy,
+                           TAlphaColor& previous, bool stream) {
+    const auto votes =
+        stream ? (copy ? OilifyVotesStoring<V, true, true> : OilifyVotesStoring<V, true, false>)
+               : (copy ? OilifyVotesStoring<V, false, true> : OilifyVotesStoring<V, false, false>);
+    return votes(slotRuns, below, count, out, copy, previous);
 }
 
 // The known colours in registers, a counter per colour and lane: each equal lane subtracts -1.

@@ -241,10 +241,13 @@ private:
     // Faqja0Effects.cpp: the effects, on the program-wide bitmaps.
     void ConvertToGrey();
     void PosterizeLevels();
-    void OilifyRows();
-    void OilifyColumns();
-    // One pass of Oilify from `input` into `output`, which takes the input's size.
-    void OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction);
+    // A cycle of Oilify; `shown`, where given, takes a copy of the cycle's result.
+    void OilifyRows(TBitmap* shown = nullptr);
+    void OilifyColumns(TBitmap* shown = nullptr);
+    // One pass of Oilify from `input` into `output`, which takes the input's size; `shown`, where
+    // given, takes a copy of the output.
+    void OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction,
+                        TBitmap* shown = nullptr);
     // The hourglass on the picture, the window and `controls` while an effect runs.
     void ShowBusy(std::initializer_list<QWidget*> controls);
     // After an effect: the arrow on the picture, the default cursor on the window and `controls`.

@@ -161,33 +161,50 @@ void TForm1::Button2Click(QObject*) {
     ShowBusy({Button2});
 
     OilifyRows();
-    // The first cycle's result goes on in PosterBitmap; the second cycle writes all of OilBitmap.
+    // The first cycle's result goes on in PosterBitmap; the second cycle writes all of OilBitmap,
+    // and the shown picture takes its copy in the same pass.
     PosterBitmap.Swap(OilBitmap);
-    OilifyRows();
-    Image1->Bitmap().Assign(OilBitmap);
+    OilifyRows(&Image1->Bitmap());
 
     ShowIdle({Button2});
     OfferUndo(UndoOffer::None);
 }
 
-void TForm1::OilifyRows() {
+void TForm1::OilifyRows(TBitmap* shown) {
     OilifyPassInto(PosterBitmap, OilRowsBitmap, OilifyDirection::Rows);
-    OilifyColumns();
+    OilifyColumns(shown);
 }
 
-void TForm1::OilifyColumns() {
-    OilifyPassInto(OilRowsBitmap, OilBitmap, OilifyDirection::Columns);
+void TForm1::OilifyColumns(TBitmap* shown) {
+    OilifyPassInto(OilRowsBitmap, OilBitmap, OilifyDirection::Columns, shown);
 }
 
-void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction) {
-    ScopedMap in(input, TMapAccess::Read, ReadMap);
-    // The pass writes every pixel of the output.
-    output.SetSize(input.Width(), input.Height());
-    ScopedMap out(output, TMapAccess::Write, WriteMap);
-    if (in.Mapped() && out.Mapped())
-        OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
-    out.Release();
-    in.Release();
+void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction,
+                            TBitmap* shown) {
+    bool shownCopied = false;
+    {
+        ScopedMap in(input, TMapAccess::Read, ReadMap);
+        // The pass writes every pixel of the output.
+        output.SetSize(input.Width(), input.Height());
+        ScopedMap out(output, TMapAccess::Write, WriteMap);
+        // A shown picture of the same size takes its copy in the same pass, as Assign would.
+        TBitmapData shownMap;
+        std::optional<ScopedMap> shownAccess;
+        if (shown != nullptr && SameSize(*shown, output))
+            shownAccess.emplace(*shown, TMapAccess::Write, shownMap);
+        if (in.Mapped() && out.Mapped()) {
+            shownCopied = shownAccess && shownAccess->Mapped();
+            if (shownCopied)
+                OilifyPassWithCopy(ReadMap, WriteMap, shownMap, direction, CurrentPixel,
+                                   OutputColour);
+            else
+                OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
+        }
+        out.Release();
+        in.Release();
+    }
+    if (shown != nullptr && !shownCopied)
+        shown->Assign(output);
 }
 
 // "Colorize" toggled by the user: the hand over the picture while pressed.

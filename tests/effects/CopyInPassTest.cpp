@@ -3,11 +3,13 @@
 // separate copy would make it. Maps with and without a gap after each row: the rows are then
 // one run or a run each.
 #include "GridKernel.h"
+#include "OilifyKernel.h"
 #include "PosterizeKernel.h"
 #include "RecolourKernel.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -79,6 +81,32 @@ TEST(CopyInPass, PosterizeWritesTheSamePixelsToTargetAndCopy) {
             EXPECT_EQ(copy.Memory(), alone.Memory());
             EXPECT_EQ(current[1], current[0]);
             EXPECT_EQ(output[1], output[0]);
+        }
+}
+
+TEST(CopyInPass, OilifyWritesTheSamePixelsToOutputAndCopy) {
+    std::mt19937 random(11);
+    // Rows and columns long enough for whole vectors of votes, with and without a gap.
+    std::vector<Layout> layouts(std::begin(Layouts), std::end(Layouts));
+    layouts.insert(layouts.end(), {{70, 20, 0}, {70, 20, 5}});
+    for (const Layout& layout : layouts)
+        for (OilifyDirection direction : {OilifyDirection::Rows, OilifyDirection::Columns}) {
+            SCOPED_TRACE(testing::Message()
+                         << layout.width << "x" << layout.height << " gap " << layout.gap
+                         << (direction == OilifyDirection::Rows ? ", rows" : ", columns"));
+            const Canvas input = RandomCanvas(layout, random, 3);
+            Canvas alone(layout.width, layout.height, layout.gap);
+            Canvas output(layout.width, layout.height, layout.gap);
+            Canvas copy(layout.width, layout.height, layout.gap);
+            TAlphaColor current[2] = {};
+            TAlphaColor carried[2] = {0xFF123456u, 0xFF123456u};
+            OilifyPass(input.Map(), alone.Map(), direction, current[0], carried[0]);
+            OilifyPassWithCopy(input.Map(), output.Map(), copy.Map(), direction, current[1],
+                               carried[1]);
+            EXPECT_EQ(output.Memory(), alone.Memory());
+            EXPECT_EQ(copy.Memory(), alone.Memory());
+            EXPECT_EQ(current[1], current[0]);
+            EXPECT_EQ(carried[1], carried[0]);
         }
 }
 

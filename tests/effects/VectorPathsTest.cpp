@@ -282,22 +282,31 @@ TEST(VectorPaths, OilifyVotesFollowTheRuleOnBothPaths) {
                     }
                 }
                 for (const VectorPath path : PathsOfThisCpu())
-                    for (const bool stream : {false, true}) {
-                        SCOPED_TRACE(testing::Message()
-                                     << NameOf(path) << (stream ? ", streamed" : ""));
-                        // The output starts off the vector alignment by the same offset.
-                        Pixels out(length + Offsets + 1, 0x12345678u);
-                        TAlphaColor carry = carriedIn;
-                        const std::ptrdiff_t lastVoter = KernelsOf(path).oilifyVotes(
-                            slotStarts, below, length, out.data() + offset, carry, stream);
-                        ASSERT_EQ(Pixels(out.begin() + std::ptrdiff_t(offset),
-                                         out.begin() + std::ptrdiff_t(offset + length)),
-                                  expected);
-                        EXPECT_EQ(carry, expectedCarry);
-                        EXPECT_EQ(lastVoter, expectedLastVoter);
-                        EXPECT_EQ(out[offset - 1], 0x12345678u);
-                        EXPECT_EQ(out[offset + length], 0x12345678u);
-                    }
+                    for (const bool stream : {false, true})
+                        for (const bool withCopy : {false, true}) {
+                            SCOPED_TRACE(testing::Message()
+                                         << NameOf(path) << (stream ? ", streamed" : "")
+                                         << (withCopy ? ", with a copy" : ""));
+                            // The output starts off the vector alignment by the same offset,
+                            // the copy one pixel further on.
+                            Pixels out(length + Offsets + 2, 0x12345678u);
+                            Pixels copy = out;
+                            TAlphaColor carry = carriedIn;
+                            const std::ptrdiff_t lastVoter = KernelsOf(path).oilifyVotes(
+                                slotStarts, below, length, out.data() + offset,
+                                withCopy ? copy.data() + offset + 1 : nullptr, carry, stream);
+                            Pixels written(length + Offsets + 2, 0x12345678u);
+                            std::copy(expected.begin(), expected.end(),
+                                      written.begin() + std::ptrdiff_t(offset));
+                            ASSERT_EQ(out, written);
+                            if (withCopy) {
+                                written.insert(written.begin(), 0x12345678u);
+                                written.pop_back();
+                            }
+                            ASSERT_EQ(copy, withCopy ? written : Pixels(out.size(), 0x12345678u));
+                            EXPECT_EQ(carry, expectedCarry);
+                            EXPECT_EQ(lastVoter, expectedLastVoter);
+                        }
             }
 }
 

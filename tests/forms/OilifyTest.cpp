@@ -60,6 +60,7 @@ TEST_F(Oilify, TwoCyclesShownTheFirstKeptAndTheNextClickGoesOnFromIt) {
         << "the first cycle's result stays in PosterBitmap";
     Cycle(expected, carried);
     EXPECT_TRUE(SameBitmap(expected, form->Image1->Bitmap()));
+    EXPECT_TRUE(SameBitmap(expected, OilBitmap)) << "OilBitmap holds the shown result too";
     EXPECT_EQ(OutputColour, carried);
 
     TBitmap firstCycle;
