@@ -218,7 +218,7 @@ OilifyWinners(const TAlphaColor* const* slotRuns, std::size_t i, typename V::Vec
 // The colours of the lanes of the vector that voted last, kept as a vector until a vote with no
 // winner needs the last one.
 template <typename V> struct LastVotes {
-    typename V::Vec colours;
+    typename V::Vec colours = V::Splat32(0);
     unsigned lanes = 0;
 
     // Brings `previous` up to the last vote.
