@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr int Reach = 4;                 // slots on each side of the centre
-constexpr int SlotCount = 2 * Reach + 1; // slot i holds the pixel at offset i - Reach on the line
-constexpr int Centre = Reach;
+constexpr int Reach = OilifyCentreSlot; // slots on each side of the centre
+constexpr int SlotCount = OilifySlotCount;
+constexpr int Centre = OilifyCentreSlot;
 
 // A slot holds a colour or, before its first fill in the pass, a value above the colour range
 // that differs from slot to slot, so that an unfilled slot never makes a repeat.
@@ -28,12 +28,6 @@ constexpr Slots UnfilledSlots() {
     return filling;
 }
 
-// Every tally is at least 1 and those of -3, -4 and +4 stay at 1, so a counted candidate passes
-// exactly when its colour is repeated in another slot, and -3, -4 and +4 never pass. The last to
-// pass in the order C, +1, +2, +3, -1, -2 wins: the first repeated one in this order.
-constexpr std::array<int, 6> WinnersFirst = {Centre - 2, Centre - 1, Centre + 3,
-                                             Centre + 2, Centre + 1, Centre};
-
 template <typename Values> bool IsRepeated(const Values& contents, int slot) {
     for (int other = 0; other < SlotCount; ++other)
         if (other != slot && contents[other] == contents[slot])
@@ -43,7 +37,7 @@ template <typename Values> bool IsRepeated(const Values& contents, int slot) {
 
 // The vote's colour, or `previous` when no candidate passes. A winner is never an unfilled slot.
 template <typename Values> TAlphaColor Vote(const Values& contents, TAlphaColor previous) {
-    for (int slot : WinnersFirst)
+    for (int slot : OilifyWinnersFirst)
         if (IsRepeated(contents, slot))
             return TAlphaColor(contents[slot]);
     return previous;

@@ -3,8 +3,18 @@
 
 #include "AlphaColor.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+
+// Oilify's vote looks at nine slots along a line, numbered by offset + 4: slot 4 holds the
+// pixel itself. Every tally is at least 1 and those of -3, -4 and +4 stay at 1, so a counted
+// candidate passes exactly when its colour is repeated in another slot, and -3, -4 and +4 never
+// pass. The last to pass in the order C, +1, +2, +3, -1, -2 wins: the first repeated one in the
+// order of OilifyWinnersFirst.
+constexpr int OilifySlotCount = 9;
+constexpr int OilifyCentreSlot = 4;
+constexpr std::array<int, 6> OilifyWinnersFirst = {2, 3, 7, 6, 5, 4};
 
 // The loops over runs of pixels that the effects spend their time in, in one version for the
 // x86-64 baseline (SSE2) and one for AVX2, chosen once at run time. Both give the same pixels.

@@ -11,7 +11,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -163,16 +162,10 @@ void Copy(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool strea
         V::Fence();
 }
 
-// Oilify's slots, numbered by offset + 4 along the line: 4 is the pixel itself. The vote's
-// candidates in precedence order: the first whose colour is repeated in another slot wins.
-constexpr int OilifySlots = 9;
-constexpr int OilifyCentre = 4;
-constexpr int OilifyCandidates[] = {2, 3, 7, 6, 5, 4};
-
 // The first candidate whose colour another slot has, for pixel i; false where there is none.
 inline bool OilifyWinner(const TAlphaColor* const* slotRuns, std::size_t i, TAlphaColor& winner) {
-    for (int candidate : OilifyCandidates)
-        for (int other = 0; other < OilifySlots; ++other)
+    for (int candidate : OilifyWinnersFirst)
+        for (int other = 0; other < OilifySlotCount; ++other)
             if (other != candidate && slotRuns[other][i] == slotRuns[candidate][i]) {
                 winner = slotRuns[candidate][i];
                 return true;
@@ -186,19 +179,20 @@ template <typename V>
 [[gnu::always_inline]] inline typename V::Vec
 OilifyWinners(const TAlphaColor* const* slotRuns, std::size_t i, typename V::Vec& decided) {
     using Vec = typename V::Vec;
-    Vec slot[OilifySlots];
+    Vec slot[OilifySlotCount];
 #pragma GCC unroll 9
-    for (int k = 0; k < OilifySlots; ++k)
+    for (int k = 0; k < OilifySlotCount; ++k)
         slot[k] = V::Load(slotRuns[k] + i);
-    Vec repeated[OilifySlots];
+    Vec repeated[OilifySlotCount];
 #pragma GCC unroll 9
-    for (int k = 0; k < OilifySlots; ++k)
+    for (int k = 0; k < OilifySlotCount; ++k) {
         repeated[k] = V::Splat32(0);
-        // The pairs among slots 0, 1 and 8, no candidates, go unused and are dropped.
+    }
+    // The pairs among slots 0, 1 and 8, no candidates, go unused and are dropped.
 #pragma GCC unroll 9
-    for (int a = 0; a < OilifySlots; ++a)
+    for (int a = 0; a < OilifySlotCount; ++a)
 #pragma GCC unroll 9
-        for (int b = a + 1; b < OilifySlots; ++b) {
+        for (int b = a + 1; b < OilifySlotCount; ++b) {
             const Vec same = V::Equal32(slot[a], slot[b]);
             repeated[a] = V::Or(repeated[a], same);
             repeated[b] = V::Or(repeated[b], same);
@@ -207,8 +201,8 @@ OilifyWinners(const TAlphaColor* const* slotRuns, std::size_t i, typename V::Vec
     decided = V::Splat32(0);
     // Taken from the last in precedence to the first, so the first repeated one stays.
 #pragma GCC unroll 6
-    for (int n = int(std::size(OilifyCandidates)) - 1; n >= 0; --n) {
-        const int candidate = OilifyCandidates[n];
+    for (int n = int(OilifyWinnersFirst.size()) - 1; n >= 0; --n) {
+        const int candidate = OilifyWinnersFirst[n];
         winner = V::Select(repeated[candidate], slot[candidate], winner);
         decided = V::Or(decided, repeated[candidate]);
     }
@@ -240,7 +234,7 @@ std::ptrdiff_t OilifyVotesStoring(const TAlphaColor* const* slotRuns, const TAlp
     using Vec = typename V::Vec;
     constexpr std::size_t L = V::Lanes;
     constexpr unsigned AllLanes = (1u << L) - 1;
-    const TAlphaColor* centres = slotRuns[OilifyCentre];
+    const TAlphaColor* centres = slotRuns[OilifyCentreSlot];
     std::ptrdiff_t lastVoter = -1;
     LastVotes<V> last;
     const auto onePixel = [&](std::size_t i) {
