@@ -37,6 +37,22 @@ bool SameSize(const TBitmap& a, const TBitmap& b) {
     return a.Width() == b.Width() && a.Height() == b.Height();
 }
 
+// Runs a pass into `output` that, where the shown picture has the output's size, writes its copy
+// too: `pass` gets the shown picture's map, or null, and says whether it wrote the copy. Where it
+// did not, the shown picture takes the copy afterwards, as Assign would.
+template <typename Pass> void PassWithShownCopy(TBitmap& output, TBitmap& shown, Pass pass) {
+    bool copied = false;
+    {
+        TBitmapData shownMap;
+        std::optional<ScopedMap> shownAccess;
+        if (SameSize(shown, output))
+            shownAccess.emplace(shown, TMapAccess::Write, shownMap);
+        copied = pass(shownAccess && shownAccess->Mapped() ? &shownMap : nullptr);
+    }
+    if (!copied)
+        shown.Assign(output);
+}
+
 } // namespace
 
 void TForm1::ConvertToGrey() {
@@ -58,30 +74,19 @@ void TForm1::PosterizeLevels() {
 
     PosterBitmap.SetSize(GreyBitmap.Width(), GreyBitmap.Height());
     const int levels = StrToInt(Edit2->Text());
-    TBitmap& shown = Image1->Bitmap();
-    bool shownCopied = false;
-    {
+    PassWithShownCopy(PosterBitmap, Image1->Bitmap(), [&](const TBitmapData* shownMap) {
         ScopedMap poster(PosterBitmap, TMapAccess::Write, WriteMap);
         // The grey picture is only read; a write mapping shows its current pixels all the same.
         ScopedMap grey(GreyBitmap, TMapAccess::Write, ReadMap);
-        // A shown picture of the same size takes its copy in the same pass, as Assign would.
-        TBitmapData shownMap;
-        std::optional<ScopedMap> shownAccess;
-        if (SameSize(shown, PosterBitmap))
-            shownAccess.emplace(shown, TMapAccess::Write, shownMap);
-        if (poster.Mapped() && grey.Mapped()) {
-            shownCopied = shownAccess && shownAccess->Mapped();
-            if (shownCopied)
-                PosterizePassWithCopy(ReadMap, WriteMap, shownMap, levels, CurrentPixel,
-                                      OutputColour);
-            else
-                PosterizePass(ReadMap, WriteMap, levels, CurrentPixel, OutputColour);
-        }
+        const bool mapped = poster.Mapped() && grey.Mapped();
+        if (mapped && shownMap != nullptr)
+            PosterizePassWithCopy(ReadMap, WriteMap, *shownMap, levels, CurrentPixel, OutputColour);
+        else if (mapped)
+            PosterizePass(ReadMap, WriteMap, levels, CurrentPixel, OutputColour);
         poster.Release();
         grey.Release();
-    }
-    if (!shownCopied)
-        shown.Assign(PosterBitmap);
+        return mapped && shownMap != nullptr;
+    });
 
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
 }
@@ -181,30 +186,24 @@ void TForm1::OilifyColumns(TBitmap* shown) {
 
 void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction,
                             TBitmap* shown) {
-    bool shownCopied = false;
-    {
+    // The pass writes every pixel of the output.
+    output.SetSize(input.Width(), input.Height());
+    const auto pass = [&](const TBitmapData* shownMap) {
         ScopedMap in(input, TMapAccess::Read, ReadMap);
-        // The pass writes every pixel of the output.
-        output.SetSize(input.Width(), input.Height());
         ScopedMap out(output, TMapAccess::Write, WriteMap);
-        // A shown picture of the same size takes its copy in the same pass, as Assign would.
-        TBitmapData shownMap;
-        std::optional<ScopedMap> shownAccess;
-        if (shown != nullptr && SameSize(*shown, output))
-            shownAccess.emplace(*shown, TMapAccess::Write, shownMap);
-        if (in.Mapped() && out.Mapped()) {
-            shownCopied = shownAccess && shownAccess->Mapped();
-            if (shownCopied)
-                OilifyPassWithCopy(ReadMap, WriteMap, shownMap, direction, CurrentPixel,
-                                   OutputColour);
-            else
-                OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
-        }
+        const bool mapped = in.Mapped() && out.Mapped();
+        if (mapped && shownMap != nullptr)
+            OilifyPassWithCopy(ReadMap, WriteMap, *shownMap, direction, CurrentPixel, OutputColour);
+        else if (mapped)
+            OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
         out.Release();
         in.Release();
-    }
-    if (shown != nullptr && !shownCopied)
-        shown->Assign(output);
+        return mapped && shownMap != nullptr;
+    };
+    if (shown != nullptr)
+        PassWithShownCopy(output, *shown, pass);
+    else
+        pass(nullptr);
 }
 
 // "Colorize" toggled by the user: the hand over the picture while pressed.
