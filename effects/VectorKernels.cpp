@@ -53,39 +53,6 @@ struct Sse2 {
     }
 };
 
-// Two SSE2 vectors taken as one of eight lanes. Oilify's votes branch on how a vector's pixels
-// vote; over eight pixels, as on AVX2, the branches go half as often the wrong way.
-struct Sse2Pair {
-    struct Vec {
-        __m128i low, high;
-    };
-    static constexpr std::size_t Lanes = 8;
-
-    static Vec Load(const TAlphaColor* p) { return {Sse2::Load(p), Sse2::Load(p + 4)}; }
-    static void Store(TAlphaColor* p, Vec v) {
-        Sse2::Store(p, v.low);
-        Sse2::Store(p + 4, v.high);
-    }
-    static void Stream(TAlphaColor* p, Vec v) {
-        Sse2::Stream(p, v.low);
-        Sse2::Stream(p + 4, v.high);
-    }
-    static void Fence() { Sse2::Fence(); }
-    static Vec Splat32(TAlphaColor v) { return {Sse2::Splat32(v), Sse2::Splat32(v)}; }
-    static Vec And(Vec a, Vec b) { return {Sse2::And(a.low, b.low), Sse2::And(a.high, b.high)}; }
-    static Vec Or(Vec a, Vec b) { return {Sse2::Or(a.low, b.low), Sse2::Or(a.high, b.high)}; }
-    static Vec Equal32(Vec a, Vec b) {
-        return {Sse2::Equal32(a.low, b.low), Sse2::Equal32(a.high, b.high)};
-    }
-    static unsigned LaneBits32(Vec v) {
-        return Sse2::LaneBits32(v.low) | Sse2::LaneBits32(v.high) << 4;
-    }
-    static Vec Select(Vec mask, Vec ifSet, Vec ifClear) {
-        return {Sse2::Select(mask.low, ifSet.low, ifClear.low),
-                Sse2::Select(mask.high, ifSet.high, ifClear.high)};
-    }
-};
-
 } // namespace
 
 #include "VectorLoops.h"
@@ -95,11 +62,7 @@ extern const VectorKernels Avx2KernelTable;
 
 namespace {
 
-constexpr VectorKernels Sse2Kernels = [] {
-    VectorKernels kernels = KernelsOver<Sse2>();
-    kernels.oilifyVotes = OilifyVotes<Sse2Pair>;
-    return kernels;
-}();
+constexpr VectorKernels Sse2Kernels = KernelsOver<Sse2>();
 
 // Larger than the last-level cache of most machines: such a picture's stores would only push
 // the input out of the cache before it is read.
