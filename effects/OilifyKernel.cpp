@@ -105,7 +105,8 @@ bool PassesUniformCheck(const TAlphaColor* row, const TAlphaColor* below, int x,
 }
 
 // The pixels of a row whose uniform check reads all three pixels below and whose line lies
-// whole in the picture: they vote a vector at a time, without the slots.
+// whole in the picture: they vote a vector at a time, without the slots. A row without such
+// pixels has the empty span at its end, so that all its pixels come before it.
 struct Span {
     int first = 0;
     int end = 0;
@@ -113,10 +114,11 @@ struct Span {
 
 Span VectorSpan(OilifyDirection direction, int y, int width, int height) {
     const bool withDiagonals = y + 2 < height;
+    const Span none{width, width};
     if (direction == OilifyDirection::Rows)
-        return withDiagonals && width > 2 * Reach ? Span{Reach, width - Reach} : Span{};
+        return withDiagonals && width > 2 * Reach ? Span{Reach, width - Reach} : none;
     const bool wholeColumns = y >= Reach && y + Reach < height;
-    return withDiagonals && wholeColumns && width > 2 ? Span{1, width - 1} : Span{};
+    return withDiagonals && wholeColumns && width > 2 ? Span{1, width - 1} : none;
 }
 
 // The span's votes, straight into the output row (and the copy's, if any). `vote` is the last
@@ -181,9 +183,7 @@ void Oilify(const TBitmapData& input, const TBitmapData& output, const TBitmapDa
             if (copyRow != nullptr)
                 copyRow[x] = out[x];
         };
-        Span span = VectorSpan(direction, y, width, height);
-        if (span.first == span.end)
-            span = {width, width};
+        const Span span = VectorSpan(direction, y, width, height);
         for (int x = 0; x < span.first; ++x)
             onePixel(x);
         if (span.first < span.end)
