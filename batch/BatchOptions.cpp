@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "BatchOptions.h"
 
+#include "GridSpacing.h"
 #include "PosterizeKernel.h"
-#include "StudyPipeline.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -114,18 +114,20 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
         else if (option == QStringLiteral("-o"))
             outputFolder = value();
         else if (option == QStringLiteral("--method"))
-            options.method = MethodOf(value());
+            options.study.method = MethodOf(value());
         else if (option == QStringLiteral("--levels"))
-            options.levels = WholeNumber(option, value(), MinLevels, MaxLevels);
+            options.study.levels = WholeNumber(option, value(), MinLevels, MaxLevels);
         else if (option == QStringLiteral("--oilify"))
-            options.oilifyClicks = WholeNumber(option, value(), 0, std::numeric_limits<int>::max());
+            options.study.oilifyClicks =
+                WholeNumber(option, value(), 0, std::numeric_limits<int>::max());
         else if (option == QStringLiteral("--grid")) {
             const QString spacing = value();
-            options.grid =
-                spacing == QStringLiteral("auto")
-                    ? BatchGrid{true, 0, claPalegreen}
-                    : BatchGrid{false, WholeNumber(option, spacing, MinGridSpacing, MaxGridSpacing),
-                                claPalegreen};
+            options.study.grid = spacing == QStringLiteral("auto")
+                                     ? StudyGrid{true, 0, claPalegreen}
+                                     : StudyGrid{false,
+                                                 WholeNumber(option, spacing, GridSpacing::Least,
+                                                             GridSpacing::BoxMax),
+                                                 claPalegreen};
         } else if (option == QStringLiteral("--grid-colour"))
             gridColour = ColourOf(value());
         else if (option == QStringLiteral("--format"))
@@ -138,9 +140,9 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
     if (command.action != BatchCommand::Action::Run)
         return command;
     if (gridColour) {
-        if (!options.grid)
+        if (!options.study.grid)
             Refuse(QStringLiteral("--grid-colour needs --grid"));
-        options.grid->colour = *gridColour;
+        options.study.grid->colour = *gridColour;
     }
     if (!outputFolder)
         Refuse(QStringLiteral("no output folder: -o FOLDER"));

@@ -1,19 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AlphaColor.h"
-#include "GreyKernel.h"
+#include "StudyPipeline.h"
 
 #include <QString>
 #include <QStringList>
-#include <optional>
-
-// The grid a batch draws: a fixed spacing, or the one "Open.." proposes for each picture.
-struct BatchGrid {
-    bool proposed = false;
-    int spacing = 0; // when not proposed
-    TAlphaColor colour = claPalegreen;
-};
 
 // The file format of the studies written.
 enum class SavedFormat { Jpeg, Png };
@@ -21,10 +12,7 @@ enum class SavedFormat { Jpeg, Png };
 struct BatchOptions {
     QStringList files;
     QString outputFolder;
-    GreyMethod method = GreyMethod::GreenLightened;
-    int levels = 6;
-    int oilifyClicks = 0;
-    std::optional<BatchGrid> grid;
+    StudyParameters study;
     SavedFormat format = SavedFormat::Jpeg;
     int jobs = 1;
     bool quiet = false;

@@ -20,21 +20,6 @@
 
 namespace {
 
-StudySteps StepsFor(const BatchOptions& options, const TBitmap& picture) {
-    StudySteps steps;
-    steps.method = options.method;
-    steps.levels = options.levels;
-    steps.oilifyClicks = options.oilifyClicks;
-    if (options.grid) {
-        const int width = picture.Width();
-        const int height = picture.Height();
-        const int spacing =
-            options.grid->proposed ? ProposedGridSpacing(width, height) : options.grid->spacing;
-        steps.grid = StudyGrid{HeldGridSpacing(spacing, width, height), options.grid->colour};
-    }
-    return steps;
-}
-
 // Any entry at all, a dangling link or a folder included: publishing would refuse it anyway.
 bool NameTaken(const QString& path) {
     std::error_code error;
@@ -56,7 +41,7 @@ void MakeStudyFile(const QString& file, const QString& output, const BatchOption
     // Loading holds two (the one being decoded), the study at most StudyBitmaps.
     loading.workingSetBitmaps = StudyBitmaps;
     LoadBitmapFromFile(picture, file, loading);
-    MakeStudy(picture, StepsFor(options, picture));
+    MakeStudy(picture, options.study);
     if (options.format == SavedFormat::Png)
         SaveBitmapAsPng(picture, output);
     else

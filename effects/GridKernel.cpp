@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "GridKernel.h"
 
-#include "AppError.h"
 #include "PixelRuns.h"
 #include "VectorKernels.h"
 
@@ -40,8 +39,4 @@ void DrawGrid(const TBitmapData& map, int spacing, TAlphaColor colour) {
 void DrawGridAfterCopy(const TBitmapData& map, const TBitmapData& copy, int spacing,
                        TAlphaColor colour) {
     Draw(map, &copy, spacing, colour);
-}
-
-void ThrowGridSpacingBelowOne() {
-    throw AppError(QStringLiteral("Grid spacing must be at least 1."));
 }

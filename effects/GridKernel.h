@@ -11,7 +11,3 @@ void DrawGrid(const TBitmapData& map, int spacing, TAlphaColor colour);
 // in one pass.
 void DrawGridAfterCopy(const TBitmapData& map, const TBitmapData& copy, int spacing,
                        TAlphaColor colour);
-
-// A grid spacing below 1 would never end; it is refused like a text that is no number, with
-// "Grid spacing must be at least 1.".
-[[noreturn]] void ThrowGridSpacingBelowOne();

@@ -6,26 +6,18 @@
 
 #include <optional>
 
-// The spacing box's range: what "Insert Grid.." can be given.
-constexpr int MinGridSpacing = 1;
-constexpr int MaxGridSpacing = 200;
-
-// The grid spacing "Open.." proposes for a picture: its shorter side / 18, held within the
-// spacing box's 0 to 200.
-int ProposedGridSpacing(int width, int height);
-
-// The spacing the box holds when given `spacing` for a picture: one larger than the picture's
-// width or height goes back to the box's start value, 28, whatever the picture's size.
-int HeldGridSpacing(int spacing, int width, int height);
-
+// The grid a study draws: a fixed spacing, or the one "Open.." proposes for each picture; either
+// held for the picture as the spacing box holds it.
 struct StudyGrid {
-    int spacing = 0; // below 1 is refused with "Grid spacing must be at least 1."
+    bool proposed = false;
+    int spacing =
+        0; // when not proposed; below 1 is refused with "Grid spacing must be at least 1."
     TAlphaColor colour = claPalegreen;
 };
 
 // What a study asks of the main window, in the order it runs them: a grey method and a level
 // count (what opening runs), Oilify clicks, then one "Insert Grid..".
-struct StudySteps {
+struct StudyParameters {
     GreyMethod method = GreyMethod::GreenLightened;
     int levels = 6;
     int oilifyClicks = 0;
@@ -36,8 +28,8 @@ struct StudySteps {
 constexpr int StudyBitmaps = 3;
 
 // Turns `picture`, an opened image, into the picture the main window shows after these steps on
-// a freshly opened file, pixel for pixel: the same kernels in the same order, with a colour
+// a freshly opened file, pixel for pixel: the window's steps in the window's order, with a colour
 // carried from vote to vote that starts as a new window's does. Keeps at most StudyBitmaps
 // bitmaps of the picture's size alive. Throws AppError as the window's handlers do; `picture` is
 // then unspecified.
-void MakeStudy(TBitmap& picture, const StudySteps& steps);
+void MakeStudy(TBitmap& picture, const StudyParameters& parameters);

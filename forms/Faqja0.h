@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-enum class OilifyDirection;
 struct GridStyle;
 struct KeyRow;
+struct PassState;
 
 class ColorComboBox;
 class DefaultButton;
@@ -241,13 +241,8 @@ private:
     // Faqja0Effects.cpp: the effects, on the program-wide bitmaps.
     void ConvertToGrey();
     void PosterizeLevels();
-    // A cycle of Oilify; `shown`, where given, takes a copy of the cycle's result.
-    void OilifyRows(TBitmap* shown = nullptr);
-    void OilifyColumns(TBitmap* shown = nullptr);
-    // One pass of Oilify from `input` into `output`, which takes the input's size; `shown`, where
-    // given, takes a copy of the output.
-    void OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction,
-                        TBitmap* shown = nullptr);
+    // The program-wide mapping records and carried colours, as the study's steps take them.
+    static PassState Passes();
     // The hourglass on the picture, the window and `controls` while an effect runs.
     void ShowBusy(std::initializer_list<QWidget*> controls);
     // After an effect: the arrow on the picture, the default cursor on the window and `controls`.

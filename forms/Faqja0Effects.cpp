@@ -5,15 +5,12 @@
 #include "CanvasGridKernel.h"
 #include "ColorComboBox.h"
 #include "Faqja0.h"
-#include "GreyKernel.h"
-#include "GridKernel.h"
+#include "GridSpacing.h"
 #include "IntText.h"
 #include "NumberBox.h"
-#include "OilifyKernel.h"
 #include "PictureBox.h"
-#include "PosterizeKernel.h"
-#include "RecolourKernel.h"
 #include "SpinBox.h"
+#include "StudySteps.h"
 #include "ToggleButton.h"
 #include "TrackBar.h"
 
@@ -33,61 +30,23 @@ std::optional<int> SpacingIn(const QString& text) {
     }
 }
 
-bool SameSize(const TBitmap& a, const TBitmap& b) {
-    return a.Width() == b.Width() && a.Height() == b.Height();
-}
-
-// Runs a pass into `output` that, where the shown picture has the output's size, writes its copy
-// too: `pass` gets the shown picture's map, or null, and says whether it wrote the copy. Where it
-// did not, the shown picture takes the copy afterwards, as Assign would.
-template <typename Pass> void PassWithShownCopy(TBitmap& output, TBitmap& shown, Pass pass) {
-    bool copied = false;
-    {
-        TBitmapData shownMap;
-        std::optional<ScopedMap> shownAccess;
-        if (SameSize(shown, output))
-            shownAccess.emplace(shown, TMapAccess::Write, shownMap);
-        copied = pass(shownAccess && shownAccess->Mapped() ? &shownMap : nullptr);
-    }
-    if (!copied)
-        shown.Assign(output);
-}
-
 } // namespace
 
+PassState TForm1::Passes() {
+    return PassState{ReadMap, WriteMap, CurrentPixel, OutputColour};
+}
+
 void TForm1::ConvertToGrey() {
-    ScopedMap source(SourceBitmap, TMapAccess::Read, ReadMap);
-    GreyBitmap.SetSize(SourceBitmap.Width(), SourceBitmap.Height());
-    ScopedMap grey(GreyBitmap, TMapAccess::Write, WriteMap);
     const GreyMethod method = RadioButton1->isChecked()   ? GreyMethod::Red
                               : RadioButton2->isChecked() ? GreyMethod::GreenLightened
                                                           : GreyMethod::BlueLightened;
-    if (source.Mapped() && grey.Mapped())
-        GreyPass(ReadMap, WriteMap, method, CurrentPixel, OutputColour);
-    grey.Release();
-    source.Release();
+    GreyStep(SourceBitmap, GreyBitmap, method, Passes());
     PosterizeLevels();
 }
 
 void TForm1::PosterizeLevels() {
     ShowBusy({TrackBar1, Edit2});
-
-    PosterBitmap.SetSize(GreyBitmap.Width(), GreyBitmap.Height());
-    const int levels = StrToInt(Edit2->Text());
-    PassWithShownCopy(PosterBitmap, Image1->Bitmap(), [&](const TBitmapData* shownMap) {
-        ScopedMap poster(PosterBitmap, TMapAccess::Write, WriteMap);
-        // The grey picture is only read; a write mapping shows its current pixels all the same.
-        ScopedMap grey(GreyBitmap, TMapAccess::Write, ReadMap);
-        const bool mapped = poster.Mapped() && grey.Mapped();
-        if (mapped && shownMap != nullptr)
-            PosterizePassWithCopy(ReadMap, WriteMap, *shownMap, levels, CurrentPixel, OutputColour);
-        else if (mapped)
-            PosterizePass(ReadMap, WriteMap, levels, CurrentPixel, OutputColour);
-        poster.Release();
-        grey.Release();
-        return mapped && shownMap != nullptr;
-    });
-
+    PosterizeStep(GreyBitmap, PosterBitmap, StrToInt(Edit2->Text()), Passes(), &Image1->Bitmap());
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
 }
 
@@ -164,46 +123,9 @@ void TForm1::TrackBar1Click(QObject*) {
 // the next click's input, the second is shown. No Undo is left.
 void TForm1::Button2Click(QObject*) {
     ShowBusy({Button2});
-
-    OilifyRows();
-    // The first cycle's result goes on in PosterBitmap; the second cycle writes all of OilBitmap,
-    // and the shown picture takes its copy in the same pass.
-    PosterBitmap.Swap(OilBitmap);
-    OilifyRows(&Image1->Bitmap());
-
+    OilifyStep({PosterBitmap, OilRowsBitmap, OilBitmap}, Passes(), &Image1->Bitmap());
     ShowIdle({Button2});
     OfferUndo(UndoOffer::None);
-}
-
-void TForm1::OilifyRows(TBitmap* shown) {
-    OilifyPassInto(PosterBitmap, OilRowsBitmap, OilifyDirection::Rows);
-    OilifyColumns(shown);
-}
-
-void TForm1::OilifyColumns(TBitmap* shown) {
-    OilifyPassInto(OilRowsBitmap, OilBitmap, OilifyDirection::Columns, shown);
-}
-
-void TForm1::OilifyPassInto(TBitmap& input, TBitmap& output, OilifyDirection direction,
-                            TBitmap* shown) {
-    // The pass writes every pixel of the output.
-    output.SetSize(input.Width(), input.Height());
-    const auto pass = [&](const TBitmapData* shownMap) {
-        ScopedMap in(input, TMapAccess::Read, ReadMap);
-        ScopedMap out(output, TMapAccess::Write, WriteMap);
-        const bool mapped = in.Mapped() && out.Mapped();
-        if (mapped && shownMap != nullptr)
-            OilifyPassWithCopy(ReadMap, WriteMap, *shownMap, direction, CurrentPixel, OutputColour);
-        else if (mapped)
-            OilifyPass(ReadMap, WriteMap, direction, CurrentPixel, OutputColour);
-        out.Release();
-        in.Release();
-        return mapped && shownMap != nullptr;
-    };
-    if (shown != nullptr)
-        PassWithShownCopy(output, *shown, pass);
-    else
-        pass(nullptr);
 }
 
 // "Colorize" toggled by the user: the hand over the picture while pressed.
@@ -253,21 +175,14 @@ void TForm1::Image1Click(QObject*) {
 void TForm1::RecolourTone(std::optional<TAlphaColor> tone) {
     TBitmap& shown = Image1->Bitmap();
     // A snapshot of the same size is taken in the recolour's own pass, as Assign would take it.
-    const bool snapshotInPass = tone && SameSize(UndoBitmap, shown);
+    const bool snapshotInPass = tone && SnapshotFitsPass(UndoBitmap, shown);
     if (!snapshotInPass)
         UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Recolour);
-    ScopedMap picture(shown, TMapAccess::Write, ReadMap);
-    if (!picture.Mapped() || !tone)
-        return;
-    PickedColour = *tone;
-    if (!snapshotInPass) {
-        ReplaceColour(ReadMap, PickedColour, ComboColorBox1->Color());
-        return;
-    }
-    TBitmapData undoMap;
-    ScopedMap undo(UndoBitmap, TMapAccess::Write, undoMap);
-    ReplaceColourAfterCopy(ReadMap, undoMap, PickedColour, ComboColorBox1->Color());
+    if (tone && !shown.IsEmpty())
+        PickedColour = *tone;
+    RecolourStep(shown, tone, ComboColorBox1->Color(), ReadMap,
+                 snapshotInPass ? &UndoBitmap : nullptr);
 }
 
 // "Colorize"'s "Undo" clicked: the picture as it was before the recolour.
@@ -283,35 +198,19 @@ void TForm1::Button6Click(QObject*) {
     // Where a grid will be drawn and the snapshot has the size already, the snapshot is taken in
     // the grid's own pass, as Assign would take it.
     const std::optional<int> typed = SpacingIn(NumberBox1->Text());
-    const bool snapshotInPass =
-        typed && *typed >= 1 && shown.Width() >= 2 && SameSize(UndoBitmap, shown);
+    const bool snapshotInPass = typed && *typed >= GridSpacing::Least && shown.Width() >= 2 &&
+                                SnapshotFitsPass(UndoBitmap, shown);
     if (!snapshotInPass)
         UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Grid);
-    const int spacing = StrToInt(NumberBox1->Text());
-    // From a spacing below 1 the lines would never end; refuse it like a text that is no number.
-    if (spacing < 1)
-        ThrowGridSpacingBelowOne();
-    LayGrid(spacing, GridStyle{}, snapshotInPass);
+    LayGrid(GridSpacing::Drawable(StrToInt(NumberBox1->Text())), GridStyle{}, snapshotInPass);
 }
 
 void TForm1::LayGrid(int spacing, const GridStyle& style, bool snapshotInPass) {
-    TBitmap& shown = Image1->Bitmap();
     GridStepLess1 = spacing - 1;
-    const int width = shown.Width();
     Button3->SetPressed(false);
-    if (width < 2)
-        return;
-    ScopedMap picture(shown, TMapAccess::Write, ReadMap);
-    if (!picture.Mapped())
-        return;
-    if (!snapshotInPass) {
-        DrawCanvasGrid(ReadMap, GridStepLess1 + 1, ComboColorBox2->Color(), style);
-        return;
-    }
-    TBitmapData undoMap;
-    ScopedMap undo(UndoBitmap, TMapAccess::Write, undoMap);
-    DrawGridAfterCopy(ReadMap, undoMap, GridStepLess1 + 1, ComboColorBox2->Color());
+    GridStep(Image1->Bitmap(), GridStepLess1 + 1, ComboColorBox2->Color(), style, ReadMap,
+             snapshotInPass ? &UndoBitmap : nullptr);
 }
 
 // "Insert" of "Canvas and Grid...": the same steps as "Insert Grid.." with the spacing the canvas
@@ -320,10 +219,9 @@ void TForm1::InsertCanvasGrid() {
     TBitmap& shown = Image1->Bitmap();
     UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Grid);
-    const int spacing = PlanCanvas(Canvas, shown.Width(), shown.Height()).spacing;
-    if (spacing < 1)
-        ThrowGridSpacingBelowOne();
-    if (spacing <= 200 && spacing <= SourceBitmap.Width() && spacing <= SourceBitmap.Height())
+    const int spacing =
+        GridSpacing::Drawable(PlanCanvas(Canvas, shown.Width(), shown.Height()).spacing);
+    if (GridSpacing::Shown(spacing, SourceBitmap.Width(), SourceBitmap.Height()))
         NumberBox1->SetValue(spacing);
     LayGrid(spacing, GridStyle{Canvas.lineWidth, Canvas.diagonals, Canvas.cellNames}, false);
 }
@@ -336,13 +234,13 @@ void TForm1::Button8Click(QObject*) {
 
 // Key released in the spacing box: a typed spacing above 200 goes back to 28.
 void TForm1::NumberBox1KeyUp(QObject*, int, QChar, Qt::KeyboardModifiers) {
-    if (StrToInt(NumberBox1->Text()) > 200)
-        NumberBox1->SetText(QStringLiteral("28"));
+    const int typed = StrToInt(NumberBox1->Text());
+    if (GridSpacing::HeldTyped(typed) != typed)
+        NumberBox1->SetText(QString::number(GridSpacing::Start));
 }
 
 // Spacing changed: a spacing larger than the picture goes back to 28.
 void TForm1::NumberBox1Change(QObject*) {
-    const double spacing = NumberBox1->Value();
-    if (spacing > SourceBitmap.Width() || spacing > SourceBitmap.Height())
-        NumberBox1->SetValue(28);
+    if (!GridSpacing::FitsPicture(NumberBox1->Value(), SourceBitmap.Width(), SourceBitmap.Height()))
+        NumberBox1->SetValue(GridSpacing::Start);
 }

@@ -3,6 +3,7 @@
 #include "Desktop.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
+#include "GridSpacing.h"
 #include "ImageFile.h"
 #include "JpegFile.h"
 #include "NumberBox.h"
@@ -109,7 +110,7 @@ void TForm1::LoadPicture(const QString& path) {
                 "resize to minimum: width = 500 pixel.."),
             QStringLiteral("Halvane"));
     setWindowTitle(QStringLiteral("Halvane - ") + path);
-    NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
+    NumberBox1->SetText(QString::number(GridSpacing::Proposed(width, height)));
     LastOpenedPath = path.toLocal8Bit();
     UpdateViewScale(QSize(ViewWidth, ViewHeight));
     Image1->resize(ShownWidth(), ShownHeight());

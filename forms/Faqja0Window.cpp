@@ -3,6 +3,7 @@
 // drawing order (a later control is drawn over an earlier one), then the keyboard order.
 #include "ColorComboBox.h"
 #include "Faqja0.h"
+#include "GridSpacing.h"
 #include "InterfaceFont.h"
 #include "Logos.h"
 #include "NumberBox.h"
@@ -96,7 +97,9 @@ void TForm1::BuildControls() {
     Button5 = Place(Bold(new QPushButton(QStringLiteral("Save As.."), GroupBox3)), 104, 83, 89, 22);
 
     GroupBox6 = Place(new QGroupBox(QStringLiteral("Edit/Insert Grid"), this), 568, 72, 345, 49);
-    NumberBox1 = Place(new NumberBox(0, 200, 28, 5, GroupBox6), 576, 88, 25, 22);
+    NumberBox1 = Place(
+        new NumberBox(GridSpacing::BoxMin, GridSpacing::BoxMax, GridSpacing::Start, 5, GroupBox6),
+        576, 88, 25, 22);
     Label1 = Place(new QLabel(QStringLiteral("Pixel (28 = 1cm)"), GroupBox6), 605, 91, 92, 17);
     Button6 =
         Place(Bold(DisabledButton(QStringLiteral("Insert Grid.."), GroupBox6)), 760, 88, 89, 22);

@@ -25,10 +25,10 @@ TEST_F(BatchArguments, DefaultsAreTheWindowsAfterOpening) {
     const BatchOptions& options = command.options;
     EXPECT_EQ(options.files, QStringList{"a.jpg"});
     EXPECT_EQ(options.outputFolder, folder.path());
-    EXPECT_EQ(options.method, GreyMethod::GreenLightened);
-    EXPECT_EQ(options.levels, 6);
-    EXPECT_EQ(options.oilifyClicks, 0);
-    EXPECT_FALSE(options.grid);
+    EXPECT_EQ(options.study.method, GreyMethod::GreenLightened);
+    EXPECT_EQ(options.study.levels, 6);
+    EXPECT_EQ(options.study.oilifyClicks, 0);
+    EXPECT_FALSE(options.study.grid);
     EXPECT_EQ(options.format, SavedFormat::Jpeg);
     EXPECT_EQ(options.jobs, 3) << "the number of cores given";
     EXPECT_FALSE(options.quiet);
@@ -42,21 +42,21 @@ TEST_F(BatchArguments, EveryOptionInBothSpellingsAndFilesAnywhere) {
     ASSERT_EQ(command.action, BatchCommand::Action::Run) << command.error.toStdString();
     const BatchOptions& options = command.options;
     EXPECT_EQ(options.files, (QStringList{"a.jpg", "b.png", "--odd-name.jpg"}));
-    EXPECT_EQ(options.method, GreyMethod::BlueLightened);
-    EXPECT_EQ(options.levels, 13);
-    EXPECT_EQ(options.oilifyClicks, 4);
-    ASSERT_TRUE(options.grid);
-    EXPECT_TRUE(options.grid->proposed);
-    EXPECT_EQ(options.grid->colour, 0x80FF0000u);
+    EXPECT_EQ(options.study.method, GreyMethod::BlueLightened);
+    EXPECT_EQ(options.study.levels, 13);
+    EXPECT_EQ(options.study.oilifyClicks, 4);
+    ASSERT_TRUE(options.study.grid);
+    EXPECT_TRUE(options.study.grid->proposed);
+    EXPECT_EQ(options.study.grid->colour, 0x80FF0000u);
     EXPECT_EQ(options.format, SavedFormat::Png);
     EXPECT_EQ(options.jobs, 4);
     EXPECT_TRUE(options.quiet);
 
     const BatchCommand fixed = Read({"a.jpg", "--grid", "200", "-o", "OUT"});
-    ASSERT_TRUE(fixed.options.grid);
-    EXPECT_FALSE(fixed.options.grid->proposed);
-    EXPECT_EQ(fixed.options.grid->spacing, 200);
-    EXPECT_EQ(fixed.options.grid->colour, claPalegreen) << "the window's grid colour";
+    ASSERT_TRUE(fixed.options.study.grid);
+    EXPECT_FALSE(fixed.options.study.grid->proposed);
+    EXPECT_EQ(fixed.options.study.grid->spacing, 200);
+    EXPECT_EQ(fixed.options.study.grid->colour, claPalegreen) << "the window's grid colour";
 }
 
 TEST_F(BatchArguments, UsageErrors) {

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// The study's steps, each defined once: the main window runs them on the program-wide bitmaps and
+// state, the batch on bitmaps and state of its own. A step works on the bitmaps it is given; an
+// output takes its input's size.
+#pragma once
+
+#include "Bitmap.h"
+#include "GreyKernel.h"
+
+#include <optional>
+
+struct GridStyle;
+
+// What the passes of a study share: the two records the bitmaps are mapped into, and the colours
+// carried from pass to pass. Only the output colour reaches a picture: an Oilify vote that no
+// candidate wins writes the colour the step before it left.
+struct PassState {
+    TBitmapData& readMap;
+    TBitmapData& writeMap;
+    TAlphaColor& currentPixel;
+    TAlphaColor& outputColour;
+};
+
+// Grey: `grey` takes the grey of every pixel of `source` by `method`.
+void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState& state);
+
+// Posterize: `poster` takes `levels` tones of the grey picture. `shown`, where given, takes a copy
+// of the result, in the same pass where it has the result's size.
+void PosterizeStep(TBitmap& grey, TBitmap& poster, int levels, const PassState& state,
+                   TBitmap* shown = nullptr);
+
+// The bitmaps of Oilify: the picture a click starts from, the row pass's output and the column
+// pass's output.
+struct OilifyBitmaps {
+    TBitmap& input;
+    TBitmap& rows;
+    TBitmap& output;
+};
+
+// One click of "Oilify..": a cycle (a pass along the rows, then one down the columns) whose
+// result becomes `input`, the next click's start, then a second cycle from it into `output`.
+// `shown`, where given, takes a copy of `output`, in the same pass where it has its size.
+void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* shown = nullptr);
+
+// Whether a snapshot for Undo can be taken in the pass of the step it is for.
+bool SnapshotFitsPass(const TBitmap& snapshot, const TBitmap& picture);
+
+// Recolour: every pixel of `picture` equal to `from` in all 32 bits takes `to`; with no `from`
+// (a pick outside the picture) nothing does, but the picture is mapped for writing all the same,
+// so whatever follows its changes hears of one. `snapshot`, where given, takes the picture as it
+// was in the same pass; it must have the picture's size.
+void RecolourStep(TBitmap& picture, std::optional<TAlphaColor> from, TAlphaColor to,
+                  TBitmapData& map, TBitmap* snapshot = nullptr);
+
+// Grid: lines `spacing` pixels apart (at least GridSpacing::Least) in `colour` and `style` written
+// into `picture`; a picture narrower than 2 pixels is left as it is. `snapshot`, where given,
+// takes the picture as it was in the same pass; it must have the picture's size and the style
+// must be the plain one.
+void GridStep(TBitmap& picture, int spacing, TAlphaColor colour, const GridStyle& style,
+              TBitmapData& map, TBitmap* snapshot = nullptr);
