@@ -4,6 +4,9 @@
 #include "BatchProgress.h"
 #include "ImageCompare.h"
 
+#include <QFile>
+#include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -97,12 +100,43 @@ TEST_F(BatchArguments, HelpAndVersionNeedNothingElse) {
     EXPECT_EQ(Read({"a.jpg", "--version"}).action, BatchCommand::Action::Version);
 }
 
-TEST(BatchUsage, ListsEveryOption) {
-    const QString usage = BatchUsage(2);
-    for (const char* option :
-         {"-o FOLDER", "--method 1|2|3", "--levels N", "--oilify K", "--grid N|auto",
-          "--grid-colour #AARRGGBB", "--format jpg|png", "-j N", "--quiet", "--help", "--version"})
-        EXPECT_TRUE(usage.contains(QString::fromUtf8(option))) << option;
+// The options the usage names, each with a value of the kind its line shows (none for a switch).
+std::vector<QStringList> OptionsInUsage(const QString& usage, const QString& folder) {
+    const QMap<QString, QString> valueOf{
+        {"FOLDER", folder},         {"1|2|3", "3"},    {"N", "2"}, {"K", "1"}, {"N|auto", "auto"},
+        {"#AARRGGBB", "#FF000000"}, {"jpg|png", "png"}};
+    std::vector<QStringList> options;
+    const QRegularExpression line(QStringLiteral("^  (-[-a-z]+)(?: (\\S+))?"),
+                                  QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch& match : line.globalMatch(usage)) {
+        QStringList option{match.captured(1)};
+        if (match.hasCaptured(2)) {
+            EXPECT_TRUE(valueOf.contains(match.captured(2))) << match.captured(2).toStdString();
+            option << valueOf.value(match.captured(2));
+        }
+        options.push_back(option);
+    }
+    return options;
+}
+
+TEST_F(BatchArguments, EveryOptionTheUsageNamesIsTakenAndTheManualNamesItToo) {
+    const std::vector<QStringList> options = OptionsInUsage(BatchUsage(2), folder.path());
+    ASSERT_FALSE(options.empty());
+    QFile manual(TestDataPath(QStringLiteral("../../resources/halvane-batch.1.in")));
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    const QString manualText = QString::fromUtf8(manual.readAll()).remove(u'\\');
+    for (const QStringList& option : options) {
+        SCOPED_TRACE(option.join(u' ').toStdString());
+        const BatchCommand command =
+            Read(option + QStringList{"--grid", "auto", "a.jpg", "-o", "OUT"});
+        EXPECT_NE(command.action, BatchCommand::Action::UsageError) << command.error.toStdString();
+        const QRegularExpression entry(
+            QStringLiteral("^\\.B[IR]? %1( |$)").arg(QRegularExpression::escape(option.front())),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(entry.match(manualText).hasMatch()) << "the manual page has an entry for it";
+    }
+    const BatchCommand unknown = Read({"--colour", "#FF000000", "a.jpg", "-o", "OUT"});
+    EXPECT_EQ(unknown.action, BatchCommand::Action::UsageError) << "an option the usage lacks";
 }
 
 TEST(ProgressText, CountsTimeAndAnEstimateFromTheFilesDone) {
