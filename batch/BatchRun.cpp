@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -26,6 +27,29 @@ bool NameTaken(const QString& path) {
     return std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), error).type() !=
            std::filesystem::file_type::not_found;
 }
+
+// The studies this run is writing or has written, so that a later file of the same base name
+// fails as a name taken before the run does, even while the earlier study is still being made.
+class ClaimedNames {
+public:
+    // False where the name is claimed already or taken on disk.
+    bool Claim(const QString& path) {
+        const std::lock_guard lock(mutex_);
+        if (names_.contains(path) || NameTaken(path))
+            return false;
+        names_.insert(path);
+        return true;
+    }
+    // A study that failed leaves its name free again.
+    void Release(const QString& path) {
+        const std::lock_guard lock(mutex_);
+        names_.remove(path);
+    }
+
+private:
+    std::mutex mutex_;
+    QSet<QString> names_;
+};
 
 } // namespace
 
@@ -51,18 +75,20 @@ void MakeStudyFile(const QString& file, const QString& output, const BatchOption
 int RunBatch(const BatchOptions& options, BatchProgress& progress) {
     const int count = int(options.files.size());
     std::atomic<int> next{0};
+    ClaimedNames claimed;
     const auto runFiles = [&] {
         for (int index = next++; index < count; index = next++) {
             const QString& file = options.files[index];
             const QString output = StudyPathFor(file, options.outputFolder, options.format);
             bool worked = false;
-            if (NameTaken(output)) {
-                progress.Failed(output, QStringLiteral("file exists"));
+            if (!claimed.Claim(output)) {
+                progress.Failed(file, output + QStringLiteral(" exists"));
             } else {
                 try {
                     MakeStudyFile(file, output, options);
                     worked = true;
                 } catch (...) {
+                    claimed.Release(output);
                     const QString message = ErrorDisplayText(std::current_exception());
                     progress.Failed(file, message.isEmpty() ? QStringLiteral("failed") : message);
                 }

@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
         std::printf("halvane-batch %s\n", HALVANE_VERSION);
         return 0;
     case BatchCommand::Action::UsageError:
-        std::fprintf(stderr, "halvane-batch: %s\n%s", qPrintable(command.error),
-                     qPrintable(BatchUsage(cores)));
+        std::fprintf(stderr, "halvane-batch: %s\nTry 'halvane-batch --help'.\n",
+                     qPrintable(command.error));
         return 2;
     case BatchCommand::Action::Run:
         break;

@@ -33,10 +33,13 @@ ProgramArguments ReadProgramArguments(const QStringList& arguments) {
     if (arguments.isEmpty())
         return {};
     if (arguments.size() > 1)
-        return {std::nullopt, QStringLiteral("one file at most, %1 given").arg(arguments.size())};
+        return {std::nullopt, false,
+                QStringLiteral("one file at most, %1 given").arg(arguments.size())};
     const QString& argument = arguments.front();
+    if (argument == QStringLiteral("--help"))
+        return {std::nullopt, true, QString()};
     // A file whose name starts with "-" can be named as "./-name".
     if (argument.startsWith(u'-'))
-        return {std::nullopt, QStringLiteral("unknown option \"%1\"").arg(argument)};
-    return {argument, QString()};
+        return {std::nullopt, false, QStringLiteral("unknown option \"%1\"").arg(argument)};
+    return {argument, false, QString()};
 }

@@ -34,10 +34,18 @@ private:
 // file manager's "Open with" passes it).
 struct ProgramArguments {
     std::optional<QString> picture;
-    QString error; // not empty: the arguments are not the program's, and nothing is opened
+    bool help = false; // --help alone: the usage on standard output, and nothing else
+    QString error;     // not empty: the arguments are not the program's, and nothing is opened
 };
 
 // The arguments after the program's name, Qt's own options already taken out.
 ProgramArguments ReadProgramArguments(const QStringList& arguments);
 
 inline const char ProgramUsage[] = "Usage: halvane [FILE]";
+// What --help prints: the usage and what it does.
+inline const char ProgramHelp[] =
+    "Usage: halvane [FILE]\n"
+    "Turns a photograph into a value study for painters. FILE, a picture (BMP, JPEG, PNG, GIF,\n"
+    "TIFF, ICO or JPEG XR), is opened as \"Open..\" opens it once the window is shown.\n"
+    "  --help  this text\n"
+    "Many files at once, without a window: halvane-batch --help.\n";

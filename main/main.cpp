@@ -13,15 +13,28 @@
 #include <cstdio>
 #include <memory>
 
+namespace {
+
+QStringList ArgumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // --help needs no display: it is answered before the application looks for one.
+    if (ReadProgramArguments(ArgumentsOf(argc, argv)).help) {
+        std::fputs(ProgramHelp, stdout);
+        return 0;
+    }
     std::unique_ptr<Application> application;
     std::unique_ptr<StartedProgram> program;
     try {
         application = std::make_unique<Application>(argc, argv);
-        QStringList arguments;
-        for (int i = 1; i < argc; ++i)
-            arguments << QString::fromLocal8Bit(argv[i]);
-        const ProgramArguments asked = ReadProgramArguments(arguments);
+        const ProgramArguments asked = ReadProgramArguments(ArgumentsOf(argc, argv));
         if (!asked.error.isEmpty()) {
             std::fprintf(stderr, "halvane: %s\n%s\n", qPrintable(asked.error), ProgramUsage);
             return 2;

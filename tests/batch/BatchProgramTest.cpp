@@ -71,21 +71,32 @@ TEST_F(BatchProgram, NeverReplacesAFileTheOthersGoOn) {
     existing.close();
     ASSERT_TRUE(QFile::link(out + "/nowhere", out + "/dangling.jpg"));
     QDir(folder.path()).mkdir("elsewhere");
+    const QString takenInput = Picture("taken.png");
+    const QString danglingInput = Picture("dangling.png");
+    const QString freeInput = Picture("free.png");
     const QString sameName = folder.filePath("elsewhere/free.png");
-    QFile::copy(Picture("free.png"), sameName);
+    QFile::copy(freeInput, sameName);
+    // A study that failed leaves its name to a later file of the same base name.
+    const QString damaged = Copy("damaged.png");
+    QFile::rename(damaged, folder.filePath("elsewhere/retried.png"));
+    const QString retried = Picture("retried.png");
 
     const BatchProgramRun run =
-        RunBatchProgram({Picture("taken.png"), Picture("dangling.png"), Picture("free.png"),
-                         sameName, "-o", out, "-j", "1"});
+        RunBatchProgram({takenInput, danglingInput, freeInput, sameName,
+                         folder.filePath("elsewhere/retried.png"), retried, "-o", out, "-j", "1"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.errors, taken + ": file exists\n" + out + "/dangling.jpg: file exists\n" + out +
-                              "/free.jpg: file exists\n")
-        << "a later file of the same base name does not replace an earlier one's study";
+    const QString retriedFailure = folder.filePath("elsewhere/retried.png") + ": Loading bitmap";
+    EXPECT_EQ(run.errors.left(run.errors.indexOf(retriedFailure)),
+              takenInput + ": " + taken + " exists\n" + danglingInput + ": " + out +
+                  "/dangling.jpg exists\n" + sameName + ": " + out + "/free.jpg exists\n")
+        << "each failure named by its input file; a later file of the same base name does not "
+           "replace an earlier one's study, and says so as for a name taken before";
+    EXPECT_TRUE(run.errors.contains(retriedFailure)) << run.errors.toStdString();
     EXPECT_EQ(Contents(taken), "the user's own file");
-    EXPECT_EQ(Written(), (QStringList{"dangling.jpg", "free.jpg", "taken.jpg"}));
+    EXPECT_EQ(Written(), (QStringList{"dangling.jpg", "free.jpg", "retried.jpg", "taken.jpg"}));
 }
 
-TEST_F(BatchProgram, UsageErrorsReadNoFileAndEndWithStatusTwoAndTheUsage) {
+TEST_F(BatchProgram, UsageErrorsReadNoFileAndEndWithStatusTwoAndOneLine) {
     const QString missing = folder.filePath("missing.png");
     const QString picture = Picture("picture.png");
     for (const QStringList& arguments :
@@ -96,8 +107,11 @@ TEST_F(BatchProgram, UsageErrorsReadNoFileAndEndWithStatusTwoAndTheUsage) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const BatchProgramRun run = RunBatchProgram(arguments);
         EXPECT_EQ(run.exitCode, 2);
-        EXPECT_TRUE(run.errors.startsWith("halvane-batch: ")) << run.errors.toStdString();
-        EXPECT_TRUE(run.errors.contains("Usage: halvane-batch [options] FILE... -o FOLDER"));
+        const QStringList lines = run.errors.split(u'\n');
+        ASSERT_EQ(lines.size(), 3) << run.errors.toStdString();
+        EXPECT_TRUE(lines[0].startsWith("halvane-batch: ")) << run.errors.toStdString();
+        EXPECT_EQ(lines[1], "Try 'halvane-batch --help'.");
+        EXPECT_EQ(lines[2], "") << "the last line is ended";
         EXPECT_FALSE(run.errors.contains(missing + ":")) << "no file was tried";
         EXPECT_TRUE(Written().isEmpty());
     }

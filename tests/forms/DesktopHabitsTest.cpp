@@ -179,26 +179,47 @@ TEST_F(DesktopHabits, TheLevelBoxTextFieldFollowsTheBoxCursor) {
     EXPECT_EQ(field->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST(ProgramArguments, AtMostOneFileAndNoOptions) {
+TEST(ProgramArguments, AtMostOneFileAndOnlyHelp) {
     struct Case {
         QStringList arguments;
         std::optional<QString> picture;
+        bool help;
         bool refused;
     };
     const Case cases[] = {
-        {{}, std::nullopt, false},
-        {{"photo.jpg"}, QString("photo.jpg"), false},
-        {{"./-dash.png"}, QString("./-dash.png"), false},
-        {{"a.jpg", "b.jpg"}, std::nullopt, true},
-        {{"--help"}, std::nullopt, true},
-        {{"-"}, std::nullopt, true},
+        {{}, std::nullopt, false, false},
+        {{"photo.jpg"}, QString("photo.jpg"), false, false},
+        {{"./-dash.png"}, QString("./-dash.png"), false, false},
+        {{"--help"}, std::nullopt, true, false},
+        {{"a.jpg", "b.jpg"}, std::nullopt, false, true},
+        {{"--help", "a.jpg"}, std::nullopt, false, true},
+        {{"--helpful"}, std::nullopt, false, true},
+        {{"-"}, std::nullopt, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());
         const ProgramArguments read = ReadProgramArguments(c.arguments);
         EXPECT_EQ(read.picture, c.picture);
+        EXPECT_EQ(read.help, c.help);
         EXPECT_EQ(!read.error.isEmpty(), c.refused);
     }
+}
+
+TEST(ProgramArguments, HelpPrintsTheUsageAndEndsWellWithoutADisplay) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(HALVANE_PROGRAM), {"--help"});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
+    EXPECT_TRUE(output.startsWith("Usage: halvane [FILE]\n")) << output.toStdString();
+    EXPECT_TRUE(output.contains("halvane-batch --help"));
+    EXPECT_TRUE(program.readAllStandardError().isEmpty());
 }
 
 TEST(ProgramArguments, TheProgramRefusesOthersWithStatusTwoAndItsUsage) {
