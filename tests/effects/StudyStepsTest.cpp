@@ -8,8 +8,8 @@
 #include "GridKernel.h"
 #include "GridSpacing.h"
 #include "KernelRun.h"
-#include "OilifyKernel.h"
 #include "RecolourKernel.h"
+#include "ReferenceKernels.h"
 
 #include <random>
 
@@ -29,25 +29,6 @@ Rows RandomGreys(int width, int height, int tones, std::mt19937& random) {
         for (TAlphaColor& pixel : row)
             pixel = OpaqueGrey(std::uint8_t(random() % tones * (255 / (tones - 1))));
     return rows;
-}
-
-// One cycle by the passes alone: rows into a scratch bitmap, then columns back into `picture`.
-void CycleByPasses(TBitmap& picture, TAlphaColor& current, TAlphaColor& output) {
-    TBitmap rows;
-    rows.SetSize(picture.Width(), picture.Height());
-    TBitmap columns;
-    columns.SetSize(picture.Width(), picture.Height());
-    for (auto [from, to, direction] : {std::tuple{&picture, &rows, OilifyDirection::Rows},
-                                       std::tuple{&rows, &columns, OilifyDirection::Columns}}) {
-        TBitmapData in;
-        TBitmapData out;
-        ASSERT_TRUE(from->Map(TMapAccess::Read, in));
-        ASSERT_TRUE(to->Map(TMapAccess::Write, out));
-        OilifyPass(in, out, direction, current, output);
-        to->Unmap(out);
-        from->Unmap(in);
-    }
-    picture.Assign(columns);
 }
 
 } // namespace
@@ -117,10 +98,10 @@ TEST(StudySteps, ShownPictureTakesEachResultInPassOrAfterwards) {
         expectedFirst.Assign(poster);
         TAlphaColor current = state.currentPixel;
         TAlphaColor output = state.outputColour;
-        CycleByPasses(expectedFirst, current, output);
+        OilifyCycleByPasses(expectedFirst, current, output);
         TBitmap expectedShown;
         expectedShown.Assign(expectedFirst);
-        CycleByPasses(expectedShown, current, output);
+        OilifyCycleByPasses(expectedShown, current, output);
 
         TBitmap rows;
         TBitmap oil;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ReferenceKernels.h"
 
+#include "OilifyKernel.h"
+
 #include <algorithm>
+#include <tuple>
 
 TAlphaColor GreyOf(TAlphaColor source, GreyMethod method) {
     const int channel = method == GreyMethod::Red              ? RedOf(source)
@@ -30,4 +33,21 @@ int PosterizeLevel(int d, int n) {
     if (n >= 2 && n <= 5 && edge > whiteAbove[n - 2])
         edge = 255;
     return edge;
+}
+
+void OilifyCycleByPasses(TBitmap& picture, TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    TBitmap rows;
+    rows.SetSize(picture.Width(), picture.Height());
+    TBitmap columns;
+    columns.SetSize(picture.Width(), picture.Height());
+    for (auto [from, to, direction] : {std::tuple{&picture, &rows, OilifyDirection::Rows},
+                                       std::tuple{&rows, &columns, OilifyDirection::Columns}}) {
+        TBitmapData in;
+        TBitmapData out;
+        ScopedMap input(*from, TMapAccess::Read, in);
+        ScopedMap output(*to, TMapAccess::Write, out);
+        if (input.Mapped() && output.Mapped())
+            OilifyPass(in, out, direction, currentPixel, outputColour);
+    }
+    picture.Assign(columns);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AlphaColor.h"
+#include "Bitmap.h"
 #include "GreyKernel.h"
 
 // The opaque grey that a source colour becomes under a method: the method's channel, lightened
@@ -14,3 +15,7 @@ TAlphaColor GreyOf(TAlphaColor source, GreyMethod method);
 // the band test (an edge belongs to the band above for n = 2 and 6, below otherwise) and the top
 // rule that raises levels above 127, 169, 191 and 203 to white for n = 2, 3, 4 and 5.
 int PosterizeLevel(int d, int n);
+
+// One Oilify cycle by the passes alone, as the steps that run it are checked against: a pass
+// along the rows into a scratch bitmap, then one down the columns, whose result `picture` takes.
+void OilifyCycleByPasses(TBitmap& picture, TAlphaColor& currentPixel, TAlphaColor& outputColour);
