@@ -55,29 +55,30 @@ std::array<std::uint8_t, 256> PosterizeTable(int n) {
     return table;
 }
 
-ToneRule PosterizeRule(int n) {
-    const std::array<std::uint8_t, 256> levelOf = PosterizeTable(n);
+ToneRule BandRule(const ValueBands& bands) {
     ToneRule rule;
     rule.shift = 16;
-    rule.base = levelOf[0];
-    for (int d = 1; d < 256; ++d)
-        if (levelOf[d] != levelOf[d - 1]) {
-            rule.thresholds[rule.stepCount] = std::uint8_t(d);
-            rule.rises[rule.stepCount] = std::uint8_t(levelOf[d] - levelOf[d - 1]);
-            ++rule.stepCount;
-        }
+    rule.base = bands.tones.front();
+    for (std::size_t k = 0; k < bands.edges.size(); ++k) {
+        rule.thresholds[rule.stepCount] = bands.edges[k];
+        rule.rises[rule.stepCount] = std::uint8_t(bands.tones[k + 1] - bands.tones[k]);
+        ++rule.stepCount;
+    }
     return rule;
+}
+
+ToneRule PosterizeRule(int n) {
+    return BandRule(BandsFor(BandPreset::EqualSteps, n, GreyHistogram{}));
 }
 
 namespace {
 
 void Posterize(const TBitmapData& grey, const TBitmapData& target, const TBitmapData* copy,
-               int levels, TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+               const ToneRule& rule, TAlphaColor& currentPixel, TAlphaColor& outputColour) {
     const int width = grey.FWidth;
     const int height = grey.FHeight;
     if (width <= 0 || height <= 0)
         return;
-    const ToneRule rule = PosterizeRule(HeldLevelCount(levels));
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(target));
     ForEachRun({&grey, &target, copy != nullptr ? copy : &target}, width, height,
@@ -94,11 +95,24 @@ void Posterize(const TBitmapData& grey, const TBitmapData& target, const TBitmap
 
 void PosterizePass(const TBitmapData& grey, const TBitmapData& target, int levels,
                    TAlphaColor& currentPixel, TAlphaColor& outputColour) {
-    Posterize(grey, target, nullptr, levels, currentPixel, outputColour);
+    Posterize(grey, target, nullptr, PosterizeRule(HeldLevelCount(levels)), currentPixel,
+              outputColour);
 }
 
 void PosterizePassWithCopy(const TBitmapData& grey, const TBitmapData& target,
                            const TBitmapData& copy, int levels, TAlphaColor& currentPixel,
                            TAlphaColor& outputColour) {
-    Posterize(grey, target, &copy, levels, currentPixel, outputColour);
+    Posterize(grey, target, &copy, PosterizeRule(HeldLevelCount(levels)), currentPixel,
+              outputColour);
+}
+
+void PosterizePass(const TBitmapData& grey, const TBitmapData& target, const ValueBands& bands,
+                   TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    Posterize(grey, target, nullptr, BandRule(bands), currentPixel, outputColour);
+}
+
+void PosterizePassWithCopy(const TBitmapData& grey, const TBitmapData& target,
+                           const TBitmapData& copy, const ValueBands& bands,
+                           TAlphaColor& currentPixel, TAlphaColor& outputColour) {
+    Posterize(grey, target, &copy, BandRule(bands), currentPixel, outputColour);
 }

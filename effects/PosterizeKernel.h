@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "ValueBands.h"
 #include "VectorKernels.h"
 
 #include <array>
@@ -16,8 +17,10 @@ constexpr int MaxLevels = 13;
 // raises the highest band of n = 2..5 to white.
 std::array<std::uint8_t, 256> PosterizeTable(int n);
 
-// PosterizeTable(n) as a step function of the red byte, for the vector loops: levels only rise
-// with the grey value, so a level is a few compares of the grey value, not a table lookup.
+// A study's bands as a step function of the red byte, for the vector loops: tones only rise with
+// the grey value, so a tone is a few compares of the grey value, not a table lookup.
+ToneRule BandRule(const ValueBands& bands);
+// PosterizeTable(n) as such a step function: the rule of n's equal-step bands.
 ToneRule PosterizeRule(int n);
 
 // Level counts outside 2..13 have no bands; they are held within that range.
@@ -32,3 +35,11 @@ void PosterizePass(const TBitmapData& grey, const TBitmapData& target, int level
 void PosterizePassWithCopy(const TBitmapData& grey, const TBitmapData& target,
                            const TBitmapData& copy, int levels, TAlphaColor& currentPixel,
                            TAlphaColor& outputColour);
+
+// The same passes with the bands' edges in place of the level count's; at the level count's
+// equal-step bands the pixels are the same.
+void PosterizePass(const TBitmapData& grey, const TBitmapData& target, const ValueBands& bands,
+                   TAlphaColor& currentPixel, TAlphaColor& outputColour);
+void PosterizePassWithCopy(const TBitmapData& grey, const TBitmapData& target,
+                           const TBitmapData& copy, const ValueBands& bands,
+                           TAlphaColor& currentPixel, TAlphaColor& outputColour);

@@ -3,7 +3,6 @@
 
 #include "CanvasGridKernel.h"
 #include "GridSpacing.h"
-#include "StudySteps.h"
 
 void MakeStudy(TBitmap& picture, const StudyParameters& parameters) {
     TBitmapData readMap;
@@ -15,7 +14,7 @@ void MakeStudy(TBitmap& picture, const StudyParameters& parameters) {
     TBitmap grey;
     GreyStep(picture, grey, parameters.method, state);
     // The source is not needed again: it takes the posterized picture.
-    PosterizeStep(grey, picture, parameters.levels, state);
+    PosterizeStep(grey, picture, StudyBands(parameters.bands, parameters.levels, grey), state);
     if (parameters.oilifyClicks > 0) {
         // The grey picture's storage serves as the row pass's output; the last click's result is
         // in `oil`.

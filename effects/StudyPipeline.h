@@ -3,6 +3,7 @@
 
 #include "Bitmap.h"
 #include "GreyKernel.h"
+#include "StudySteps.h"
 
 #include <optional>
 
@@ -20,6 +21,7 @@ struct StudyGrid {
 struct StudyParameters {
     GreyMethod method = GreyMethod::GreenLightened;
     int levels = 6;
+    BandChoice bands;
     int oilifyClicks = 0;
     std::optional<StudyGrid> grid;
 };

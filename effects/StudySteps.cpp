@@ -72,7 +72,21 @@ void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState
     in.Release();
 }
 
-void PosterizeStep(TBitmap& grey, TBitmap& poster, int levels, const PassState& state,
+ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey) {
+    if (choice.preset == BandPreset::Custom)
+        if (const std::optional<ValueBands> bands = BandsWithEdges(levels, choice.edges))
+            return *bands;
+    GreyHistogram histogram{};
+    if (PresetReadsPicture(choice.preset)) {
+        TBitmapData map;
+        ScopedMap mapped(grey, TMapAccess::Read, map);
+        if (mapped.Mapped())
+            histogram = HistogramOf(map);
+    }
+    return BandsFor(choice.preset, levels, histogram);
+}
+
+void PosterizeStep(TBitmap& grey, TBitmap& poster, const ValueBands& bands, const PassState& state,
                    TBitmap* shown) {
     poster.SetSize(grey.Width(), grey.Height());
     PassWithShownCopy(poster, shown, [&](const TBitmapData* shownMap) {
@@ -81,10 +95,10 @@ void PosterizeStep(TBitmap& grey, TBitmap& poster, int levels, const PassState& 
         ScopedMap in(grey, TMapAccess::Write, state.readMap);
         const bool mapped = out.Mapped() && in.Mapped();
         if (mapped && shownMap != nullptr)
-            PosterizePassWithCopy(state.readMap, state.writeMap, *shownMap, levels,
+            PosterizePassWithCopy(state.readMap, state.writeMap, *shownMap, bands,
                                   state.currentPixel, state.outputColour);
         else if (mapped)
-            PosterizePass(state.readMap, state.writeMap, levels, state.currentPixel,
+            PosterizePass(state.readMap, state.writeMap, bands, state.currentPixel,
                           state.outputColour);
         out.Release();
         in.Release();

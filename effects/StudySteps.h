@@ -6,6 +6,7 @@
 
 #include "Bitmap.h"
 #include "GreyKernel.h"
+#include "ValueBands.h"
 
 #include <optional>
 
@@ -24,9 +25,21 @@ struct PassState {
 // Grey: `grey` takes the grey of every pixel of `source` by `method`.
 void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState& state);
 
-// Posterize: `poster` takes `levels` tones of the grey picture. `shown`, where given, takes a copy
-// of the result, in the same pass where it has the result's size.
-void PosterizeStep(TBitmap& grey, TBitmap& poster, int levels, const PassState& state,
+// How a study's value bands are placed: by a preset, or at the painter's own edges.
+struct BandChoice {
+    BandPreset preset = BandPreset::EqualSteps;
+    std::vector<std::uint8_t> edges; // Custom's, for the level count they were placed for
+    bool operator==(const BandChoice&) const = default;
+};
+
+// The bands `choice` gives for `levels` and the grey picture, whose histogram is read only where
+// the preset places its edges by it. Custom edges that do not fit the level count give the
+// equal steps.
+ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey);
+
+// Posterize: `poster` takes the grey picture's tones in `bands`. `shown`, where given, takes a
+// copy of the result, in the same pass where it has the result's size.
+void PosterizeStep(TBitmap& grey, TBitmap& poster, const ValueBands& bands, const PassState& state,
                    TBitmap* shown = nullptr);
 
 // The bitmaps of Oilify: the picture a click starts from, the row pass's output and the column

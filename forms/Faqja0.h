@@ -5,6 +5,7 @@
 #include "Bitmap.h"
 #include "CanvasPlan.h"
 #include "FileDialogs.h"
+#include "StudySteps.h"
 #include "ViewZoom.h"
 
 #include <QByteArray>
@@ -144,6 +145,9 @@ public:
 
     // The canvas, grid and paper of "Canvas and Grid...", kept for the run.
     CanvasSettings Canvas;
+    // How the value bands are placed, kept for the run: "Posterize.." and every later step use
+    // them.
+    BandChoice Bands;
 
     // Window width and height as the layout constants count them: the outer size, frame and
     // title bar included, taken as a frame of 8 pixels at the sides and bottom and 31 at the top

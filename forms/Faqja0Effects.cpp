@@ -46,7 +46,9 @@ void TForm1::ConvertToGrey() {
 
 void TForm1::PosterizeLevels() {
     ShowBusy({TrackBar1, Edit2});
-    PosterizeStep(GreyBitmap, PosterBitmap, StrToInt(Edit2->Text()), Passes(), &Image1->Bitmap());
+    const int levels = StrToInt(Edit2->Text());
+    PosterizeStep(GreyBitmap, PosterBitmap, StudyBands(Bands, levels, GreyBitmap), Passes(),
+                  &Image1->Bitmap());
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
 }
 

@@ -91,7 +91,8 @@ TEST(StudySteps, ShownPictureTakesEachResultInPassOrAfterwards) {
         TBitmap shown;
         shown.SetSize(shownWidth, shownHeight);
 
-        PosterizeStep(grey, poster, 4, state.Passes(), &shown);
+        PosterizeStep(grey, poster, BandsFor(BandPreset::EqualSteps, 4, {}), state.Passes(),
+                      &shown);
         EXPECT_TRUE(SameBitmap(poster, shown));
 
         TBitmap expectedFirst;
