@@ -45,6 +45,48 @@ TAlphaColor ColourOf(const QString& text) {
     return text.mid(1).toUInt(nullptr, 16);
 }
 
+BandPreset PresetOf(const QString& text) {
+    const std::optional<BandPreset> preset = PresetNamed(text);
+    if (!preset)
+        Refuse(QStringLiteral("--bands takes equal, lightness, areas, notan2 or notan3, not \"%1\"")
+                   .arg(text));
+    return *preset;
+}
+
+// Comma-separated grey values; whether they fit the level count is checked once it is known.
+std::vector<std::uint8_t> EdgesOf(const QString& text) {
+    std::vector<std::uint8_t> edges;
+    for (const QString& edge : text.split(u','))
+        edges.push_back(std::uint8_t(WholeNumber(QStringLiteral("--edges"), edge, 1, 255)));
+    return edges;
+}
+
+// The bands asked for, checked against the level count: a notan sets its own, edges must fit it.
+void ChooseBands(StudyParameters& study, std::optional<BandPreset> preset,
+                 const std::optional<std::vector<std::uint8_t>>& edges, bool levelsGiven) {
+    if (preset && edges)
+        Refuse(QStringLiteral("--bands and --edges both place the edges: give one"));
+    if (preset) {
+        if (const std::optional<int> levels = PresetLevels(*preset)) {
+            if (levelsGiven && study.levels != *levels)
+                Refuse(QStringLiteral("--bands notan%1 makes %1 levels, not %2")
+                           .arg(*levels)
+                           .arg(study.levels));
+            study.levels = *levels;
+        }
+        study.bands = BandChoice{*preset, {}};
+    }
+    if (edges) {
+        const std::size_t wanted = BandTones(study.levels).size() - 1;
+        if (!BandsWithEdges(study.levels, *edges))
+            Refuse(QStringLiteral("--edges takes %1 rising whole numbers from 1 to 255 for %2 "
+                                  "levels")
+                       .arg(wanted)
+                       .arg(study.levels));
+        study.bands = BandChoice{BandPreset::Custom, *edges};
+    }
+}
+
 SavedFormat FormatOf(const QString& text) {
     if (text == QStringLiteral("jpg"))
         return SavedFormat::Jpeg;
@@ -80,6 +122,9 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
     BatchOptions& options = command.options;
     options.jobs = defaultJobs;
     std::optional<TAlphaColor> gridColour;
+    std::optional<BandPreset> bandPreset;
+    std::optional<std::vector<std::uint8_t>> edges;
+    bool levelsGiven = false;
     std::optional<QString> outputFolder;
     bool onlyFiles = false;
     ArgumentReader reader(arguments);
@@ -115,8 +160,13 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
             outputFolder = value();
         else if (option == QStringLiteral("--method"))
             options.study.method = MethodOf(value());
-        else if (option == QStringLiteral("--levels"))
+        else if (option == QStringLiteral("--levels")) {
             options.study.levels = WholeNumber(option, value(), MinLevels, MaxLevels);
+            levelsGiven = true;
+        } else if (option == QStringLiteral("--bands"))
+            bandPreset = PresetOf(value());
+        else if (option == QStringLiteral("--edges"))
+            edges = EdgesOf(value());
         else if (option == QStringLiteral("--oilify"))
             options.study.oilifyClicks =
                 WholeNumber(option, value(), 0, std::numeric_limits<int>::max());
@@ -139,6 +189,7 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
     }
     if (command.action != BatchCommand::Action::Run)
         return command;
+    ChooseBands(options.study, bandPreset, edges, levelsGiven);
     if (gridColour) {
         if (!options.study.grid)
             Refuse(QStringLiteral("--grid-colour needs --grid"));
@@ -178,6 +229,13 @@ QString BatchUsage(int defaultJobs) {
                "  --method 1|2|3           grey from red (1), from green lightened (2), from blue\n"
                "                           lightened (3); default 2\n"
                "  --levels N               tones, 2 to 13; default 6\n"
+               "  --bands equal|lightness|areas|notan2|notan3\n"
+               "                           where the bands' edges fall: posterizing's equal\n"
+               "                           steps (default), equal steps of lightness, equal\n"
+               "                           areas of the picture, or two or three values by\n"
+               "                           Otsu's method (these set the levels)\n"
+               "  --edges E1,E2,...        the edges themselves: rising greys from 1 to 255, one\n"
+               "                           fewer than the tones of the levels\n"
                "  --oilify K               clicks on \"Oilify..\"; default 0\n"
                "  --grid N|auto            a grid every N pixels (1 to 200; 28 where N exceeds a\n"
                "                           side, as in the window); auto: the spacing \"Open..\"\n"

@@ -100,11 +100,60 @@ TEST_F(BatchArguments, HelpAndVersionNeedNothingElse) {
     EXPECT_EQ(Read({"a.jpg", "--version"}).action, BatchCommand::Action::Version);
 }
 
+TEST_F(BatchArguments, BandsByPresetOrByEdgesThatFitTheLevels) {
+    struct Case {
+        QStringList arguments;
+        BandChoice bands;
+        int levels;
+    };
+    const Case cases[] = {
+        {{}, {BandPreset::EqualSteps, {}}, 6},
+        {{"--bands", "lightness"}, {BandPreset::EqualLightness, {}}, 6},
+        {{"--bands=areas", "--levels", "9"}, {BandPreset::EqualAreas, {}}, 9},
+        {{"--bands", "notan2"}, {BandPreset::Notan2, {}}, 2},
+        {{"--levels", "3", "--bands", "notan3"}, {BandPreset::Notan3, {}}, 3},
+        {{"--edges", "10,20,30,40,50,60"}, {BandPreset::Custom, {10, 20, 30, 40, 50, 60}}, 6},
+        {{"--edges", "128", "--levels", "2"}, {BandPreset::Custom, {128}}, 2},
+        {{"--levels", "7", "--edges=1,2,3,4,5,6,255"},
+         {BandPreset::Custom, {1, 2, 3, 4, 5, 6, 255}},
+         7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const BatchCommand command = Read(c.arguments + QStringList{"a.jpg", "-o", "OUT"});
+        ASSERT_EQ(command.action, BatchCommand::Action::Run) << command.error.toStdString();
+        EXPECT_EQ(command.options.study.bands, c.bands);
+        EXPECT_EQ(command.options.study.levels, c.levels);
+    }
+
+    for (const QStringList& wrong : {QStringList{"--bands", "even"},
+                                     {"--edges", "10,20,30,40,50"}, // one too few for 6
+                                     {"--edges", "10,20,30,40,50,60,70"},
+                                     {"--edges", "0,20,30,40,50,60"},
+                                     {"--edges", "10,20,30,40,60,60"},
+                                     {"--edges", "10,20,30,40,60,256"},
+                                     {"--edges", "10,,30,40,50,60"},
+                                     {"--edges", "128", "--levels", "3"},
+                                     {"--bands", "notan2", "--levels", "6"},
+                                     {"--bands", "areas", "--edges", "128"}}) {
+        SCOPED_TRACE(wrong.join(' ').toStdString());
+        const BatchCommand command = Read(wrong + QStringList{"a.jpg", "-o", "OUT"});
+        EXPECT_EQ(command.action, BatchCommand::Action::UsageError);
+        EXPECT_FALSE(command.error.isEmpty());
+    }
+}
+
 // The options the usage names, each with a value of the kind its line shows (none for a switch).
 std::vector<QStringList> OptionsInUsage(const QString& usage, const QString& folder) {
-    const QMap<QString, QString> valueOf{
-        {"FOLDER", folder},         {"1|2|3", "3"},    {"N", "2"}, {"K", "1"}, {"N|auto", "auto"},
-        {"#AARRGGBB", "#FF000000"}, {"jpg|png", "png"}};
+    const QMap<QString, QString> valueOf{{"FOLDER", folder},
+                                         {"1|2|3", "3"},
+                                         {"N", "2"},
+                                         {"K", "1"},
+                                         {"N|auto", "auto"},
+                                         {"#AARRGGBB", "#FF000000"},
+                                         {"jpg|png", "png"},
+                                         {"equal|lightness|areas|notan2|notan3", "areas"},
+                                         {"E1,E2,...", "42,84,126,168,210,250"}};
     std::vector<QStringList> options;
     const QRegularExpression line(QStringLiteral("^  (-[-a-z]+)(?: (\\S+))?"),
                                   QRegularExpression::MultilineOption);
