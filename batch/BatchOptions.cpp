@@ -83,7 +83,7 @@ void ChooseBands(StudyParameters& study, std::optional<BandPreset> preset,
                                   "levels")
                        .arg(wanted)
                        .arg(study.levels));
-        study.bands = BandChoice{BandPreset::Custom, *edges};
+        study.bands = BandChoice::Placed(*edges, study.levels, BandPreset::EqualSteps);
     }
 }
 

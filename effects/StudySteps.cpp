@@ -72,18 +72,29 @@ void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState
     in.Release();
 }
 
+BandChoice BandChoice::Placed(std::vector<std::uint8_t> edges, int levels, BandPreset basis) {
+    return BandChoice{BandPreset::Custom, std::move(edges), levels,
+                      basis == BandPreset::Custom ? BandPreset::EqualSteps : basis};
+}
+
+BandPreset BandChoice::PresetAt(int atLevels) const {
+    if (preset != BandPreset::Custom)
+        return preset;
+    return atLevels == levels && BandsWithEdges(levels, edges) ? BandPreset::Custom : basis;
+}
+
 ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey) {
-    if (choice.preset == BandPreset::Custom)
-        if (const std::optional<ValueBands> bands = BandsWithEdges(levels, choice.edges))
-            return *bands;
+    const BandPreset preset = choice.PresetAt(levels);
+    if (preset == BandPreset::Custom)
+        return *BandsWithEdges(levels, choice.edges);
     GreyHistogram histogram{};
-    if (PresetReadsPicture(choice.preset)) {
+    if (PresetReadsPicture(preset)) {
         TBitmapData map;
         ScopedMap mapped(grey, TMapAccess::Read, map);
         if (mapped.Mapped())
             histogram = HistogramOf(map);
     }
-    return BandsFor(choice.preset, levels, histogram);
+    return BandsFor(preset, levels, histogram);
 }
 
 void PosterizeStep(TBitmap& grey, TBitmap& poster, const ValueBands& bands, const PassState& state,

@@ -25,16 +25,23 @@ struct PassState {
 // Grey: `grey` takes the grey of every pixel of `source` by `method`.
 void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState& state);
 
-// How a study's value bands are placed: by a preset, or at the painter's own edges.
+// How a study's value bands are placed: by a preset, or at the painter's own edges, which hold
+// for the level count they were placed for; at another, the preset they were placed from holds.
 struct BandChoice {
     BandPreset preset = BandPreset::EqualSteps;
-    std::vector<std::uint8_t> edges; // Custom's, for the level count they were placed for
+    std::vector<std::uint8_t> edges;           // Custom's
+    int levels = 0;                            // Custom's level count
+    BandPreset basis = BandPreset::EqualSteps; // Custom's preset before the edges moved
     bool operator==(const BandChoice&) const = default;
+
+    // The painter's edges for a level count, moved from `basis`.
+    static BandChoice Placed(std::vector<std::uint8_t> edges, int levels, BandPreset basis);
+    // The preset in force at a level count: Custom only for its own.
+    BandPreset PresetAt(int levels) const;
 };
 
 // The bands `choice` gives for `levels` and the grey picture, whose histogram is read only where
-// the preset places its edges by it. Custom edges that do not fit the level count give the
-// equal steps.
+// the preset places its edges by it.
 ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey);
 
 // Posterize: `poster` takes the grey picture's tones in `bands`. `shown`, where given, takes a

@@ -107,15 +107,19 @@ TEST_F(BatchArguments, BandsByPresetOrByEdgesThatFitTheLevels) {
         int levels;
     };
     const Case cases[] = {
-        {{}, {BandPreset::EqualSteps, {}}, 6},
-        {{"--bands", "lightness"}, {BandPreset::EqualLightness, {}}, 6},
-        {{"--bands=areas", "--levels", "9"}, {BandPreset::EqualAreas, {}}, 9},
-        {{"--bands", "notan2"}, {BandPreset::Notan2, {}}, 2},
-        {{"--levels", "3", "--bands", "notan3"}, {BandPreset::Notan3, {}}, 3},
-        {{"--edges", "10,20,30,40,50,60"}, {BandPreset::Custom, {10, 20, 30, 40, 50, 60}}, 6},
-        {{"--edges", "128", "--levels", "2"}, {BandPreset::Custom, {128}}, 2},
+        {{}, BandChoice{}, 6},
+        {{"--bands", "lightness"}, BandChoice{BandPreset::EqualLightness}, 6},
+        {{"--bands=areas", "--levels", "9"}, BandChoice{BandPreset::EqualAreas}, 9},
+        {{"--bands", "notan2"}, BandChoice{BandPreset::Notan2}, 2},
+        {{"--levels", "3", "--bands", "notan3"}, BandChoice{BandPreset::Notan3}, 3},
+        {{"--edges", "10,20,30,40,50,60"},
+         BandChoice::Placed({10, 20, 30, 40, 50, 60}, 6, BandPreset::EqualSteps),
+         6},
+        {{"--edges", "128", "--levels", "2"},
+         BandChoice::Placed({128}, 2, BandPreset::EqualSteps),
+         2},
         {{"--levels", "7", "--edges=1,2,3,4,5,6,255"},
-         {BandPreset::Custom, {1, 2, 3, 4, 5, 6, 255}},
+         BandChoice::Placed({1, 2, 3, 4, 5, 6, 255}, 7, BandPreset::EqualSteps),
          7},
     };
     for (const Case& c : cases) {

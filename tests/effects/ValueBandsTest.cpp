@@ -6,6 +6,7 @@
 #include "KernelRun.h"
 #include "PosterizeKernel.h"
 #include "ReferenceKernels.h"
+#include "StudySteps.h"
 
 #include <cmath>
 #include <random>
@@ -266,4 +267,20 @@ TEST(ValueBands, SharesAndTheHistogramCountEveryPixelOnce) {
     for (std::size_t b = 0; b < shares.size(); ++b)
         EXPECT_NEAR(shares[b], expected[b], 1e-12);
     EXPECT_EQ(BandShares(bands, GreyHistogram{}), std::vector<double>(bands.tones.size(), 0.0));
+}
+
+TEST(ValueBands, PlacedEdgesHoldForTheirLevelCountOnly) {
+    const BandChoice placed = BandChoice::Placed({10, 100}, 3, BandPreset::EqualLightness);
+    EXPECT_EQ(placed.PresetAt(3), BandPreset::Custom);
+    EXPECT_EQ(placed.PresetAt(4), BandPreset::EqualLightness) << "their preset at another count";
+    EXPECT_EQ(BandChoice::Placed({10, 100}, 3, BandPreset::Custom).basis, BandPreset::EqualSteps);
+
+    TBitmap grey;
+    FillBitmap(grey, Rows(2, std::vector<TAlphaColor>(3, OpaqueGrey(50))));
+    EXPECT_EQ(Numbers(StudyBands(placed, 3, grey).edges), (std::vector<int>{10, 100}));
+    EXPECT_EQ(StudyBands(placed, 4, grey), BandsFor(BandPreset::EqualLightness, 4, {}));
+    // A picture-dependent preset reads the grey picture: one grey of 50, so Otsu's edge falls at
+    // the first grey value, as every edge scores alike.
+    EXPECT_EQ(Numbers(StudyBands(BandChoice{BandPreset::Notan2}, 6, grey).edges),
+              (std::vector<int>{1}));
 }
