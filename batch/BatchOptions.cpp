@@ -74,7 +74,7 @@ void ChooseBands(StudyParameters& study, std::optional<BandPreset> preset,
                            .arg(study.levels));
             study.levels = *levels;
         }
-        study.bands = BandChoice{*preset, {}};
+        study.bands = BandChoice::Chosen(*preset);
     }
     if (edges) {
         const std::size_t wanted = BandTones(study.levels).size() - 1;

@@ -72,15 +72,25 @@ void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState
     in.Release();
 }
 
+BandChoice BandChoice::Chosen(BandPreset preset) {
+    BandChoice choice;
+    choice.preset = preset;
+    return choice;
+}
+
 BandChoice BandChoice::Placed(std::vector<std::uint8_t> edges, int levels, BandPreset basis) {
     return BandChoice{BandPreset::Custom, std::move(edges), levels,
                       basis == BandPreset::Custom ? BandPreset::EqualSteps : basis};
 }
 
 BandPreset BandChoice::PresetAt(int atLevels) const {
+    const auto heldAt = [atLevels](BandPreset held) {
+        const std::optional<int> own = PresetLevels(held);
+        return own && *own != atLevels ? BandPreset::EqualSteps : held;
+    };
     if (preset != BandPreset::Custom)
-        return preset;
-    return atLevels == levels && BandsWithEdges(levels, edges) ? BandPreset::Custom : basis;
+        return heldAt(preset);
+    return atLevels == levels && BandsWithEdges(levels, edges) ? BandPreset::Custom : heldAt(basis);
 }
 
 ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey) {

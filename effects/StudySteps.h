@@ -27,6 +27,7 @@ void GreyStep(TBitmap& source, TBitmap& grey, GreyMethod method, const PassState
 
 // How a study's value bands are placed: by a preset, or at the painter's own edges, which hold
 // for the level count they were placed for; at another, the preset they were placed from holds.
+// A notan holds at its own level count only.
 struct BandChoice {
     BandPreset preset = BandPreset::EqualSteps;
     std::vector<std::uint8_t> edges;           // Custom's
@@ -34,9 +35,12 @@ struct BandChoice {
     BandPreset basis = BandPreset::EqualSteps; // Custom's preset before the edges moved
     bool operator==(const BandChoice&) const = default;
 
+    // A preset's edges.
+    static BandChoice Chosen(BandPreset preset);
     // The painter's edges for a level count, moved from `basis`.
     static BandChoice Placed(std::vector<std::uint8_t> edges, int levels, BandPreset basis);
-    // The preset in force at a level count: Custom only for its own.
+    // The preset in force at a level count: Custom only for its own, a notan only at its own
+    // (else the preset Custom came from, and the equal steps for a notan).
     BandPreset PresetAt(int levels) const;
 };
 

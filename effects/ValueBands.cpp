@@ -4,6 +4,7 @@
 #include "PosterizeKernel.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <numeric>
 
@@ -214,6 +215,7 @@ std::optional<ValueBands> BandsWithEdges(int levels, const std::vector<std::uint
 
 void MoveEdge(ValueBands& bands, int index, int value) {
     const int count = int(bands.edges.size());
+    assert(index >= 0 && index < count);
     const int least = index == 0 ? 1 : bands.edges[index - 1] + 1;
     const int most = index == count - 1 ? 255 : bands.edges[index + 1] - 1;
     bands.edges[index] = std::uint8_t(std::clamp(value, least, most));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The program-wide state, the main window's construction and its event wiring.
 #include "Faqja0.h"
+#include "StudyMenu.h"
 
 #include "ColorComboBox.h"
 #include "DefaultButton.h"
@@ -75,6 +76,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BuildControls();
     WireEvents();
     AddShortcuts();
+    Study = std::make_unique<StudyMenu>(*this, *MenuBar1, *shortcuts_);
 }
 
 TForm1::~TForm1() = default;

@@ -12,6 +12,7 @@
 #include <QPointF>
 #include <QWidget>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,7 @@ class QPushButton;
 class QRadioButton;
 class RealScrollBar;
 class SpinBox;
+class StudyMenu;
 class ToggleButton;
 class TrackBar;
 class WindowShortcuts;
@@ -148,6 +150,8 @@ public:
     // How the value bands are placed, kept for the run: "Posterize.." and every later step use
     // them.
     BandChoice Bands;
+    // The "Study" menu and its tool window.
+    std::unique_ptr<StudyMenu> Study;
 
     // Window width and height as the layout constants count them: the outer size, frame and
     // title bar included, taken as a frame of 8 pixels at the sides and bottom and 31 at the top

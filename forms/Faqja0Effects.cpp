@@ -10,6 +10,7 @@
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "SpinBox.h"
+#include "StudyMenu.h"
 #include "StudySteps.h"
 #include "ToggleButton.h"
 #include "TrackBar.h"
@@ -47,8 +48,9 @@ void TForm1::ConvertToGrey() {
 void TForm1::PosterizeLevels() {
     ShowBusy({TrackBar1, Edit2});
     const int levels = StrToInt(Edit2->Text());
-    PosterizeStep(GreyBitmap, PosterBitmap, StudyBands(Bands, levels, GreyBitmap), Passes(),
-                  &Image1->Bitmap());
+    const ValueBands bands = StudyBands(Bands, levels, GreyBitmap);
+    PosterizeStep(GreyBitmap, PosterBitmap, bands, Passes(), &Image1->Bitmap());
+    Study->Posterized(levels, bands);
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
 }
 

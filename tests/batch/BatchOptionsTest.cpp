@@ -108,10 +108,10 @@ TEST_F(BatchArguments, BandsByPresetOrByEdgesThatFitTheLevels) {
     };
     const Case cases[] = {
         {{}, BandChoice{}, 6},
-        {{"--bands", "lightness"}, BandChoice{BandPreset::EqualLightness}, 6},
-        {{"--bands=areas", "--levels", "9"}, BandChoice{BandPreset::EqualAreas}, 9},
-        {{"--bands", "notan2"}, BandChoice{BandPreset::Notan2}, 2},
-        {{"--levels", "3", "--bands", "notan3"}, BandChoice{BandPreset::Notan3}, 3},
+        {{"--bands", "lightness"}, BandChoice::Chosen(BandPreset::EqualLightness), 6},
+        {{"--bands=areas", "--levels", "9"}, BandChoice::Chosen(BandPreset::EqualAreas), 9},
+        {{"--bands", "notan2"}, BandChoice::Chosen(BandPreset::Notan2), 2},
+        {{"--levels", "3", "--bands", "notan3"}, BandChoice::Chosen(BandPreset::Notan3), 3},
         {{"--edges", "10,20,30,40,50,60"},
          BandChoice::Placed({10, 20, 30, 40, 50, 60}, 6, BandPreset::EqualSteps),
          6},

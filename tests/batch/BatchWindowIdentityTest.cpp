@@ -9,10 +9,12 @@
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "SpinBox.h"
+#include "StudyMenu.h"
 
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 #include <optional>
 #include <random>
 
@@ -78,13 +80,17 @@ protected:
         return WritePicture("speckled.png", picture);
     }
 
-    // The window: open, the steps through its handlers, then "Save As.." to `saved`.
-    void RunWindow(const QString& file, const Steps& steps, const QString& saved) {
+    // The window: open, the steps through its handlers (`placeBands` after the level count),
+    // then "Save As.." to `saved`.
+    void RunWindow(const QString& file, const Steps& steps, const QString& saved,
+                   const std::function<void()>& placeBands = {}) {
         Open(file);
         QRadioButton* const methods[] = {form->RadioButton1, form->RadioButton2,
                                          form->RadioButton3};
         methods[steps.method - 1]->setChecked(true);
         form->Edit2->SetText(QString::number(steps.levels));
+        if (placeBands)
+            placeBands();
         for (int click = 0; click < steps.oilify; ++click)
             form->Button2Click(form->Button2);
         if (steps.grid) {
@@ -142,6 +148,50 @@ TEST_F(BatchLikeWindow, JpegBytesEqualTheWindowsSaveForEveryOption) {
         ASSERT_FALSE(expected.isEmpty());
         EXPECT_TRUE(Contents(written) == expected) << "the batch's JPEG differs from the window's";
     }
+}
+
+TEST_F(BatchLikeWindow, BandsAsTheWindowsValueBandsPlaceThem) {
+    const QString picture = SpeckledPicture();
+    struct BandCase {
+        Steps steps;
+        BandPreset preset;
+        QString name;
+    };
+    for (const BandCase& c :
+         {BandCase{{2, 6, 1, {}, {}}, BandPreset::EqualAreas, "areas"},
+          BandCase{{1, 9, 0, "auto", {}}, BandPreset::EqualLightness, "lightness"},
+          BandCase{{3, 2, 2, {}, {}}, BandPreset::Notan2, "notan2"},
+          BandCase{{2, 3, 0, {}, {}}, BandPreset::Notan3, "notan3"}}) {
+        SCOPED_TRACE(c.name.toStdString());
+        const QString saved = folder.filePath("window.jpg");
+        QFile::remove(saved);
+        RunWindow(picture, c.steps, saved, [&] {
+            form->Study->ValueBandsItemClick(form->Study->ValueBandsItem);
+            form->Study->PresetChosen(c.preset);
+        });
+        const QString written =
+            RunBatch(picture, BatchArgumentsFor(c.steps) + QStringList{"--bands", c.name}, "jpg");
+        ASSERT_FALSE(Contents(saved).isEmpty());
+        EXPECT_TRUE(Contents(written) == Contents(saved));
+    }
+
+    // Edges dragged in the window, given to the batch as numbers.
+    const Steps steps{2, 6, 1, "auto", {}};
+    const QString saved = folder.filePath("dragged.jpg");
+    RunWindow(picture, steps, saved, [&] {
+        form->Study->ValueBandsItemClick(form->Study->ValueBandsItem);
+        form->Study->EdgeMoved(0, 20);
+        form->Study->EdgeMoved(3, 140);
+        form->Study->EdgeMoved(5, 240);
+    });
+    QStringList edges;
+    for (std::uint8_t edge : form->Bands.edges)
+        edges << QString::number(edge);
+    EXPECT_EQ(edges, (QStringList{"20", "84", "126", "140", "210", "240"}));
+    const QString written = RunBatch(
+        picture, BatchArgumentsFor(steps) + QStringList{"--edges", edges.join(',')}, "jpg");
+    ASSERT_FALSE(Contents(saved).isEmpty());
+    EXPECT_TRUE(Contents(written) == Contents(saved));
 }
 
 TEST_F(BatchLikeWindow, PngHoldsTheWindowsPictureExactly) {

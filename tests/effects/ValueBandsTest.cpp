@@ -274,6 +274,10 @@ TEST(ValueBands, PlacedEdgesHoldForTheirLevelCountOnly) {
     EXPECT_EQ(placed.PresetAt(3), BandPreset::Custom);
     EXPECT_EQ(placed.PresetAt(4), BandPreset::EqualLightness) << "their preset at another count";
     EXPECT_EQ(BandChoice::Placed({10, 100}, 3, BandPreset::Custom).basis, BandPreset::EqualSteps);
+    EXPECT_EQ(BandChoice::Chosen(BandPreset::Notan3).PresetAt(3), BandPreset::Notan3);
+    EXPECT_EQ(BandChoice::Chosen(BandPreset::Notan3).PresetAt(6), BandPreset::EqualSteps)
+        << "a notan holds at its own level count only";
+    EXPECT_EQ(BandChoice::Placed({128}, 2, BandPreset::Notan2).PresetAt(6), BandPreset::EqualSteps);
 
     TBitmap grey;
     FillBitmap(grey, Rows(2, std::vector<TAlphaColor>(3, OpaqueGrey(50))));
@@ -281,6 +285,6 @@ TEST(ValueBands, PlacedEdgesHoldForTheirLevelCountOnly) {
     EXPECT_EQ(StudyBands(placed, 4, grey), BandsFor(BandPreset::EqualLightness, 4, {}));
     // A picture-dependent preset reads the grey picture: one grey of 50, so Otsu's edge falls at
     // the first grey value, as every edge scores alike.
-    EXPECT_EQ(Numbers(StudyBands(BandChoice{BandPreset::Notan2}, 6, grey).edges),
+    EXPECT_EQ(Numbers(StudyBands(BandChoice::Chosen(BandPreset::Notan2), 2, grey).edges),
               (std::vector<int>{1}));
 }

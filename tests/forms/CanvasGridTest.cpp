@@ -57,7 +57,7 @@ TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
     QStringList titles;
     for (QAction* action : form->MenuBar1->actions())
         titles << action->text();
-    EXPECT_EQ(titles, (QStringList{"About Halvane", "View", "Canvas"}));
+    EXPECT_EQ(titles, (QStringList{"About Halvane", "View", "Canvas", "Study"}));
     EXPECT_EQ(form->MenuBar1->actions().first(), form->MenuItem6) << "About stays an action";
     QStringList items;
     for (QAction* action : form->CanvasMenu->actions())

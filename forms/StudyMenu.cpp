@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+#include "StudyMenu.h"
+
+#include "BandHistogram.h"
+#include "EventBoundary.h"
+#include "Faqja0.h"
+#include "IntText.h"
+#include "SpinBox.h"
+#include "ValueBandsWindow.h"
+#include "WindowShortcuts.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+StudyMenu::StudyMenu(TForm1& form, QMenuBar& menuBar, WindowShortcuts& keys) : form_(form) {
+    Menu = menuBar.addMenu(QStringLiteral("Study"));
+    // The keys are the window's own (WindowShortcuts); the menu only names them.
+    ValueBandsItem = Menu->addAction(QStringLiteral("Value Bands...\tCtrl+B"));
+    QObject::connect(ValueBandsItem, &QAction::triggered, &form,
+                     [this] { RunHandler([this] { ValueBandsItemClick(ValueBandsItem); }); });
+    keys.Add(Qt::CTRL | Qt::Key_B, [this] { ValueBandsItemClick(ValueBandsItem); });
+}
+
+void StudyMenu::ValueBandsItemClick(QObject*) {
+    if (BandsWindow == nullptr) {
+        BandsWindow = new TValueBands(&form_);
+        BandsWindow->OnPresetChosen = [this](BandPreset preset) { PresetChosen(preset); };
+        BandsWindow->OnEdgeMoved = [this](int edge, int value) { EdgeMoved(edge, value); };
+    }
+    const int levels = StrToInt(form_.Edit2->Text());
+    ShowBands(levels, StudyBands(form_.Bands, levels, GreyBitmap));
+    BandsWindow->ShowBeside(form_);
+}
+
+void StudyMenu::PresetChosen(BandPreset preset) {
+    form_.Bands = BandChoice::Chosen(preset);
+    const std::optional<int> presetLevels = PresetLevels(preset);
+    // The level count's change posterizes, as a change of the spin box does.
+    if (presetLevels && StrToInt(form_.Edit2->Text()) != *presetLevels)
+        form_.Edit2->SetText(QString::number(*presetLevels));
+    else
+        form_.Button1Click(form_.Button1);
+}
+
+void StudyMenu::EdgeMoved(int edge, int value) {
+    const int levels = StrToInt(form_.Edit2->Text());
+    ValueBands bands = BandsWindow->Histogram->Bands();
+    MoveEdge(bands, edge, value);
+    form_.Bands = BandChoice::Placed(bands.edges, levels, form_.Bands.PresetAt(levels));
+    form_.Button1Click(form_.Button1);
+}
+
+void StudyMenu::Posterized(int levels, const ValueBands& bands) {
+    if (form_.Bands.PresetAt(levels) != form_.Bands.preset)
+        form_.Bands = BandChoice::Chosen(form_.Bands.PresetAt(levels));
+    if (BandsWindow != nullptr && BandsWindow->isVisible())
+        ShowBands(levels, bands);
+}
+
+void StudyMenu::ShowBands(int levels, const ValueBands& bands) {
+    // The histogram is of the grey picture, made again only when that changed.
+    if (!histogramMade_ || GreyBitmap.Generation() != histogramGeneration_) {
+        histogram_ = {};
+        TBitmapData map;
+        ScopedMap grey(GreyBitmap, TMapAccess::Read, map);
+        if (grey.Mapped())
+            histogram_ = HistogramOf(map);
+        histogramMade_ = true;
+        histogramGeneration_ = GreyBitmap.Generation();
+    }
+    BandsWindow->Show(histogram_, bands, form_.Bands.PresetAt(levels));
+}

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// The "Study" menu: where the value bands fall ("Value Bands...", Ctrl+B), in a tool window
+// whose presets and edges posterize the study again as they change.
+#pragma once
+
+#include "ValueBands.h"
+
+#include <cstdint>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class TForm1;
+class TValueBands;
+class WindowShortcuts;
+
+class StudyMenu {
+public:
+    StudyMenu(TForm1& form, QMenuBar& menuBar, WindowShortcuts& keys);
+
+    QMenu* Menu;             // "Study", right of "Canvas"
+    QAction* ValueBandsItem; // "Value Bands..." (Ctrl+B)
+    // The bands window, made when "Value Bands..." is first chosen; null until then.
+    TValueBands* BandsWindow = nullptr;
+
+    // "Value Bands..." chosen: the window shown beside the main window, or brought to the front.
+    void ValueBandsItemClick(QObject* Sender);
+    // A preset chosen in the window: the study posterized at its edges; a notan sets the levels.
+    void PresetChosen(BandPreset preset);
+    // An edge moved in the window: the study posterized at the painter's edges.
+    void EdgeMoved(int edge, int value);
+    // After every posterize, with the bands it used: edges placed for another level count give
+    // way to their preset, and the window shows the bands in force.
+    void Posterized(int levels, const ValueBands& bands);
+
+private:
+    void ShowBands(int levels, const ValueBands& bands);
+
+    TForm1& form_;
+    GreyHistogram histogram_{};
+    std::uint64_t histogramGeneration_ = 0;
+    bool histogramMade_ = false;
+};
