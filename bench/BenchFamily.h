@@ -42,6 +42,8 @@ BenchFamily EffectsFamily(Workbench& bench);
 std::vector<TimedOperation> ViewOperations(Workbench& bench);
 // The value key's tone and patch counts on the shown photo; measured against the same yardstick.
 std::vector<TimedOperation> ValueKeyOperations(Workbench& bench);
+// The value bands' histogram and the study again as an edge moves; against the same yardstick.
+std::vector<TimedOperation> ValueBandsOperations(Workbench& bench);
 // Opening the photo, against one plain decode of it.
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.

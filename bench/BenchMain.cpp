@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
         effects.operations.push_back(std::move(view));
     for (TimedOperation& key : ValueKeyOperations(bench))
         effects.operations.push_back(std::move(key));
+    for (TimedOperation& bands : ValueBandsOperations(bench))
+        effects.operations.push_back(std::move(bands));
     std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
                                          ExportFamily(bench)};
     for (BenchFamily& family : ConvertedPhotoFamilies(bench))
