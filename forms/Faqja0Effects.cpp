@@ -42,6 +42,7 @@ void TForm1::ConvertToGrey() {
                               : RadioButton2->isChecked() ? GreyMethod::GreenLightened
                                                           : GreyMethod::BlueLightened;
     GreyStep(SourceBitmap, GreyBitmap, method, Passes());
+    Study->GreyChanged();
     PosterizeLevels();
 }
 

@@ -58,16 +58,19 @@ void StudyMenu::Posterized(int levels, const ValueBands& bands) {
         ShowBands(levels, bands);
 }
 
+void StudyMenu::GreyChanged() {
+    histogramStale_ = true;
+}
+
 void StudyMenu::ShowBands(int levels, const ValueBands& bands) {
-    // The histogram is of the grey picture, made again only when that changed.
-    if (!histogramMade_ || GreyBitmap.Generation() != histogramGeneration_) {
+    // Posterizing only reads the grey picture: its histogram is counted once per grey picture.
+    if (histogramStale_) {
         histogram_ = {};
         TBitmapData map;
         ScopedMap grey(GreyBitmap, TMapAccess::Read, map);
         if (grey.Mapped())
             histogram_ = HistogramOf(map);
-        histogramMade_ = true;
-        histogramGeneration_ = GreyBitmap.Generation();
+        histogramStale_ = false;
     }
     BandsWindow->Show(histogram_, bands, form_.Bands.PresetAt(levels));
 }

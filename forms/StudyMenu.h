@@ -5,8 +5,6 @@
 
 #include "ValueBands.h"
 
-#include <cstdint>
-
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -29,6 +27,8 @@ public:
     void PresetChosen(BandPreset preset);
     // An edge moved in the window: the study posterized at the painter's edges.
     void EdgeMoved(int edge, int value);
+    // The grey picture was made again: its histogram is counted again when next shown.
+    void GreyChanged();
     // After every posterize, with the bands it used: edges placed for another level count give
     // way to their preset, and the window shows the bands in force.
     void Posterized(int levels, const ValueBands& bands);
@@ -38,6 +38,5 @@ private:
 
     TForm1& form_;
     GreyHistogram histogram_{};
-    std::uint64_t histogramGeneration_ = 0;
-    bool histogramMade_ = false;
+    bool histogramStale_ = true;
 };

@@ -21,7 +21,7 @@ QPoint OnScreen(QPoint place, QSize frame, QRect screen) {
 QPoint ToolWindowPlace(QSize frame, QRect owner, QRect screen, std::optional<QPoint> remembered) {
     if (remembered)
         return OnScreen(*remembered, frame, screen);
-    const QPoint beside(owner.right() + 1 + Gap, owner.top());
+    const QPoint beside(owner.right() + Gap, owner.top());
     // Over the owner's right edge, inside it, where the screen has no room beside it.
     const QPoint over(owner.right() + 1 - frame.width() - Gap, owner.top() + Gap);
     const bool room = beside.x() + frame.width() <= screen.right() + 1;

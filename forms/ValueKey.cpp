@@ -4,6 +4,7 @@
 #include "EventBoundary.h"
 #include "InterfaceFont.h"
 #include "PictureBox.h"
+#include "ToolWindow.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -72,13 +73,7 @@ TValueKey::TValueKey(PictureBox& picture, QWidget* owner)
 }
 
 void TValueKey::ShowBeside(const QWidget& owner) {
-    if (!placed_) {
-        move(owner.frameGeometry().topRight() + QPoint(8, 0));
-        placed_ = true;
-    }
-    show();
-    raise();
-    activateWindow();
+    ShowToolWindow(*this, owner, place_);
 }
 
 void TValueKey::PictureChanged() {

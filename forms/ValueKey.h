@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class PictureBox;
@@ -31,7 +32,8 @@ public:
     // "Stamp Key" clicked, with the rows of the shown picture; behind the event boundary.
     std::function<void(const std::vector<KeyRow>& rows)> OnStamp;
 
-    // Shows the window: beside `owner` the first time, where it was after that.
+    // Shows the window: beside `owner` the first time, where it was after that, wholly on the
+    // screen that shows `owner`.
     void ShowBeside(const QWidget& owner);
     // The shown picture changed: counted again once control returns to the event loop, and only
     // while the window is shown.
@@ -58,7 +60,7 @@ private:
 
     PictureBox& picture_;
     QTimer recount_;
-    bool placed_ = false;
+    std::optional<QPoint> place_;
     bool counted_ = false;
     std::uint64_t countedGeneration_ = 0;
     std::uint64_t totalPixels_ = 0;

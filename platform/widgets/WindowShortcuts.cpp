@@ -43,7 +43,15 @@ template <typename Entries> auto FindKey(const Entries& entries, QKeyCombination
 
 bool WindowShortcuts::InWindow(QObject* receiver) const {
     auto* widget = qobject_cast<QWidget*>(receiver);
-    return widget && widget->window() == window_;
+    if (!widget)
+        return false;
+    const QWidget* window = widget->window();
+    if (window == window_)
+        return true;
+    // The window's tool windows (the value key, the value bands) take its keys too; its dialogs
+    // and message boxes do not.
+    const QWidget* owner = window->parentWidget();
+    return window->windowType() == Qt::Tool && owner && owner->window() == window_;
 }
 
 const std::function<void()>* WindowShortcuts::CommandFor(const QKeyEvent& key) const {

@@ -9,8 +9,9 @@
 class QKeyEvent;
 class QWidget;
 
-// Keys that run a window's commands whichever of its controls has the focus, ahead of the
-// control's own use of them (a text field's Ctrl+Z included). While a modal dialog or message
+// Keys that run a window's commands whichever of its controls has the focus, in the window or
+// in one of its tool windows, ahead of the control's own use of them (a text field's Ctrl+Z
+// included). While a modal dialog or message
 // box is open the keys go to that box, so no command runs. Commands run behind the event
 // boundary.
 class WindowShortcuts : public QObject {

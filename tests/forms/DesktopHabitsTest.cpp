@@ -5,7 +5,10 @@
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "SpinBox.h"
+#include "StudyMenu.h"
 #include "ToggleButton.h"
+#include "ValueBandsWindow.h"
+#include "ValueKey.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +17,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QUrl>
 #include <functional>
@@ -92,6 +96,35 @@ TEST_F(DesktopHabits, ShortcutsRunTheirButtonsHandlerOnlyWhileItIsEnabled) {
         desktop.openAnswers.clear();
         desktop.saveAnswers.clear();
     }
+}
+
+TEST_F(DesktopHabits, TheWindowsKeysWorkFromItsToolWindows) {
+    Open(Picture());
+    form->ValueKeyItemClick(form->ValueKeyItem);
+    form->Study->ValueBandsItemClick(form->Study->ValueBandsItem);
+    const QImage before = form->Image1->Bitmap().ImageView().copy();
+    // "Stamp Key", then Ctrl+Z with the focus on the key's own button: the stamp goes.
+    form->KeyWindow->StampButton->click();
+    ASSERT_FALSE(Shows(form->Image1->Bitmap(), before));
+    form->KeyWindow->StampButton->setFocus();
+    QTest::keyClick(form->KeyWindow->StampButton, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(Shows(form->Image1->Bitmap(), before));
+
+    // The view's keys from the bands window's edge field, a text field of its own.
+    QSpinBox* field = form->Study->BandsWindow->EdgeFields.front();
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_FALSE(form->Image1->Scale().IsActual()) << "Ctrl++: zoomed in";
+    QTest::keyClick(field, Qt::Key_1, Qt::ControlModifier);
+    EXPECT_TRUE(form->Image1->Scale().IsActual()) << "Ctrl+1: actual pixels";
+
+    // A dialog of the window is no tool window: its keys stay its own.
+    QMessageBox box(form);
+    box.setWindowModality(Qt::NonModal);
+    form->Button8->setEnabled(true);
+    UndoBitmap.Clear(claBlack);
+    QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(form->Button8->isEnabled()) << "Ctrl+Z in a dialog undoes nothing";
 }
 
 TEST_F(DesktopHabits, UndoKeyDoesNothingWhileNeitherUndoIsEnabled) {

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <map>
 
@@ -85,20 +86,26 @@ protected:
     }
 };
 
-TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWas) {
+TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWasAlwaysOnScreen) {
     const QList<QAction*> view = form->ViewMenu->actions();
     EXPECT_EQ(view.back(), form->ValueKeyItem);
     EXPECT_EQ(form->ValueKeyItem->text(), "Value Key");
     EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6);
     EXPECT_EQ(form->KeyWindow, nullptr) << "nothing is made until the key is asked for";
 
+    // A small main window at the screen's left: the key opens to its right, level with it.
+    ResizeClient(300, 300);
+    form->move(0, 0);
+    const QRect screen = form->screen()->availableGeometry();
     form->ValueKeyItem->trigger();
     ASSERT_NE(form->KeyWindow, nullptr);
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().windowTitle(), "Value Key");
     EXPECT_TRUE(Key().windowFlags().testFlag(Qt::Tool));
     EXPECT_FALSE(Key().isModal());
-    EXPECT_EQ(Key().pos(), form->frameGeometry().topRight() + QPoint(8, 0));
+    EXPECT_GT(Key().frameGeometry().left(), form->frameGeometry().right()) << "beside, not over";
+    EXPECT_EQ(Key().frameGeometry().top(), form->frameGeometry().top());
+    EXPECT_TRUE(screen.contains(Key().frameGeometry()));
 
     Key().move(40, 50);
     Key().close();
@@ -107,6 +114,12 @@ TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWas) {
     form->ValueKeyItem->trigger();
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().pos(), QPoint(40, 50)) << "shown again where it was";
+
+    // Left where the screen no longer shows it: brought back wholly onto the screen.
+    Key().move(screen.right() - 10, screen.bottom() - 10);
+    Key().close();
+    form->ValueKeyItem->trigger();
+    EXPECT_TRUE(screen.contains(Key().frameGeometry()));
 }
 
 TEST_F(ValueKey, WithNoPictureItSaysSo) {

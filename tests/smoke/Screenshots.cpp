@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Takes the README's screenshots on a real X server: the main window with a photograph opened
 // and fitted to the window, then the About window, then the study after one Oilify with the value
-// key beside it. The open dialog is answered by the scripted desktop.
-// Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
+// key beside it, then with the value bands beside it. The open dialog is answered by the scripted
+// desktop. Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
 #include "Application.h"
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
 #include "Startup.h"
+#include "StudyMenu.h"
+#include "ValueBandsWindow.h"
 #include "ValueKey.h"
 
 #include <QAction>
@@ -25,6 +27,29 @@ bool SaveWhenShown(QWidget& window, const QString& path) {
         return false;
     }
     if (!window.grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The main window and a tool window side by side as they stand on the screen, the tool to the
+// right.
+bool SaveSideBySide(QWidget& mainWindow, QWidget& tool, const QString& path) {
+    if (!QTest::qWaitForWindowExposed(&tool) || !QTest::qWaitForWindowExposed(&mainWindow))
+        return false;
+    QTest::qWait(200);
+    const QPixmap study = mainWindow.grab();
+    const QPixmap toolShot = tool.grab();
+    QImage both(study.width() + 8 + toolShot.width(), std::max(study.height(), toolShot.height()),
+                QImage::Format_RGB32);
+    both.fill(Qt::white);
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, study);
+    painter.drawPixmap(study.width() + 8, 0, toolShot);
+    painter.end();
+    if (!both.save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -66,24 +91,15 @@ int main(int argc, char** argv) {
     mainWindow.Button2Click(mainWindow.Button2);
     mainWindow.ValueKeyItemClick(mainWindow.ValueKeyItem);
     TValueKey& key = *mainWindow.KeyWindow;
-    if (!QTest::qWaitForWindowExposed(&key) || !QTest::qWaitForWindowExposed(&mainWindow))
+    if (!SaveSideBySide(mainWindow, key, output.filePath(QStringLiteral("value-key.png"))))
         return 1;
-    QTest::qWait(200);
-    // Both windows side by side as they stand on the screen, the key to the right.
-    const QPixmap study = mainWindow.grab();
-    const QPixmap keyShot = key.grab();
-    QImage both(study.width() + 8 + keyShot.width(), std::max(study.height(), keyShot.height()),
-                QImage::Format_RGB32);
-    both.fill(Qt::white);
-    QPainter painter(&both);
-    painter.drawPixmap(0, 0, study);
-    painter.drawPixmap(study.width() + 8, 0, keyShot);
-    painter.end();
-    const QString keyPath = output.filePath(QStringLiteral("value-key.png"));
-    if (!both.save(keyPath)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(keyPath));
+    key.hide();
+
+    // The bands placed for equal areas of the picture, the window beside the study.
+    mainWindow.Study->ValueBandsItemClick(mainWindow.Study->ValueBandsItem);
+    mainWindow.Study->PresetChosen(BandPreset::EqualAreas);
+    if (!SaveSideBySide(mainWindow, *mainWindow.Study->BandsWindow,
+                        output.filePath(QStringLiteral("value-bands.png"))))
         return 1;
-    }
-    std::printf("%s\n", qPrintable(keyPath));
     return desktop.messages.empty() ? 0 : 1;
 }
