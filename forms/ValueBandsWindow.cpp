@@ -41,12 +41,15 @@ TValueBands::TValueBands(QWidget* owner) : QWidget(owner, Qt::Tool) {
     PresetList->setMaximumHeight(PresetList->sizeHintForRow(0) * int(std::size(ListedPresets)) +
                                  2 * PresetList->frameWidth());
     Histogram = new BandHistogram(this);
+    SharesLabel = new QLabel(this);
+    SharesLabel->setWordWrap(true);
     EdgesLabel = new QLabel(QStringLiteral("Edges:"), this);
     fieldGrid_ = new QGridLayout;
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PresetList);
     layout->addWidget(Histogram, 1);
+    layout->addWidget(SharesLabel);
     layout->addWidget(EdgesLabel);
     layout->addLayout(fieldGrid_);
     resize(420, 380);
@@ -66,6 +69,11 @@ void TValueBands::Show(const GreyHistogram& histogram, const ValueBands& bands, 
     const QScopedValueRollback showing(showing_, true);
     PresetList->setCurrentRow(RowOf(preset));
     Histogram->Show(histogram, bands);
+    QStringList shares;
+    for (double share : BandShares(bands, histogram))
+        shares << QString::number(share * 100, 'f', 1) + QStringLiteral(" %");
+    SharesLabel->setText(QStringLiteral("Bands, dark to light: ") +
+                         shares.join(QStringLiteral(", ")));
     ShowEdgeFields(bands);
 }
 

@@ -24,6 +24,7 @@ public:
     QListWidget* PresetList;           // the presets, and "Custom" once an edge has moved
     BandHistogram* Histogram;          // the grey histogram with the bands and their edges
     std::vector<QSpinBox*> EdgeFields; // an edge's exact value each, dark to light
+    QLabel* SharesLabel;               // each band's share of the picture, dark to light
     QLabel* EdgesLabel;                // "Edges:"
 
     // A preset chosen in the list; behind the event boundary.

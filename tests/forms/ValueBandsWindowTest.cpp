@@ -10,6 +10,7 @@
 #include "StudyMenu.h"
 #include "TrackBar.h"
 
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -76,6 +77,14 @@ TEST_F(BandsWindow, OpensOnTheEqualStepsAndChangesNothing) {
               (std::vector<int>{42, 84, 126, 168, 210, 252}));
     ASSERT_EQ(window.EdgeFields.size(), 6u);
     EXPECT_EQ(window.EdgeFields[5]->value(), 252);
+    // The test picture's Method 2 greys (green + 50) rise evenly over 50..255 with the rows.
+    std::vector<int> perBand(7);
+    for (int grey : Greys())
+        ++perBand[grey < 42 ? 0 : grey < 252 ? grey / 42 : 6];
+    QStringList shares;
+    for (int count : perBand)
+        shares << QString::number(100.0 * count / (120 * 90), 'f', 1) + " %";
+    EXPECT_EQ(window.SharesLabel->text(), "Bands, dark to light: " + shares.join(", "));
     EXPECT_TRUE(SameBitmap(before, form->Image1->Bitmap())) << "opening posterizes nothing";
     EXPECT_TRUE(Shows(form->Image1->Bitmap(), Expected(TestPicture(120, 90), 2, 6)));
     EXPECT_EQ(form->Study->Menu->title(), "Study");
