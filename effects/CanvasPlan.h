@@ -20,7 +20,6 @@ struct CanvasSettings {
     bool diagonals = false;
     int lineWidth = 1; // 1 to 5 pixels
     Paper paper = Paper::A4;
-    bool landscape = false;
     bool fitToOnePage = false;
 };
 

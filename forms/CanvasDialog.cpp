@@ -67,11 +67,10 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     PaperBox = new QComboBox(paperGroup);
     PaperBox->addItems({QStringLiteral("A4"), QStringLiteral("A3"), QStringLiteral("Letter"),
                         QStringLiteral("Legal"), QStringLiteral("Tabloid")});
-    LandscapeBox = new QCheckBox(QStringLiteral("Landscape"), paperGroup);
     FitOnePageBox = new QCheckBox(QStringLiteral("Fit to one page"), paperGroup);
     auto* paperForm = new QFormLayout(paperGroup);
     paperForm->addRow(QStringLiteral("Paper"), PaperBox);
-    paperForm->addRow(LandscapeBox, FitOnePageBox);
+    paperForm->addRow(FitOnePageBox);
 
     InsertButton = new QPushButton(QStringLiteral("Insert"), this);
     InsertButton->setEnabled(pictureWidth > 0 && pictureHeight > 0);
@@ -97,7 +96,6 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     DiagonalsBox->setChecked(settings_.diagonals);
     LineWidthBox->setValue(settings_.lineWidth);
     PaperBox->setCurrentIndex(int(settings_.paper));
-    LandscapeBox->setChecked(settings_.landscape);
     FitOnePageBox->setChecked(settings_.fitToOnePage);
     showing_ = false;
     ShowLengths();
@@ -120,7 +118,7 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     for (QSpinBox* box : {CellCountBox, LineWidthBox})
         connect(box, &QSpinBox::valueChanged, this, [this] { TakeBoxes(); });
     for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
-             BySizeButton, NamesBox, DiagonalsBox, LandscapeBox, FitOnePageBox})
+             BySizeButton, NamesBox, DiagonalsBox, FitOnePageBox})
         connect(box, &QAbstractButton::toggled, this, [this] { TakeBoxes(); });
     connect(PaperBox, &QComboBox::currentIndexChanged, this, [this] { TakeBoxes(); });
     connect(InsertButton, &QPushButton::clicked, this, [this] { done(Insert); });
@@ -156,7 +154,6 @@ void CanvasDialog::TakeBoxes() {
     settings_.diagonals = DiagonalsBox->isChecked();
     settings_.lineWidth = LineWidthBox->value();
     settings_.paper = Paper(PaperBox->currentIndex());
-    settings_.landscape = LandscapeBox->isChecked();
     settings_.fitToOnePage = FitOnePageBox->isChecked();
     const CanvasPlan plan = PlanCanvas(settings_, pictureWidth_, pictureHeight_);
     FitReadout->setText(::FitReadout(plan, settings_.unit));

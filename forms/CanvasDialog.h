@@ -38,7 +38,6 @@ public:
     QCheckBox* DiagonalsBox;     // "Diagonals"
     QSpinBox* LineWidthBox;      // 1 to 5 pixels
     QComboBox* PaperBox;         // A4, A3, Letter, Legal, Tabloid
-    QCheckBox* LandscapeBox;     // "Landscape"
     QCheckBox* FitOnePageBox;    // "Fit to one page"
     QLabel* FitReadout;          // which side fits, how much canvas is left
     QLabel* GridReadout;         // spacing, columns x rows, cell size

@@ -27,14 +27,14 @@ void TForm1::CanvasGridItemClick(QObject*) {
 
 // "Print...": the print dialog set to the chosen paper; the shown picture at the canvas size.
 void TForm1::PrintItemClick(QObject*) {
+    const TBitmap& shown = Image1->Bitmap();
+    const CanvasPlan plan = PlanCanvas(Canvas, shown.Width(), shown.Height());
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(PaperLayout(Canvas));
+    printer.setPageLayout(PaperLayout(Canvas, QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
     printer.setDocName(QStringLiteral("Halvane study"));
     if (!CurrentDesktop().SetUpPrinter(this, printer))
         return;
-    const TBitmap& shown = Image1->Bitmap();
-    if (!PaintCanvasPages(printer, PrintView(shown),
-                          PlanCanvas(Canvas, shown.Width(), shown.Height()), Canvas.fitToOnePage))
+    if (!PaintCanvasPages(printer, PrintView(shown), plan, Canvas.fitToOnePage))
         throw AppError(QStringLiteral("Printing failed."));
 }
 

@@ -75,10 +75,27 @@ void DrawCornerMarks(QPainter& painter, const QRectF& rect, double dotsPerMm) {
 
 } // namespace
 
-QPageLayout PaperLayout(const CanvasSettings& settings) {
-    return QPageLayout(QPageSize(PageSizeOf(settings.paper)),
-                       settings.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter);
+QPageLayout PaperLayout(const CanvasSettings& settings, QSizeF pictureMm) {
+    const auto turned = [&](QPageLayout::Orientation orientation) {
+        return QPageLayout(QPageSize(PageSizeOf(settings.paper)), orientation,
+                           QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm),
+                           QPageLayout::Millimeter);
+    };
+    const QPageLayout::Orientation canvasWay = settings.canvasWidthMm > settings.canvasHeightMm
+                                                   ? QPageLayout::Landscape
+                                                   : QPageLayout::Portrait;
+    if (settings.fitToOnePage)
+        return turned(canvasWay);
+    const auto pagesFor = [&](QPageLayout::Orientation orientation) {
+        return PlanPages(pictureMm, turned(orientation).paintRect(QPageLayout::Millimeter).size(),
+                         false)
+            .tiles.size();
+    };
+    const std::size_t portrait = pagesFor(QPageLayout::Portrait);
+    const std::size_t landscape = pagesFor(QPageLayout::Landscape);
+    if (portrait == landscape)
+        return turned(canvasWay);
+    return turned(portrait < landscape ? QPageLayout::Portrait : QPageLayout::Landscape);
 }
 
 PagePlan PlanPages(QSizeF pictureMm, QSizeF printableMm, bool fitToOnePage) {
@@ -181,7 +198,8 @@ void WriteCanvasPdf(const TBitmap& shown, const CanvasSettings& settings, const 
     WriteNewFile(path, [&](QIODevice& file) {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Halvane"));
-        writer.setPageLayout(PaperLayout(settings));
+        writer.setPageLayout(
+            PaperLayout(settings, QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
         return PaintCanvasPages(writer, PrintView(shown), plan, settings.fitToOnePage);
     });
 }

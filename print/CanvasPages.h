@@ -14,8 +14,9 @@ class QPagedPaintDevice;
 // Neighbouring pages repeat this much of the picture, so the sheets can be laid over each other.
 constexpr double PageOverlapMm = 10;
 
-// The chosen paper and orientation, with a margin all round for tape.
-QPageLayout PaperLayout(const CanvasSettings& settings);
+// The chosen paper with a margin all round for tape, turned the way that needs fewer pages for a
+// picture of `pictureMm` (on a tie, and when fitted to one page, the canvas's way).
+QPageLayout PaperLayout(const CanvasSettings& settings, QSizeF pictureMm);
 
 // One page: which part of the picture it carries, in millimetres of the picture on the canvas.
 struct PageTile {

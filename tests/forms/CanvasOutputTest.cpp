@@ -73,12 +73,10 @@ protected:
         out = folder.filePath("out");
         QDir().mkpath(out);
     }
-    void SetCanvas(double widthMm, double heightMm, Paper paper = Paper::A4, bool landscape = false,
-                   bool fit = false) {
+    void SetCanvas(double widthMm, double heightMm, Paper paper = Paper::A4, bool fit = false) {
         form->Canvas.canvasWidthMm = widthMm;
         form->Canvas.canvasHeightMm = heightMm;
         form->Canvas.paper = paper;
-        form->Canvas.landscape = landscape;
         form->Canvas.fitToOnePage = fit;
     }
     // A menu item run with the export dialog answered.
@@ -176,25 +174,27 @@ TEST_F(CanvasOutput, PdfPrintsThePictureAtTheCanvasSizeOnAsManyPagesAsItNeeds) {
         int width, height;
         double canvasWidthMm, canvasHeightMm;
         Paper paper;
-        bool landscape, fit;
+        bool fit;
         int pages;
         QString pageSize;
         double printedWidthMm, printedHeightMm;
     };
     const Case cases[] = {
-        {"one A4 page", 1200, 600, 150, 100, Paper::A4, false, false, 1, "595 x 842 pts (A4)", 150,
-         75},
-        {"four A4 pages", 1200, 1600, 300, 400, Paper::A4, false, false, 4, "595 x 842 pts (A4)",
-         300, 400},
+        {"one A4 page, turned as the canvas", 1200, 600, 150, 100, Paper::A4, false, 1,
+         "842 x 595 pts (A4)", 150, 75},
+        {"four A4 pages", 1200, 1600, 300, 400, Paper::A4, false, 4, "595 x 842 pts (A4)", 300,
+         400},
         {"fitted to one page: the picture area's 182 mm width", 1200, 1600, 300, 400, Paper::A4,
-         false, true, 1, "595 x 842 pts (A4)", 182, 182 * 4 / 3.0},
-        {"landscape letter", 1200, 600, 200, 100, Paper::Letter, true, false, 1,
-         "792 x 612 pts (letter)", 200, 100},
+         true, 1, "595 x 842 pts (A4)", 182, 182 * 4 / 3.0},
+        {"landscape letter: one page, where portrait needs two", 1200, 600, 200, 100, Paper::Letter,
+         false, 1, "792 x 612 pts (letter)", 200, 100},
+        {"40 x 30 cm on A4: four landscape pages, not six portrait", 1600, 1200, 400, 300,
+         Paper::A4, false, 4, "842 x 595 pts (A4)", 400, 300},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         OpenPicture(c.width, c.height);
-        SetCanvas(c.canvasWidthMm, c.canvasHeightMm, c.paper, c.landscape, c.fit);
+        SetCanvas(c.canvasWidthMm, c.canvasHeightMm, c.paper, c.fit);
         const QString path = At(QString::number(&c - cases) + ".pdf");
         Export(form->ExportPdfItem, {path});
         ASSERT_TRUE(QFile::exists(path));
@@ -231,7 +231,7 @@ TEST_F(CanvasOutput, FourPagesOverlapByOneCentimetre) {
 
 TEST_F(CanvasOutput, PrintGoesThroughThePrintDialogSetToTheChosenPaper) {
     OpenPicture(1200, 1600);
-    SetCanvas(300, 400, Paper::A3, true);
+    SetCanvas(300, 400, Paper::A3);
     const QString path = At("printed.pdf");
     desktop.printAnswers.push_back([&](QPrinter& printer) {
         EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A3);
@@ -242,7 +242,8 @@ TEST_F(CanvasOutput, PrintGoesThroughThePrintDialogSetToTheChosenPaper) {
     });
     RunHandler([this] { form->PrintItemClick(form->PrintItem); });
     EXPECT_TRUE(desktop.messages.empty());
-    // A3 landscape: 382 x 245 mm for the picture; 300 x 400 mm needs 1 x 2 pages.
+    // A3 turned landscape, the way that needs fewer pages: 300 x 400 mm on 1 x 2 pages, where
+    // portrait takes 2 x 2.
     EXPECT_EQ(InfoOf(path).pages, 2);
     EXPECT_EQ(InfoOf(path).pageSize, "1191 x 842 pts (A3)");
 

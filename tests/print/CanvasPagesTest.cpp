@@ -53,14 +53,80 @@ TEST(PagePlan, NothingToPrintGivesNoPage) {
     EXPECT_TRUE(PlanPages(QSizeF(100, 100), QSizeF(5, 5), false).tiles.empty());
 }
 
-TEST(PaperLayout, ChosenPaperAndOrientationWithMarginsForTape) {
-    CanvasSettings settings;
-    settings.paper = Paper::Tabloid;
-    settings.landscape = true;
-    const QPageLayout layout = PaperLayout(settings);
-    EXPECT_EQ(layout.pageSize().id(), QPageSize::Tabloid);
-    EXPECT_EQ(layout.orientation(), QPageLayout::Landscape);
-    EXPECT_EQ(layout.margins(QPageLayout::Millimeter), QMarginsF(10, 10, 10, 10));
+TEST(PaperLayout, ChosenPaperTurnedTheWayThatNeedsFewerPagesWithMarginsForTape) {
+    struct Case {
+        const char* what;
+        double canvasWidthMm, canvasHeightMm;
+        QSizeF pictureMm;
+        Paper paper;
+        bool fit;
+        QPageLayout::Orientation orientation;
+        int pages;
+    };
+    constexpr auto Portrait = QPageLayout::Portrait;
+    constexpr auto Landscape = QPageLayout::Landscape;
+    const Case cases[] = {
+        {"40 x 30 cm on A4: four landscape pages, not six portrait",
+         400,
+         300,
+         {400, 300},
+         Paper::A4,
+         false,
+         Landscape,
+         4},
+        {"30 x 40 cm on A4: four portrait pages",
+         300,
+         400,
+         {300, 400},
+         Paper::A4,
+         false,
+         Portrait,
+         4},
+        {"one page either way: the canvas's way",
+         150,
+         100,
+         {150, 75},
+         Paper::A4,
+         false,
+         Landscape,
+         1},
+        {"a square canvas on a tie: portrait", 100, 100, {100, 100}, Paper::A4, false, Portrait, 1},
+        {"fitted to one page: the canvas's way",
+         400,
+         300,
+         {400, 300},
+         Paper::A3,
+         true,
+         Landscape,
+         1},
+        {"fitted, a portrait canvas", 300, 400, {300, 400}, Paper::A4, true, Portrait, 1},
+        {"50 x 70 cm on Tabloid: six pages either way, the canvas's",
+         500,
+         700,
+         {500, 700},
+         Paper::Tabloid,
+         false,
+         Portrait,
+         6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CanvasSettings settings;
+        settings.canvasWidthMm = c.canvasWidthMm;
+        settings.canvasHeightMm = c.canvasHeightMm;
+        settings.paper = c.paper;
+        settings.fitToOnePage = c.fit;
+        const QPageLayout layout = PaperLayout(settings, c.pictureMm);
+        EXPECT_EQ(layout.orientation(), c.orientation);
+        EXPECT_EQ(layout.margins(QPageLayout::Millimeter), QMarginsF(10, 10, 10, 10));
+        EXPECT_EQ(
+            int(PlanPages(c.pictureMm, layout.paintRect(QPageLayout::Millimeter).size(), c.fit)
+                    .tiles.size()),
+            c.pages);
+    }
+    CanvasSettings tabloid;
+    tabloid.paper = Paper::Tabloid;
+    EXPECT_EQ(PaperLayout(tabloid, QSizeF(300, 400)).pageSize().id(), QPageSize::Tabloid);
 }
 
 } // namespace
