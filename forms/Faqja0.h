@@ -5,6 +5,7 @@
 #include "Bitmap.h"
 #include "CanvasPlan.h"
 #include "FileDialogs.h"
+#include "SaveFolders.h"
 #include "StudySteps.h"
 #include "ViewZoom.h"
 
@@ -144,6 +145,9 @@ public:
     TOpenDialog OpenDialog1;  // the open-file dialog of "Open.."
     TSaveDialog SaveDialog1;  // the save-file dialog of "Save As.."
     TSaveDialog ExportDialog; // the save-file dialog of "Export PDF..." and "Export PNG..."
+
+    // Where "Save As.." and the exports start, by kind of file, kept for the run.
+    SaveFolders SavedTo;
 
     // The canvas, grid and paper of "Canvas and Grid...", kept for the run.
     CanvasSettings Canvas;

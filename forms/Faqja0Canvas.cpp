@@ -10,7 +10,6 @@
 
 #include <QFileInfo>
 #include <QPrinter>
-#include <QStandardPaths>
 
 // "Canvas and Grid..." chosen: the dialog over the kept settings; "OK" keeps the changes,
 // "Insert" keeps them and draws the grid.
@@ -40,23 +39,29 @@ void TForm1::PrintItemClick(QObject*) {
 
 // "Export PDF...": the shown picture at the canvas size as a new PDF file.
 void TForm1::ExportPdfItemClick(QObject*) {
-    if (const auto path = NewExportName(QStringLiteral("*.Pdf | *.Pdf"), QStringLiteral(".pdf")))
+    if (const auto path = NewExportName(QStringLiteral("*.Pdf | *.Pdf"), QStringLiteral(".pdf"))) {
         WriteCanvasPdf(Image1->Bitmap(), Canvas, *path);
+        SavedTo.Used(QStringLiteral("pdf"), *path);
+    }
 }
 
 // "Export PNG...": the shown picture, every pixel as it is, as a new PNG file.
 void TForm1::ExportPngItemClick(QObject*) {
-    if (const auto path = NewExportName(QStringLiteral("*.Png | *.Png"), QStringLiteral(".png")))
+    if (const auto path = NewExportName(QStringLiteral("*.Png | *.Png"), QStringLiteral(".png"))) {
         SaveBitmapAsPng(Image1->Bitmap(), *path);
+        SavedTo.Used(QStringLiteral("png"), *path);
+    }
 }
 
 // As "Save As.." refuses names: the name as chosen and the name with the extension must both be
 // free, and the dialog comes back after the message.
 std::optional<QString> TForm1::NewExportName(const QString& filter, const QString& extension) {
     ExportDialog.Filter = filter;
-    ExportDialog.InitialDir = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    ExportDialog.InitialDir = SavedTo.StartFor(extension.mid(1));
     for (;;) {
-        ExportDialog.FileName.clear();
+        // The opened picture's own name, with the export's extension.
+        ExportDialog.FileName =
+            QFileInfo(QString::fromLocal8Bit(LastOpenedPath)).completeBaseName() + extension;
         if (!ExportDialog.Execute(this) || ExportDialog.FileName.isEmpty())
             return std::nullopt;
         const QString name = ExportDialog.FileName;

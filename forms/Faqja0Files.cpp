@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QUrl>
 #include <optional>
 
@@ -131,12 +130,10 @@ void TForm1::LoadPicture(const QString& path) {
 // "Save As.." clicked: the shown picture written as a new JPEG; a name that exists is refused
 // and the dialog asked again.
 void TForm1::Button5Click(QObject* Sender) {
-    const QString picturesFolder =
-        QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     SaveDialog1.Filter = SaveFilter;
     SaveDialog1.FileName.clear();
-    SaveDialog1.InitialDir =
-        LastSavedName.isEmpty() ? picturesFolder : QString::fromLocal8Bit(LastSavedName);
+    SaveDialog1.InitialDir = LastSavedName.isEmpty() ? SavedTo.StartFor(QStringLiteral("jpg"))
+                                                     : QString::fromLocal8Bit(LastSavedName);
     if (!SaveDialog1.Execute(this))
         return;
     const QString name = SaveDialog1.FileName;
@@ -157,4 +154,5 @@ void TForm1::Button5Click(QObject* Sender) {
         SaveBitmapAsJpeg(Image1->Bitmap(), name + QStringLiteral(".jpg"));
         LastSavedName.clear();
     }
+    SavedTo.Used(QStringLiteral("jpg"), name);
 }

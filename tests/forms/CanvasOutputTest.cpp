@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPrinter>
 #include <QProcess>
@@ -116,6 +117,25 @@ TEST_F(CanvasOutput, PngHoldsEveryPixelOfTheShownPictureAsItIs) {
     }
     EXPECT_EQ(FilesInOut(), (QStringList{"40ff0000.png", "ff98fb98.png"})) << "no temporary left";
     EXPECT_EQ(desktop.saveCalls.at(0).filter, "*.Png | *.Png");
+}
+
+TEST_F(CanvasOutput, ExportsOfferThePicturesNameWhereTheLastOfTheirKindWent) {
+    OpenPicture(300, 200);
+    desktop.saveAnswers.push_back(std::nullopt);
+    form->ExportPngItem->trigger();
+    ASSERT_EQ(desktop.saveCalls.size(), 1u);
+    EXPECT_EQ(desktop.saveCalls[0].fileName, "picture.png") << "the opened picture's own name";
+    EXPECT_TRUE(QFileInfo(desktop.saveCalls[0].initialFolder).isDir());
+
+    Export(form->ExportPngItem, {At("study")});
+    desktop.saveAnswers.push_back(std::nullopt);
+    form->ExportPngItem->trigger();
+    EXPECT_EQ(desktop.saveCalls.back().initialFolder, out) << "where the last PNG went";
+    desktop.saveAnswers.push_back(std::nullopt);
+    form->ExportPdfItem->trigger();
+    EXPECT_EQ(desktop.saveCalls.back().fileName, "picture.pdf");
+    EXPECT_NE(desktop.saveCalls.back().initialFolder, out) << "no PDF has gone there yet";
+    EXPECT_TRUE(QFileInfo(desktop.saveCalls.back().initialFolder).isDir());
 }
 
 TEST_F(CanvasOutput, ExportsRefuseExistingNamesAndAskAgain) {

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -57,14 +58,23 @@ TEST_F(Saving, NamesAndWhatIsWritten) {
     EXPECT_EQ(FilesInOut().size(), 5) << "no stray temporary file";
 }
 
-TEST_F(Saving, TheDialogStartsBlankInThePicturesFolder) {
+TEST_F(Saving, TheDialogStartsBlankInAFolderThatExistsThenWhereTheLastSaveWent) {
     Save({std::nullopt});
     ASSERT_EQ(desktop.saveCalls.size(), 1u);
     EXPECT_EQ(desktop.saveCalls[0].filter, "*.Jpg | *.Jpg");
     EXPECT_EQ(desktop.saveCalls[0].fileName, "");
+    // The pictures folder where the desktop has one, else the home folder: never a folder that
+    // does not exist, whose name a file dialog would offer as the file's.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     EXPECT_EQ(desktop.saveCalls[0].initialFolder,
-              QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+              QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
+    EXPECT_TRUE(QFileInfo(desktop.saveCalls[0].initialFolder).isDir());
     EXPECT_TRUE(FilesInOut().isEmpty());
+
+    Save({At("first.jpg")});
+    Save({std::nullopt});
+    EXPECT_EQ(desktop.saveCalls.back().initialFolder, out) << "where the last save went";
+    EXPECT_EQ(desktop.saveCalls.back().fileName, "");
 }
 
 TEST_F(Saving, ExistingNamesAreRefusedAndTheDialogComesBack) {
