@@ -176,6 +176,8 @@ public:
                           bool& Handled);
     void CentreImage();
     void UpdateScrollRanges();
+    // The scale label where the window's width lets it show whole.
+    void PlaceScaleLabel();
 
     // Faqja0Effects.cpp: grey, posterize, Oilify, recolour, grid and the two Undo buttons.
     void RadioButton1Change(QObject* Sender);
@@ -269,7 +271,9 @@ private:
     // A method radio button changed: the hourglass, "Colorize" released, no Undo, grey again.
     void ChangeMethod(QRadioButton* sender);
 
-    // Faqja0Layout.cpp: the two halves of UpdateScrollRanges, which "Open.." runs apart.
+    // Faqja0Layout.cpp: the two halves of UpdateScrollRanges, which "Open.." runs apart; whether
+    // the picture shows at 1:1 by choice, not by Fit.
+    bool AtActualPixels() const;
     void UpdateVerticalScrollRange();
     void UpdateHorizontalScrollRange();
 

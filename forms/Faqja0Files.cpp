@@ -8,6 +8,7 @@
 #include "JpegFile.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "RealScrollBar.h"
 #include "ToggleButton.h"
 
 #include <QAction>
@@ -111,6 +112,13 @@ void TForm1::LoadPicture(const QString& path) {
     setWindowTitle(QStringLiteral("Halvane - ") + path);
     NumberBox1->SetText(QString::number(GridSpacing::Proposed(width, height)));
     LastOpenedPath = path.toLocal8Bit();
+    // A new picture shows whole where Fit was chosen, else at one screen pixel per pixel, from
+    // the top and the left as at the start of a run.
+    if (!zoom_.IsFit() && !Image1->Scale().IsActual()) {
+        zoom_.ActualPixels();
+        ScrollBar1->SetValue(0);
+        ScrollBar2->SetValue(0);
+    }
     UpdateViewScale(QSize(ViewWidth, ViewHeight));
     Image1->resize(ShownWidth(), ShownHeight());
     ConvertToGrey();

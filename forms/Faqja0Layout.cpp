@@ -9,6 +9,7 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QLabel>
 #include <algorithm>
 #include <cmath>
 
@@ -57,6 +58,21 @@ void TForm1::FormResize(QObject*) {
     ScrollBar1->SetValue(0);
     ScrollBar2->SetValue(0);
     UpdateScrollRanges();
+    PlaceScaleLabel();
+}
+
+// The scale at the right of the grid group where the window is wide enough to show it whole
+// there, else in the view area's top right corner, over the picture.
+void TForm1::PlaceScaleLabel() {
+    constexpr QPoint besideTheGrid(920, 91);
+    if (besideTheGrid.x() + ScaleLabel->width() <= width()) {
+        ScaleLabel->move(besideTheGrid);
+        ScaleLabel->setAutoFillBackground(false);
+    } else {
+        ScaleLabel->move(std::max(0, ViewWidth - ScaleLabel->width()), 128);
+        ScaleLabel->setAutoFillBackground(true);
+    }
+    ScaleLabel->raise();
 }
 
 // The picture centred across the image area; its top stays.
@@ -70,13 +86,21 @@ void TForm1::UpdateScrollRanges() {
     UpdateHorizontalScrollRange();
 }
 
+// At one screen pixel per image pixel, Fit not chosen, the bars stay as they always were; at Fit
+// or another scale a bar that has nothing to scroll is disabled.
 void TForm1::UpdateVerticalScrollRange() {
     const int height = ShownHeight();
     ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
+    ScrollBar1->setEnabled(AtActualPixels() || height > ViewHeight);
+}
+
+bool TForm1::AtActualPixels() const {
+    return !zoom_.IsFit() && Image1->Scale().IsActual();
 }
 
 void TForm1::UpdateHorizontalScrollRange() {
     const int width = ShownWidth();
+    ScrollBar2->setEnabled(AtActualPixels() || width > ViewWidth);
     if (width > ViewWidth) {
         ScrollBar2->SetMaximum(width - ViewWidth);
         ScrollBar2->SetValue(std::trunc(ScrollBar2->Maximum() * 0.5));

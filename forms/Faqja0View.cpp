@@ -40,6 +40,10 @@ void TForm1::ApplyZoom(QPointF anchor) {
     const QPointF shownPoint = imagePoint * Image1->Scale().Factor();
     ScrollBar1->SetValue(128 - (anchor.y() - shownPoint.y()));
     ScrollBar2->SetValue(shownPoint.x() - anchor.x());
+    // Setting the bars to 0 moved the picture to the left edge while the old range still let it
+    // scroll; one that now fits across is centred, as the layout places it.
+    if (ShownWidth() <= ViewWidth)
+        CentreImage();
 }
 
 void TForm1::ZoomAt(int steps, QPointF anchor) {

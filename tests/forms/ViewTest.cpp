@@ -83,12 +83,68 @@ TEST_F(View, FitNeverEnlargesAndFollowsResizesAndOpens) {
     EXPECT_LT(PictureInWindow().width(), before.width());
 }
 
-TEST_F(View, AFixedScaleIsKeptForTheNextPicture) {
+TEST_F(View, ANewPictureShowsAtActualPixelsUnlessFitWasChosen) {
     Open(WritePicture("a.png", TestPicture(800, 600)));
-    ZoomTo({1, 2});
+    ZoomTo({3, 1});
     Open(WritePicture("b.png", TestPicture(1000, 700)));
-    EXPECT_EQ(form->Image1->size(), QSize(500, 350));
-    EXPECT_EQ(form->ScaleLabel->text(), "50 %");
+    EXPECT_TRUE(form->Image1->Scale().IsActual()) << "a fixed zoom is not kept";
+    EXPECT_EQ(form->Image1->size(), QSize(1000, 700));
+    EXPECT_EQ(form->ScaleLabel->text(), "100 %");
+    EXPECT_EQ(PictureInWindow().top(), 128) << "placed as at the start";
+
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    Open(WritePicture("c.png", TestPicture(3000, 2000)));
+    EXPECT_TRUE(form->ScaleLabel->text().startsWith("Fit ")) << "Fit, where chosen, is kept";
+    EXPECT_FALSE(form->Image1->Scale().IsActual());
+}
+
+TEST_F(View, FitChosenFromAZoomedViewCentresAsOpeningDoes) {
+    const QString narrow = WritePicture("narrow.png", TestPicture(600, 1600));
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    Open(narrow);
+    const QRect afterOpen = PictureInWindow();
+    EXPECT_EQ(afterOpen.center().x(), ImageAreaWidth / 2) << "centred across the image area";
+    ZoomTo({2, 1});
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    EXPECT_EQ(PictureInWindow(), afterOpen);
+}
+
+TEST_F(View, ScrollBarsAreDisabledWhereNothingCanScrollAtAnotherScale) {
+    Open(WritePicture("p.png", TestPicture(600, 400)));
+    EXPECT_TRUE(form->ScrollBar1->isEnabled()) << "at 1:1 as they always were";
+    EXPECT_TRUE(form->ScrollBar2->isEnabled());
+    ZoomTo({1, 2});
+    EXPECT_FALSE(form->ScrollBar1->isEnabled());
+    EXPECT_FALSE(form->ScrollBar2->isEnabled());
+    ZoomTo({3, 1}); // 1800 x 1200 in a view of 1166 x 615
+    EXPECT_TRUE(form->ScrollBar1->isEnabled());
+    EXPECT_TRUE(form->ScrollBar2->isEnabled());
+    ZoomTo({2, 1}); // 1200 x 800: wider than the view by 34, taller by 185
+    EXPECT_TRUE(form->ScrollBar2->isEnabled());
+    form->FitToWindowItemClick(form->FitToWindowItem);
+    EXPECT_FALSE(form->ScrollBar1->isEnabled());
+    EXPECT_FALSE(form->ScrollBar2->isEnabled());
+    ResizeClient(500, 400);
+    EXPECT_FALSE(form->ScrollBar1->isEnabled())
+        << "Fit follows the window: still nothing to scroll";
+    form->ActualPixelsItemClick(form->ActualPixelsItem);
+    EXPECT_TRUE(form->ScrollBar1->isEnabled());
+}
+
+TEST_F(View, TheScaleShowsWholeAtAnyWidth) {
+    Open(WritePicture("p.png", TestPicture(600, 400)));
+    for (const int width : {1200, 1010, 1009, 919, 700, 400}) {
+        SCOPED_TRACE(width);
+        ResizeClient(width, 600);
+        const QRect label = form->ScaleLabel->geometry();
+        EXPECT_TRUE(form->rect().contains(label)) << "inside the window";
+        EXPECT_TRUE(form->ScaleLabel->isVisible() || !form->isVisible());
+        const bool inStrip = label.top() < 128;
+        if (inStrip)
+            EXPECT_EQ(label.topLeft(), QPoint(920, 91)) << "beside the grid group";
+        else
+            EXPECT_LE(label.right(), ViewWidth) << "in the view's corner, clear of the scroll bar";
+    }
 }
 
 TEST_F(View, ScrollRangesAndTheWheelUseTheShownSize) {
