@@ -8,6 +8,7 @@
 #include "Logos.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PlacedRadioButton.h"
 #include "Placement.h"
 #include "RealScrollBar.h"
 #include "SpinBox.h"
@@ -111,9 +112,9 @@ void TForm1::BuildControls() {
     Button1 =
         Place(Bold(DisabledButton(QStringLiteral("Posterize.."), GroupBox2)), 472, 40, 73, 22);
 
-    RadioButton1 = Place(new QRadioButton(QStringLiteral("Method 1"), this), 216, 42, 81, 19);
-    RadioButton2 = Place(new QRadioButton(QStringLiteral("Method 2"), this), 296, 42, 73, 19);
-    RadioButton3 = Place(new QRadioButton(QStringLiteral("Method 3"), this), 376, 42, 81, 19);
+    RadioButton1 = Place(new PlacedRadioButton(QStringLiteral("Method 1"), this), 216, 42, 81, 19);
+    RadioButton2 = Place(new PlacedRadioButton(QStringLiteral("Method 2"), this), 296, 42, 73, 19);
+    RadioButton3 = Place(new PlacedRadioButton(QStringLiteral("Method 3"), this), 376, 42, 81, 19);
     RadioButton2->setChecked(true);
 
     ScrollBar1 = Place(new RealScrollBar(Qt::Vertical, this), 488, 129, 18, 150);

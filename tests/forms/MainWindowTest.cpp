@@ -9,6 +9,7 @@
 #include "ToggleButton.h"
 #include "TrackBar.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFrame>
 #include <QGroupBox>
@@ -89,6 +90,27 @@ TEST_F(MainWindow, ControlsAsDefined) {
     EXPECT_EQ(WindowGeometry(f.MenuBar1).topLeft(), QPoint(0, 0));
     EXPECT_EQ(f.MenuBar1->height(), 24);
     EXPECT_FALSE(f.MenuBar1->isNativeMenuBar());
+}
+
+// As assistive technology and the pointer find them: the whole place the layout gives, whatever
+// the font's height.
+TEST_F(MainWindow, TheMethodButtonsAnswerOverTheirWholePlace) {
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    TForm1& f = *form;
+    for (auto [button, place] : {std::pair{f.RadioButton1, QRect(216, 42, 81, 19)},
+                                 std::pair{f.RadioButton2, QRect(296, 42, 73, 19)},
+                                 std::pair{f.RadioButton3, QRect(376, 42, 81, 19)}}) {
+        SCOPED_TRACE(button->text().toStdString());
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(accessible, nullptr);
+        const QRect reported = accessible->rect();
+        EXPECT_EQ(QRect(form->mapFromGlobal(reported.topLeft()), reported.size()), place);
+        // A click on the top row and on the right end chooses the method.
+        f.RadioButton2->setChecked(true);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(button->width() - 2, 0));
+        EXPECT_TRUE(button->isChecked());
+    }
 }
 
 TEST_F(MainWindow, FirstValues) {
