@@ -71,28 +71,80 @@ QString ShareTextOf(const KeyRow& row, std::uint64_t total) {
     return QString::number(percent, 'f', 1) + QStringLiteral(" %");
 }
 
+namespace {
+
+// The stamp's parts at one font size.
+struct StampLayout {
+    QFont font;
+    int line = 0;
+    int swatch = 0;
+    int pad = 0;
+    int numberWidth = 0;
+    int shareWidth = 0;
+    int column = 0;
+    int perColumn = 0;
+    QRect panel;
+};
+
+// Below this pixel size the stamp's figures no longer read.
+constexpr int SmallestStampPixelSize = 9;
+
+StampLayout LayoutAt(int pixelSize, int room, std::size_t rowCount, QFont font) {
+    StampLayout layout;
+    font.setPixelSize(pixelSize);
+    font.setStyleStrategy(QFont::NoAntialias);
+    layout.font = font;
+    const QFontMetrics metrics(font);
+    layout.line = metrics.height() + metrics.height() / 4;
+    layout.swatch = metrics.height();
+    layout.pad = layout.line / 2;
+    layout.numberWidth = metrics.horizontalAdvance(QStringLiteral("00"));
+    layout.shareWidth = metrics.horizontalAdvance(QStringLiteral("100.0 %"));
+    layout.column = layout.numberWidth + layout.pad + layout.swatch + layout.pad +
+                    layout.shareWidth + layout.pad;
+    layout.perColumn = std::max(1, (room - 2 * layout.pad) / layout.line);
+    const int columns =
+        int((rowCount + std::size_t(layout.perColumn) - 1) / std::size_t(layout.perColumn));
+    const int shownRows = std::min(int(rowCount), layout.perColumn);
+    layout.panel = QRect(0, 0, layout.pad + columns * layout.column,
+                         2 * layout.pad + shownRows * layout.line - (layout.line - layout.swatch));
+    return layout;
+}
+
+// The largest stamp up to the size the picture's width asks for that fits a quarter of the
+// shorter side; none where even the smallest legible one does not.
+std::optional<StampLayout> StampLayoutFor(int width, int height, std::size_t rowCount,
+                                          const QFont& font) {
+    const int room = std::min(width, height) / 4;
+    for (int size = StampPixelSize(width); size >= SmallestStampPixelSize; --size) {
+        const StampLayout layout = LayoutAt(size, room, rowCount, font);
+        if (layout.panel.width() <= room && layout.panel.height() <= room)
+            return layout;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+bool KeyStampFits(int width, int height, std::size_t rowCount, QFont font) {
+    return StampLayoutFor(width, height, rowCount, font).has_value();
+}
+
 void DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, QFont font) {
     if (rows.empty() || map.FWidth <= 0 || map.FHeight <= 0)
         return;
+    const std::optional<StampLayout> layout =
+        StampLayoutFor(map.FWidth, map.FHeight, rows.size(), font);
+    if (!layout)
+        return;
     const std::uint64_t total = std::uint64_t(map.FWidth) * std::uint64_t(map.FHeight);
-    font.setPixelSize(StampPixelSize(map.FWidth));
-    font.setStyleStrategy(QFont::NoAntialias);
-    const QFontMetrics metrics(font);
-    const int line = metrics.height() + metrics.height() / 4;
-    const int swatch = metrics.height();
-    const int pad = line / 2;
-    const int numberWidth = metrics.horizontalAdvance(QStringLiteral("00"));
-    const int shareWidth = metrics.horizontalAdvance(QStringLiteral("100.0 %"));
-    const int column = numberWidth + pad + swatch + pad + shareWidth + pad;
-    const int perColumn = std::max(1, (map.FHeight - 2 * pad) / line);
-    const int columns = int((rows.size() + std::size_t(perColumn) - 1) / std::size_t(perColumn));
-    const int shownRows = std::min(int(rows.size()), perColumn);
-    const QRect panel(0, 0, pad + columns * column, 2 * pad + shownRows * line - (line - swatch));
+    const auto [stampFont, line, swatch, pad, numberWidth, shareWidth, column, perColumn, panel] =
+        *layout;
 
     QImage picture(static_cast<uchar*>(map.Data), map.FWidth, map.FHeight, map.Pitch,
                    QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&picture);
-    painter.setFont(font);
+    painter.setFont(stampFont);
     painter.fillRect(panel, Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(panel.adjusted(0, 0, -1, -1));

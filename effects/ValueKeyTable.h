@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QString>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 // One row of the value key: a tone with its number, or the "other" row that sums the tones left
@@ -32,8 +33,14 @@ QString ToneNameOf(const KeyRow& row);
 // The row's share of `total` pixels in percent with one decimal: "12.5 %".
 QString ShareTextOf(const KeyRow& row, std::uint64_t total);
 
+// Whether the key's stamp fits a picture: at most a quarter of its shorter side each way, its
+// text no smaller than still reads.
+bool KeyStampFits(int width, int height, std::size_t rowCount, QFont font);
+
 // Draws the key into the top-left corner of a mapped bitmap: on a white panel with a black
 // border, per row its number, a swatch and its share, in columns where the rows do not fit the
-// picture's height. `font` is sized to the picture: its pixel size follows the width, so that it
-// reads on a 1200 pixel wide picture, and its text is not smoothed, which would add tones.
+// panel's height. `font` is sized to the picture: its pixel size follows the width, so that it
+// reads on a 1200 pixel wide picture, and shrinks so that the panel takes at most a quarter of
+// the shorter side each way; its text is not smoothed, which would add tones. Draws nothing where
+// the stamp does not fit (KeyStampFits).
 void DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, QFont font);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The value key: its window opened from the View menu, a tone recoloured from it, the key
 // stamped into the picture.
+#include "AppError.h"
 #include "Faqja0.h"
 #include "InterfaceFont.h"
 #include "PictureBox.h"
@@ -31,6 +32,8 @@ void TForm1::StampKey(const std::vector<KeyRow>& rows) {
     TBitmap& shown = Image1->Bitmap();
     if (shown.IsEmpty())
         return;
+    if (!KeyStampFits(shown.Width(), shown.Height(), rows.size(), InterfaceFont()))
+        throw AppError(QStringLiteral("The picture is too small for the key's stamp."));
     UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Grid);
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);

@@ -251,6 +251,46 @@ TEST(KeyRows, Texts) {
     EXPECT_EQ(ShareTextOf({1, A, 5}, 5), "100.0 %");
 }
 
+TEST(KeyStamp, TakesAtMostAQuarterOfTheShorterSideOrIsRefused) {
+    const QFont font(QStringLiteral("DejaVu Sans"));
+    std::vector<KeyRow> key;
+    for (int n = 1; n <= 7; ++n)
+        key.push_back({n, OpaqueGrey(std::uint8_t(n * 30)), 100});
+    struct Case {
+        int width, height;
+        bool fits;
+    };
+    for (const Case& c : {Case{6000, 4000, true}, Case{1200, 800, true}, Case{800, 1200, true},
+                          Case{800, 600, true}, Case{400, 300, false}, Case{40, 30, false}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        EXPECT_EQ(KeyStampFits(c.width, c.height, key.size(), font), c.fits);
+        TBitmap bitmap;
+        FillBitmap(bitmap, Rows(c.height, std::vector<TAlphaColor>(c.width, A)));
+        TBitmapData map;
+        ASSERT_TRUE(bitmap.Map(TMapAccess::Write, map));
+        DrawKeyStamp(map, key, font);
+        bitmap.Unmap(map);
+        // The stamp's extent: every pixel it changed lies in the top-left quarter square.
+        const Rows stamped = PixelsOf(bitmap);
+        int right = -1;
+        int bottom = -1;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x)
+                if (stamped[y][x] != A) {
+                    right = std::max(right, x);
+                    bottom = std::max(bottom, y);
+                }
+        const int room = std::min(c.width, c.height) / 4;
+        if (c.fits) {
+            EXPECT_GT(right, 0) << "drawn";
+            EXPECT_LT(right, room);
+            EXPECT_LT(bottom, room);
+        } else {
+            EXPECT_EQ(right, -1) << "nothing drawn where it does not fit";
+        }
+    }
+}
+
 TEST(KeyStamp, DrawsSwatchesInTheTopLeftCornerAndLeavesTheRestAlone) {
     const int width = 1200;
     const int height = 800;

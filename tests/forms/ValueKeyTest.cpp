@@ -303,6 +303,19 @@ TEST_F(ValueKey, ClickingARowWithColorizePressedEqualsClickingThePicture) {
     EXPECT_FALSE(form->Button7->isEnabled());
 }
 
+TEST_F(ValueKey, StampKeyOnAPictureTooSmallForItIsRefusedAndChangesNothing) {
+    Open(WritePicture("small.png", TestPicture(40, 30)));
+    OpenKey();
+    Settle();
+    desktop.messages.clear(); // the narrow picture's warning
+    const Rows before = Shown();
+    form->Button8->setEnabled(false);
+    RunHandler([this] { Key().StampButtonClick(Key().StampButton); });
+    EXPECT_EQ(desktop.MessageTexts(), QStringList{"The picture is too small for the key's stamp."});
+    EXPECT_EQ(Shown(), before);
+    EXPECT_FALSE(form->Button8->isEnabled()) << "no Undo offered for a stamp not drawn";
+}
+
 TEST_F(ValueKey, StampKeyDrawsTheKeyAndTheGridsUndoTakesItBack) {
     QImage photo(1200, 800, QImage::Format_RGB32);
     photo.fill(qRgb(40, 40, 40));
