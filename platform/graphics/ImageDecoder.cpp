@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "AvailableMemory.h"
 #include "BmpDecoder.h"
+#include "DataEnds.h"
 #include "JxrHeader.h"
 #include "JxrHelper.h"
 #include "PngDecoder.h"
@@ -186,6 +187,10 @@ void LoadWithQt(const QByteArray& bytes, ImageKind kind, TBitmap& into, const QS
         ThrowLoadFailed(path);
     RequireWorkingSetFits(*declared, options);
     if (kind == ImageKind::Bmp && !BmpPixelsInsideFile(head, bytes.size()))
+        ThrowLoadFailed(path);
+    // A file cut short is damaged, though the reader would show the part it has.
+    if ((kind == ImageKind::Jpeg && !JpegReachesItsEnd(bytes)) ||
+        (kind == ImageKind::Gif && !GifReachesItsEnd(bytes)))
         ThrowLoadFailed(path);
     AllocationLimitScope allocationLimit(*declared);
     DecodeWithQt(reader, into, path);

@@ -63,6 +63,14 @@ TEST_F(BatchProgram, ADamagedFileAmongGoodOnesFailsAloneWithStatusOne) {
     EXPECT_EQ(Written(), (QStringList{"first.jpg", "last.jpg"})) << "no temporary file is left";
 }
 
+TEST_F(BatchProgram, AFileCutShortFailsAndWritesNothing) {
+    const QString cut = Copy("cut.jpg");
+    const BatchProgramRun run = RunBatchProgram({cut, "-o", out, "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, cut + ": Loading bitmap failed (" + cut + ").\n");
+    EXPECT_TRUE(Written().isEmpty());
+}
+
 TEST_F(BatchProgram, NeverReplacesAFileTheOthersGoOn) {
     const QString taken = out + "/taken.jpg";
     QFile existing(taken);

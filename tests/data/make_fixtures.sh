@@ -340,3 +340,15 @@ for name in ["quads.bmp", "quads.jpg", "quads.png", "anim.gif", "pages.tif", "tw
     extension = name.rsplit(".", 1)[1]
     open("truncated." + extension, "wb").write(content[:len(content) // 2])
 PY
+
+# A picture with detail in every pixel in four formats, each cut off at 60 % of its bytes, in
+# the middle of its picture's data: readers that show what they have must not be believed.
+for extension in jpg png gif tif; do
+    im -seed 7 -size 64x48 plasma:fractal $plain -compress lzw "$work/detail.$extension"
+done
+python3 - "$work" <<'PY'
+import sys
+for extension in ["jpg", "png", "gif", "tif"]:
+    content = open(sys.argv[1] + "/detail." + extension, "rb").read()
+    open("cut." + extension, "wb").write(content[: len(content) * 6 // 10])
+PY

@@ -21,10 +21,6 @@
 
 namespace {
 
-QString LoadFailedMessage(const QString& path) {
-    return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
-}
-
 constexpr TAlphaColor Red = 0xFFFF0000;
 constexpr TAlphaColor Lime = 0xFF00FF00;
 constexpr TAlphaColor Blue = 0xFF0000FF;

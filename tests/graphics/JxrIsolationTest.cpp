@@ -32,10 +32,6 @@ QByteArray FileBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QString LoadFailedMessage(const QString& path) {
-    return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
-}
-
 // Collects what is logged while it lives.
 class LogCapture {
 public:

@@ -29,3 +29,7 @@ QString CannotCreate(const QString& path, int error) {
     return QStringLiteral("Cannot create file \"%1\". %2")
         .arg(path, QString::fromLocal8Bit(std::strerror(error)));
 }
+
+QString LoadFailedMessage(const QString& path) {
+    return QStringLiteral("Loading bitmap failed (") + path + QStringLiteral(").");
+}
