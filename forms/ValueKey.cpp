@@ -127,6 +127,9 @@ void TValueKey::FillList() {
         for (int column : {0, 2, 3})
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
     }
+    // New rows in the places of old ones are not always repainted by the list itself: the rows
+    // on screen could keep the counts painted before.
+    ToneList->viewport()->update();
     PatchLabel->setText(rows_.empty() ? QStringLiteral("No picture.") : PatchText(patches_));
     StampButton->setEnabled(!rows_.empty());
 }
