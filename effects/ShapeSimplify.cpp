@@ -1,0 +1,296 @@
+// SPDX-License-Identifier: MIT
+#include "ShapeSimplify.h"
+
+#include "RowRuns.h"
+#include "ValueKeyTable.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <queue>
+#include <utility>
+
+namespace {
+
+constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
+
+struct Run {
+    std::int32_t y;
+    std::int32_t start;
+    std::int32_t end; // one past the last column
+    std::uint32_t patch;
+};
+
+std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id) {
+    while (parent[id] != id) {
+        parent[id] = parent[parent[id]];
+        id = parent[id];
+    }
+    return id;
+}
+
+} // namespace
+
+std::optional<ShapeSize> ShapeSize::Parse(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^([0-9]+(?:\\.[0-9]+)?)(%|px)$"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = match.captured(1).toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    const bool percent = match.captured(2) == QStringLiteral("%");
+    if (percent && value > 100)
+        return std::nullopt;
+    return ShapeSize{percent ? Unit::Percent : Unit::Pixels, value};
+}
+
+std::uint64_t ShapeSize::MinimumPixels(std::uint64_t total) const {
+    if (unit == Unit::Pixels)
+        return std::uint64_t(std::ceil(value));
+    // The tolerance keeps a share that is a whole number of pixels from rounding up past it.
+    return std::uint64_t(std::max(0.0, std::ceil(value * double(total) / 100.0 - 1e-6)));
+}
+
+// The picture's runs row by row and its patches: each patch's size, colour and runs.
+struct ShapeMerger::Runs {
+    int width = 0;
+    int height = 0;
+    std::vector<Run> runs;
+    std::vector<std::size_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
+    std::vector<std::uint64_t> sizes;
+    std::vector<TAlphaColor> colours;
+    std::vector<std::size_t> patchRunStart; // runs of patch p: order[patchRunStart[p] ...]
+    std::vector<std::size_t> order;
+};
+
+// The merging's outcome: which patch each patch went into, and the sizes.
+struct ShapeMerger::State {
+    std::vector<std::uint32_t> parent;
+    std::vector<std::uint64_t> sizes;
+    std::uint64_t remaining = 0;
+    std::optional<TAlphaColor> everywhere; // the whole picture in one colour
+};
+
+ShapeMerger::ShapeMerger(const TBitmapData& picture) : runs_(std::make_unique<Runs>()) {
+    Runs& r = *runs_;
+    r.width = std::max(picture.FWidth, 0);
+    r.height = std::max(picture.FHeight, 0);
+    r.rowStart.assign(std::size_t(r.height) + 1, 0);
+    std::vector<std::uint32_t> parent;
+    std::vector<std::int32_t> ends(std::size_t(r.width) + 4);
+    for (int y = 0; y < r.height; ++y) {
+        const TAlphaColor* pixels = RowStart(picture, y);
+        const int count = r.width > 0 ? RunEndsOf(pixels, r.width, ends.data()) : 0;
+        const std::size_t first = r.runs.size();
+        std::int32_t start = 0;
+        for (int i = 0; i < count; ++i) {
+            r.runs.push_back({y, start, ends[i], NoPatch});
+            start = ends[i];
+        }
+        // Walking the row above alongside: a run joins the patches of the runs of its colour
+        // above it, and takes the first one's label.
+        if (y > 0) {
+            const TAlphaColor* above = RowStart(picture, y - 1);
+            std::size_t a = r.rowStart[y - 1];
+            std::size_t b = first;
+            while (a < first && b < r.runs.size()) {
+                Run& run = r.runs[b];
+                const Run& up = r.runs[a];
+                if (above[up.end - 1] == pixels[run.end - 1]) {
+                    if (run.patch == NoPatch) {
+                        run.patch = up.patch;
+                    } else {
+                        const std::uint32_t x = RootOf(parent, run.patch);
+                        const std::uint32_t z = RootOf(parent, up.patch);
+                        if (x != z)
+                            parent[std::max(x, z)] = std::min(x, z);
+                    }
+                }
+                const bool upEnds = up.end <= run.end;
+                b += run.end <= up.end;
+                a += upEnds;
+            }
+        }
+        for (std::size_t i = first; i < r.runs.size(); ++i)
+            if (r.runs[i].patch == NoPatch) {
+                r.runs[i].patch = std::uint32_t(parent.size());
+                parent.push_back(r.runs[i].patch);
+            }
+        r.rowStart[std::size_t(y) + 1] = r.runs.size();
+    }
+    // Patches numbered by their first pixel, row by row: a root is its patch's oldest label.
+    std::vector<std::uint32_t> number(parent.size(), NoPatch);
+    std::uint32_t patches = 0;
+    for (std::uint32_t label = 0; label < parent.size(); ++label)
+        if (RootOf(parent, label) == label)
+            number[label] = patches++;
+    r.sizes.assign(patches, 0);
+    r.colours.assign(patches, 0);
+    r.patchRunStart.assign(std::size_t(patches) + 1, 0);
+    for (Run& run : r.runs) {
+        run.patch = number[RootOf(parent, run.patch)];
+        r.sizes[run.patch] += std::uint64_t(run.end - run.start);
+        r.colours[run.patch] = RowStart(picture, run.y)[run.start];
+        ++r.patchRunStart[std::size_t(run.patch) + 1];
+    }
+    for (std::size_t p = 0; p < patches; ++p)
+        r.patchRunStart[p + 1] += r.patchRunStart[p];
+    r.order.resize(r.runs.size());
+    std::vector<std::size_t> next(r.patchRunStart.begin(), r.patchRunStart.end() - 1);
+    for (std::size_t i = 0; i < r.runs.size(); ++i)
+        r.order[next[r.runs[i].patch]++] = i;
+}
+
+ShapeMerger::~ShapeMerger() = default;
+
+std::uint64_t ShapeMerger::Patches() const {
+    return runs_->sizes.size();
+}
+
+namespace {
+
+// Which of two candidates a merge prefers: the larger, then the darker, then the lower colour
+// value, then the first.
+bool Preferred(std::uint64_t sizeA, TAlphaColor colourA, std::uint32_t a, std::uint64_t sizeB,
+               TAlphaColor colourB, std::uint32_t b) {
+    if (sizeA != sizeB)
+        return sizeA > sizeB;
+    const int lightA = LuminanceOf(colourA);
+    const int lightB = LuminanceOf(colourB);
+    if (lightA != lightB)
+        return lightA < lightB;
+    if (colourA != colourB)
+        return colourA < colourB;
+    return a < b;
+}
+
+} // namespace
+
+ShapeMerger::State ShapeMerger::Simulate(std::uint64_t minimumPixels) const {
+    const Runs& r = *runs_;
+    const auto patches = std::uint32_t(r.sizes.size());
+    State state;
+    state.sizes = r.sizes;
+    state.parent.resize(patches);
+    for (std::uint32_t p = 0; p < patches; ++p)
+        state.parent[p] = p;
+    state.remaining = patches;
+    const std::uint64_t total = std::uint64_t(r.width) * std::uint64_t(r.height);
+    if (patches == 0)
+        return state;
+    if (total < minimumPixels) {
+        std::uint32_t largest = 0;
+        for (std::uint32_t p = 1; p < patches; ++p)
+            if (Preferred(r.sizes[p], r.colours[p], p, r.sizes[largest], r.colours[largest],
+                          largest))
+                largest = p;
+        state.everywhere = r.colours[largest];
+        state.remaining = 1;
+        return state;
+    }
+    // Each region's patches as a list: the first, and each patch's next.
+    std::vector<std::uint32_t> next(patches, NoPatch);
+    std::vector<std::uint32_t> last(patches);
+    for (std::uint32_t p = 0; p < patches; ++p)
+        last[p] = p;
+
+    using Entry = std::pair<std::uint64_t, std::uint32_t>; // size, region
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> smallest;
+    for (std::uint32_t p = 0; p < patches; ++p)
+        if (r.sizes[p] < minimumPixels)
+            smallest.push({r.sizes[p], p});
+
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> borders;
+    while (!smallest.empty()) {
+        const auto [size, region] = smallest.top();
+        smallest.pop();
+        if (state.parent[region] != region || state.sizes[region] != size)
+            continue; // merged away, or grown since
+        // The borders with every neighbour, pixel pair by pixel pair, from the region's runs.
+        borders.clear();
+        const auto border = [&](const Run& other, std::uint64_t length) {
+            const std::uint32_t neighbour = RootOf(state.parent, other.patch);
+            if (neighbour != region)
+                borders.emplace_back(neighbour, length);
+        };
+        for (std::uint32_t p = region; p != NoPatch; p = next[p])
+            for (std::size_t k = r.patchRunStart[p]; k < r.patchRunStart[p + 1]; ++k) {
+                const std::size_t index = r.order[k];
+                const Run& run = r.runs[index];
+                if (run.start > 0)
+                    border(r.runs[index - 1], 1);
+                if (run.end < r.width)
+                    border(r.runs[index + 1], 1);
+                for (const int row : {run.y - 1, run.y + 1}) {
+                    if (row < 0 || row >= r.height)
+                        continue;
+                    const auto begin = r.runs.begin() + std::ptrdiff_t(r.rowStart[row]);
+                    const auto end = r.runs.begin() + std::ptrdiff_t(r.rowStart[row + 1]);
+                    auto other = std::upper_bound(begin, end, run.start,
+                                                  [](std::int32_t column, const Run& candidate) {
+                                                      return column < candidate.end;
+                                                  });
+                    for (; other != end && other->start < run.end; ++other)
+                        border(*other, std::uint64_t(std::min(run.end, other->end) -
+                                                     std::max(run.start, other->start)));
+                }
+            }
+        if (borders.empty())
+            continue; // the whole picture
+        std::sort(borders.begin(), borders.end());
+        std::uint32_t best = NoPatch;
+        std::uint64_t bestLength = 0;
+        for (std::size_t i = 0; i < borders.size();) {
+            const std::uint32_t neighbour = borders[i].first;
+            std::uint64_t length = 0;
+            for (; i < borders.size() && borders[i].first == neighbour; ++i)
+                length += borders[i].second;
+            if (best == NoPatch || length > bestLength ||
+                (length == bestLength &&
+                 Preferred(state.sizes[neighbour], r.colours[neighbour], neighbour,
+                           state.sizes[best], r.colours[best], best))) {
+                best = neighbour;
+                bestLength = length;
+            }
+        }
+        const auto join = [&](std::uint32_t merged) {
+            state.parent[merged] = best;
+            state.sizes[best] += state.sizes[merged];
+            next[last[best]] = merged;
+            last[best] = last[merged];
+            --state.remaining;
+        };
+        join(region);
+        // The region's pixels now join `best` to every other neighbour of its colour: one patch.
+        for (std::size_t i = 0; i < borders.size(); ++i) {
+            const std::uint32_t neighbour = borders[i].first;
+            if ((i == 0 || borders[i - 1].first != neighbour) && neighbour != best &&
+                r.colours[neighbour] == r.colours[best])
+                join(neighbour);
+        }
+        if (state.sizes[best] < minimumPixels)
+            smallest.push({state.sizes[best], best});
+    }
+    return state;
+}
+
+std::uint64_t ShapeMerger::PatchesAfter(std::uint64_t minimumPixels) const {
+    return Simulate(minimumPixels).remaining;
+}
+
+void ShapeMerger::Merge(std::uint64_t minimumPixels, const TBitmapData& output,
+                        const TBitmapData* copy) const {
+    const Runs& r = *runs_;
+    State state = Simulate(minimumPixels);
+    for (const Run& run : r.runs) {
+        const TAlphaColor colour =
+            state.everywhere ? *state.everywhere : r.colours[RootOf(state.parent, run.patch)];
+        std::fill(RowStart(output, run.y) + run.start, RowStart(output, run.y) + run.end, colour);
+        if (copy != nullptr)
+            std::fill(RowStart(*copy, run.y) + run.start, RowStart(*copy, run.y) + run.end, colour);
+    }
+}

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// Simplify Shapes: every 4-connected same-colour patch of a picture smaller than a size merges
+// into a neighbour, until none is smaller, so that the study keeps only shapes worth painting.
+#pragma once
+
+#include "Bitmap.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The smallest shape to keep: a share of the picture's pixels in percent, or pixels.
+struct ShapeSize {
+    enum class Unit { Percent, Pixels };
+    Unit unit = Unit::Percent;
+    double value = 0.1;
+
+    // "0.1%" or "500px"; none for anything else, a negative or a non-finite value.
+    static std::optional<ShapeSize> Parse(const QString& text);
+    // The least pixels a patch of a picture of `total` pixels keeps: a patch is smaller than a
+    // share s % when its pixels are fewer than s / 100 of the total.
+    std::uint64_t MinimumPixels(std::uint64_t total) const;
+};
+
+// The patches of one picture, found once, then merged for any size. The rules, all
+// deterministic:
+// - the smallest patch goes first (ties: the one whose first pixel comes first, row by row), and
+//   merges into the neighbour with which it shares the longest border, counted in pairs of
+//   edge-neighbouring pixels (ties: the larger neighbour, then the darker tone by Rec. 601
+//   luminance, then the lower 32-bit colour value, then the one whose first pixel comes first);
+// - a merged patch takes its neighbour's colour and goes on as part of it, with their sizes
+//   added, together with any other neighbour of that colour it now joins to it, until no patch
+//   is smaller than the size;
+// - a picture smaller than the size altogether takes its largest patch's colour everywhere
+//   (ties as for neighbours);
+// - pixels of patches that never merge keep their colour.
+class ShapeMerger {
+public:
+    explicit ShapeMerger(const TBitmapData& picture);
+    ~ShapeMerger();
+    ShapeMerger(const ShapeMerger&) = delete;
+    ShapeMerger& operator=(const ShapeMerger&) = delete;
+
+    std::uint64_t Patches() const;
+    // How many patches remain after merging to `minimumPixels`.
+    std::uint64_t PatchesAfter(std::uint64_t minimumPixels) const;
+    // Writes the merged picture into `output` (mapped, the picture's size), and into `copy`
+    // where given, in one pass.
+    void Merge(std::uint64_t minimumPixels, const TBitmapData& output,
+               const TBitmapData* copy = nullptr) const;
+
+private:
+    struct State;
+    State Simulate(std::uint64_t minimumPixels) const;
+
+    struct Runs;
+    std::unique_ptr<Runs> runs_;
+};
