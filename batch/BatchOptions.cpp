@@ -87,6 +87,14 @@ void ChooseBands(StudyParameters& study, std::optional<BandPreset> preset,
     }
 }
 
+ShapeSize ShapeSizeOf(const QString& text) {
+    const std::optional<ShapeSize> size = ShapeSize::Parse(text);
+    if (!size)
+        Refuse(QStringLiteral("--simplify takes a share like 0.1% or pixels like 500px, not \"%1\"")
+                   .arg(text));
+    return *size;
+}
+
 SavedFormat FormatOf(const QString& text) {
     if (text == QStringLiteral("jpg"))
         return SavedFormat::Jpeg;
@@ -170,6 +178,8 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
         else if (option == QStringLiteral("--oilify"))
             options.study.oilifyClicks =
                 WholeNumber(option, value(), 0, std::numeric_limits<int>::max());
+        else if (option == QStringLiteral("--simplify"))
+            options.study.simplify = ShapeSizeOf(value());
         else if (option == QStringLiteral("--grid")) {
             const QString spacing = value();
             options.study.grid = spacing == QStringLiteral("auto")
@@ -237,6 +247,9 @@ QString BatchUsage(int defaultJobs) {
                "  --edges E1,E2,...        the edges themselves: rising greys from 1 to 255, one\n"
                "                           fewer than the tones of the levels\n"
                "  --oilify K               clicks on \"Oilify..\"; default 0\n"
+               "  --simplify SIZE          after Oilify, merge every patch smaller than SIZE,\n"
+               "                           a share of the picture (0.1%) or pixels (500px),\n"
+               "                           as \"Simplify Shapes...\" does; default none\n"
                "  --grid N|auto            a grid every N pixels (1 to 200; 28 where N exceeds a\n"
                "                           side, as in the window); auto: the spacing \"Open..\"\n"
                "                           proposes, the shorter side / 18; default none\n"

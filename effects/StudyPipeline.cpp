@@ -23,6 +23,11 @@ void MakeStudy(TBitmap& picture, const StudyParameters& parameters) {
             OilifyStep({picture, grey, oil}, state);
         picture.Swap(oil);
     }
+    if (parameters.simplify)
+        SimplifyStep(picture,
+                     parameters.simplify->MinimumPixels(std::uint64_t(picture.Width()) *
+                                                        std::uint64_t(picture.Height())),
+                     readMap);
     if (parameters.grid) {
         const int width = picture.Width();
         const int height = picture.Height();

@@ -3,6 +3,7 @@
 
 #include "Bitmap.h"
 #include "GreyKernel.h"
+#include "ShapeSimplify.h"
 #include "StudySteps.h"
 
 #include <optional>
@@ -17,12 +18,13 @@ struct StudyGrid {
 };
 
 // What a study asks of the main window, in the order it runs them: a grey method and a level
-// count (what opening runs), Oilify clicks, then one "Insert Grid..".
+// count (what opening runs), Oilify clicks, "Simplify Shapes...", then one "Insert Grid..".
 struct StudyParameters {
     GreyMethod method = GreyMethod::GreenLightened;
     int levels = 6;
     BandChoice bands;
     int oilifyClicks = 0;
+    std::optional<ShapeSize> simplify; // "Simplify Shapes..." after the Oilify clicks
     std::optional<StudyGrid> grid;
 };
 

@@ -6,6 +6,7 @@
 #include "OilifyKernel.h"
 #include "PosterizeKernel.h"
 #include "RecolourKernel.h"
+#include "ShapeSimplify.h"
 
 #include <cassert>
 
@@ -133,6 +134,26 @@ void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* s
     // the output.
     bitmaps.input.Swap(bitmaps.output);
     OilifyCycle(bitmaps, state, shown);
+}
+
+void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map, TBitmap* result,
+                  TBitmap* nextStart) {
+    {
+        ScopedMap mapped(picture, TMapAccess::Write, map);
+        if (!mapped.Mapped())
+            return;
+        const ShapeMerger merger(map);
+        std::optional<ScopedMap> resultAccess;
+        TBitmapData resultMap;
+        if (result != nullptr) {
+            result->SetSize(picture.Width(), picture.Height());
+            resultAccess.emplace(*result, TMapAccess::Write, resultMap);
+        }
+        merger.Merge(minimumPixels, map,
+                     resultAccess && resultAccess->Mapped() ? &resultMap : nullptr);
+    }
+    if (nextStart != nullptr)
+        nextStart->Assign(picture);
 }
 
 bool SnapshotFitsPass(const TBitmap& snapshot, const TBitmap& picture) {

@@ -8,6 +8,7 @@
 #include "GreyKernel.h"
 #include "ValueBands.h"
 
+#include <cstdint>
 #include <optional>
 
 struct GridStyle;
@@ -65,6 +66,14 @@ struct OilifyBitmaps {
 // result becomes `input`, the next click's start, then a second cycle from it into `output`.
 // `shown`, where given, takes a copy of `output`, in the same pass where it has its size.
 void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* shown = nullptr);
+
+// Simplify Shapes on `picture`, the shown study: every patch smaller than `minimumPixels` merged
+// away (see ShapeMerger), in place. `result` and `nextStart`, where given, take the simplified
+// picture too: the window's Oilify result and the picture the next "Oilify.." click starts from,
+// so that what follows goes on as after Oilify. The carried colours are not touched: no vote
+// is cast.
+void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map,
+                  TBitmap* result = nullptr, TBitmap* nextStart = nullptr);
 
 // Whether a snapshot for Undo can be taken in the pass of the step it is for.
 bool SnapshotFitsPass(const TBitmap& snapshot, const TBitmap& picture);

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QPointF>
 #include <QWidget>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -156,6 +157,9 @@ public:
     BandChoice Bands;
     // The "Study" menu and its tool window.
     std::unique_ptr<StudyMenu> Study;
+    // "Simplify Shapes..." confirmed: the hourglass, the shown study's patches below
+    // `minimumPixels` merged, the result left where Oilify leaves its own; no Undo is left.
+    void SimplifyShapes(std::uint64_t minimumPixels);
 
     // Window width and height as the layout constants count them: the outer size, frame and
     // title bar included, taken as a frame of 8 pixels at the sides and bottom and 31 at the top

@@ -9,6 +9,7 @@
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "RealScrollBar.h"
+#include "StudyMenu.h"
 #include "ToggleButton.h"
 
 #include <QAction>
@@ -129,7 +130,7 @@ void TForm1::LoadPicture(const QString& path) {
     Button6->setEnabled(true);
     Button2->setEnabled(true);
     Button1->setEnabled(true);
-    for (QAction* action : {PrintItem, ExportPdfItem, ExportPngItem})
+    for (QAction* action : {PrintItem, ExportPdfItem, ExportPngItem, Study->SimplifyItem})
         action->setEnabled(true);
     OfferUndo(UndoOffer::None);
     UpdateVerticalScrollRange();

@@ -2,9 +2,12 @@
 #include "StudyMenu.h"
 
 #include "BandHistogram.h"
+#include "Desktop.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
 #include "IntText.h"
+#include "PictureBox.h"
+#include "SimplifyDialog.h"
 #include "SpinBox.h"
 #include "ValueBandsWindow.h"
 #include "WindowShortcuts.h"
@@ -20,6 +23,31 @@ StudyMenu::StudyMenu(TForm1& form, QMenuBar& menuBar, WindowShortcuts& keys) : f
     QObject::connect(ValueBandsItem, &QAction::triggered, &form,
                      [this] { RunHandler([this] { ValueBandsItemClick(ValueBandsItem); }); });
     keys.Add(Qt::CTRL | Qt::Key_B, [this] { ValueBandsItemClick(ValueBandsItem); });
+    SimplifyItem = Menu->addAction(QStringLiteral("Simplify Shapes...\tCtrl+K"));
+    // It waits for a picture, as "Oilify.." does.
+    SimplifyItem->setEnabled(false);
+    QObject::connect(SimplifyItem, &QAction::triggered, &form,
+                     [this] { RunHandler([this] { SimplifyItemClick(SimplifyItem); }); });
+    keys.Add(Qt::CTRL | Qt::Key_K, [this] {
+        if (SimplifyItem->isEnabled())
+            SimplifyItemClick(SimplifyItem);
+    });
+}
+
+void StudyMenu::SimplifyItemClick(QObject*) {
+    TBitmap& shown = form_.Image1->Bitmap();
+    std::uint64_t minimumPixels = 0;
+    {
+        TBitmapData map;
+        ScopedMap picture(shown, TMapAccess::Read, map);
+        if (!picture.Mapped())
+            return;
+        SimplifyDialog dialog(map, form_.Canvas, &form_);
+        if (CurrentDesktop().RunDialog(dialog) != QDialog::Accepted)
+            return;
+        minimumPixels = dialog.MinimumPixels();
+    }
+    form_.SimplifyShapes(minimumPixels);
 }
 
 void StudyMenu::ValueBandsItemClick(QObject*) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The "Study" menu: where the value bands fall ("Value Bands...", Ctrl+B), in a tool window
-// whose presets and edges posterize the study again as they change.
+// whose presets and edges posterize the study again as they change; "Simplify Shapes..."
+// (Ctrl+K), which merges the study's small patches.
 #pragma once
 
 #include "ValueBands.h"
@@ -18,11 +19,14 @@ public:
 
     QMenu* Menu;             // "Study", right of "Canvas"
     QAction* ValueBandsItem; // "Value Bands..." (Ctrl+B)
+    QAction* SimplifyItem;   // "Simplify Shapes..." (Ctrl+K)
     // The bands window, made when "Value Bands..." is first chosen; null until then.
     TValueBands* BandsWindow = nullptr;
 
     // "Value Bands..." chosen: the window shown beside the main window, or brought to the front.
     void ValueBandsItemClick(QObject* Sender);
+    // "Simplify Shapes..." chosen: the dialog over the shown study; OK merges its small patches.
+    void SimplifyItemClick(QObject* Sender);
     // A preset chosen in the window: the study posterized at its edges; a notan sets the levels.
     void PresetChosen(BandPreset preset);
     // An edge moved in the window: the study posterized at the painter's edges.

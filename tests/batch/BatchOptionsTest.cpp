@@ -100,6 +100,22 @@ TEST_F(BatchArguments, HelpAndVersionNeedNothingElse) {
     EXPECT_EQ(Read({"a.jpg", "--version"}).action, BatchCommand::Action::Version);
 }
 
+TEST_F(BatchArguments, SimplifyTakesAShareOrPixels) {
+    const BatchCommand share = Read({"--simplify", "0.1%", "a.jpg", "-o", "OUT"});
+    ASSERT_EQ(share.action, BatchCommand::Action::Run) << share.error.toStdString();
+    ASSERT_TRUE(share.options.study.simplify);
+    EXPECT_EQ(share.options.study.simplify->MinimumPixels(24000000), 24000u);
+    const BatchCommand pixels = Read({"--simplify=500px", "a.jpg", "-o", "OUT"});
+    ASSERT_TRUE(pixels.options.study.simplify);
+    EXPECT_EQ(pixels.options.study.simplify->MinimumPixels(10), 500u);
+    EXPECT_FALSE(Read({"a.jpg", "-o", "OUT"}).options.study.simplify) << "none by default";
+    for (const char* wrong : {"0.1", "500", "px", "-2%", "150%"}) {
+        SCOPED_TRACE(wrong);
+        const BatchCommand command = Read({"--simplify", wrong, "a.jpg", "-o", "OUT"});
+        EXPECT_EQ(command.action, BatchCommand::Action::UsageError);
+    }
+}
+
 TEST_F(BatchArguments, BandsByPresetOrByEdgesThatFitTheLevels) {
     struct Case {
         QStringList arguments;
@@ -157,7 +173,8 @@ std::vector<QStringList> OptionsInUsage(const QString& usage, const QString& fol
                                          {"#AARRGGBB", "#FF000000"},
                                          {"jpg|png", "png"},
                                          {"equal|lightness|areas|notan2|notan3", "areas"},
-                                         {"E1,E2,...", "42,84,126,168,210,250"}};
+                                         {"E1,E2,...", "42,84,126,168,210,250"},
+                                         {"SIZE", "0.1%"}};
     std::vector<QStringList> options;
     const QRegularExpression line(QStringLiteral("^  (-[-a-z]+)(?: (\\S+))?"),
                                   QRegularExpression::MultilineOption);

@@ -8,9 +8,12 @@
 #include "ImageCompare.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "SimplifyDialog.h"
 #include "SpinBox.h"
 #include "StudyMenu.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
@@ -80,10 +83,11 @@ protected:
         return WritePicture("speckled.png", picture);
     }
 
-    // The window: open, the steps through its handlers (`placeBands` after the level count),
-    // then "Save As.." to `saved`.
+    // The window: open, the steps through its handlers (`placeBands` after the level count,
+    // `afterOilify` after the Oilify clicks), then "Save As.." to `saved`.
     void RunWindow(const QString& file, const Steps& steps, const QString& saved,
-                   const std::function<void()>& placeBands = {}) {
+                   const std::function<void()>& placeBands = {},
+                   const std::function<void()>& afterOilify = {}) {
         Open(file);
         QRadioButton* const methods[] = {form->RadioButton1, form->RadioButton2,
                                          form->RadioButton3};
@@ -93,6 +97,8 @@ protected:
             placeBands();
         for (int click = 0; click < steps.oilify; ++click)
             form->Button2Click(form->Button2);
+        if (afterOilify)
+            afterOilify();
         if (steps.grid) {
             if (*steps.grid != "auto")
                 form->NumberBox1->SetText(*steps.grid);
@@ -192,6 +198,37 @@ TEST_F(BatchLikeWindow, BandsAsTheWindowsValueBandsPlaceThem) {
         picture, BatchArgumentsFor(steps) + QStringList{"--edges", edges.join(',')}, "jpg");
     ASSERT_FALSE(Contents(saved).isEmpty());
     EXPECT_TRUE(Contents(written) == Contents(saved));
+}
+
+TEST_F(BatchLikeWindow, SimplifiedShapesAsTheWindowsSimplifyShapes) {
+    const QString picture = SpeckledPicture();
+    struct SimplifyCase {
+        Steps steps;
+        QString size;
+        SimplifyDialog::Unit unit;
+        double value;
+    };
+    for (const SimplifyCase& c :
+         {SimplifyCase{{2, 6, 1, {}, {}}, "1%", SimplifyDialog::Unit::Percent, 1},
+          SimplifyCase{{3, 8, 0, "auto", {}}, "25px", SimplifyDialog::Unit::Pixels, 25},
+          SimplifyCase{{1, 13, 2, {}, {}}, "100%", SimplifyDialog::Unit::Percent, 100}}) {
+        SCOPED_TRACE(c.size.toStdString());
+        const QString saved = folder.filePath("window.jpg");
+        QFile::remove(saved);
+        RunWindow(picture, c.steps, saved, {}, [&] {
+            desktop.dialogAnswers.push_back([&](QDialog& dialog) {
+                auto& simplify = dynamic_cast<SimplifyDialog&>(dialog);
+                simplify.UnitBox->setCurrentIndex(int(c.unit));
+                simplify.SizeBox->setValue(c.value);
+                return int(QDialog::Accepted);
+            });
+            form->Study->SimplifyItemClick(form->Study->SimplifyItem);
+        });
+        const QString written = RunBatch(
+            picture, BatchArgumentsFor(c.steps) + QStringList{"--simplify", c.size}, "jpg");
+        ASSERT_FALSE(Contents(saved).isEmpty());
+        EXPECT_TRUE(Contents(written) == Contents(saved));
+    }
 }
 
 TEST_F(BatchLikeWindow, PngHoldsTheWindowsPictureExactly) {
