@@ -44,6 +44,8 @@ std::vector<TimedOperation> ViewOperations(Workbench& bench);
 std::vector<TimedOperation> ValueKeyOperations(Workbench& bench);
 // The value bands' histogram and the study again as an edge moves; against the same yardstick.
 std::vector<TimedOperation> ValueBandsOperations(Workbench& bench);
+// Simplify Shapes' count and merge to 0.1 %; against the same yardstick.
+std::vector<TimedOperation> SimplifyOperations(Workbench& bench);
 // Opening the photo, against one plain decode of it.
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.

@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
         effects.operations.push_back(std::move(key));
     for (TimedOperation& bands : ValueBandsOperations(bench))
         effects.operations.push_back(std::move(bands));
+    for (TimedOperation& simplify : SimplifyOperations(bench))
+        effects.operations.push_back(std::move(simplify));
     std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
                                          ExportFamily(bench)};
     for (BenchFamily& family : ConvertedPhotoFamilies(bench))

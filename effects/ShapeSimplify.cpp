@@ -206,7 +206,9 @@ ShapeMerger::State ShapeMerger::Simulate(std::uint64_t minimumPixels) const {
 
     std::vector<std::pair<std::uint32_t, std::uint64_t>> borders;
     while (!smallest.empty()) {
-        const auto [size, region] = smallest.top();
+        // Named apart, not bound as a pair: lambdas below capture them.
+        const std::uint64_t size = smallest.top().first;
+        const std::uint32_t region = smallest.top().second;
         smallest.pop();
         if (state.parent[region] != region || state.sizes[region] != size)
             continue; // merged away, or grown since

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+// Simplify Shapes on the photo posterized to 6 levels: the dialog's count of the patches that
+// remain, and the merge itself, both to 0.1 % of the picture; against the effects' memcpy.
+#include "BenchFamily.h"
+#include "Faqja0.h"
+#include "PictureBox.h"
+#include "ShapeSimplify.h"
+#include "Workbench.h"
+
+namespace {
+
+std::uint64_t PointOnePercent(const TBitmapData& map) {
+    return ShapeSize{ShapeSize::Unit::Percent, 0.1}.MinimumPixels(std::uint64_t(map.FWidth) *
+                                                                  std::uint64_t(map.FHeight));
+}
+
+// As the dialog opens: the patches found, then counted after merging.
+void CountAfter(benchmark::State& state, Workbench& bench) {
+    bench.RunGuarded(state, [&] {
+        bench.ShowPosterizedPhoto();
+        TBitmapData map;
+        ScopedMap shown(bench.Form().Image1->Bitmap(), TMapAccess::Read, map);
+        for (auto _ : state) {
+            const ShapeMerger merger(map);
+            benchmark::DoNotOptimize(merger.PatchesAfter(PointOnePercent(map)));
+        }
+    });
+}
+
+// OK in the dialog: the study merged and left where Oilify leaves its result.
+void Simplify(benchmark::State& state, Workbench& bench) {
+    bench.RunGuarded(state, [&] {
+        for (auto _ : state) {
+            state.PauseTiming();
+            bench.ShowPosterizedPhoto();
+            const std::uint64_t minimum =
+                std::uint64_t(SourceBitmap.Width()) * SourceBitmap.Height() / 1000;
+            state.ResumeTiming();
+            bench.Form().SimplifyShapes(minimum);
+        }
+    });
+}
+
+} // namespace
+
+std::vector<TimedOperation> SimplifyOperations(Workbench& bench) {
+    return {
+        {"SimplifyCount", "Simplify Shapes: patches after merging to 0.1 % (the dialog)", 6,
+         Driving(bench, CountAfter)},
+        {"SimplifyShapes", "Simplify Shapes: merging to 0.1 % (OK)", 40, Driving(bench, Simplify)},
+    };
+}
