@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Takes the README's screenshots on a real X server: the main window with a photograph opened
 // and fitted to the window, then the About window, then the study after one Oilify with the value
-// key beside it, then with the value bands beside it. The open dialog is answered by the scripted
+// key beside it, then simplified to shapes of 0.1 % with the key, then with the value bands
+// beside it. The open dialog is answered by the scripted
 // desktop. Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
 #include "Application.h"
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
+#include "ShapeSimplify.h"
 #include "Startup.h"
 #include "StudyMenu.h"
 #include "ValueBandsWindow.h"
@@ -92,6 +94,11 @@ int main(int argc, char** argv) {
     mainWindow.ValueKeyItemClick(mainWindow.ValueKeyItem);
     TValueKey& key = *mainWindow.KeyWindow;
     if (!SaveSideBySide(mainWindow, key, output.filePath(QStringLiteral("value-key.png"))))
+        return 1;
+    // The same study with its patches below 0.1 % of the picture merged, the key beside it.
+    mainWindow.SimplifyShapes(
+        ShapeSize{}.MinimumPixels(std::uint64_t(SourceBitmap.Width()) * SourceBitmap.Height()));
+    if (!SaveSideBySide(mainWindow, key, output.filePath(QStringLiteral("simplified.png"))))
         return 1;
     key.hide();
 
