@@ -60,11 +60,14 @@ struct ShapeMerger::Runs {
     int width = 0;
     int height = 0;
     std::vector<Run> runs;
-    std::vector<std::size_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
+    std::vector<std::uint32_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
+    // The first run of the row above and of the row below that shares a column with each run.
+    std::vector<std::uint32_t> firstAbove;
+    std::vector<std::uint32_t> firstBelow;
     std::vector<std::uint64_t> sizes;
     std::vector<TAlphaColor> colours;
-    std::vector<std::size_t> patchRunStart; // runs of patch p: order[patchRunStart[p] ...]
-    std::vector<std::size_t> order;
+    std::vector<std::uint32_t> patchRunStart; // runs of patch p: order[patchRunStart[p] ...]
+    std::vector<std::uint32_t> order;
 };
 
 // The merging's outcome: which patch each patch went into, and the sizes.
@@ -81,25 +84,38 @@ ShapeMerger::ShapeMerger(const TBitmapData& picture) : runs_(std::make_unique<Ru
     r.height = std::max(picture.FHeight, 0);
     r.rowStart.assign(std::size_t(r.height) + 1, 0);
     std::vector<std::uint32_t> parent;
+    std::vector<TAlphaColor> labelColours;
     std::vector<std::int32_t> ends(std::size_t(r.width) + 4);
+    // A posterized photo has runs of a few pixels on average: room for that many at once.
+    const std::size_t expected = std::size_t(r.width) * std::size_t(r.height) / 4;
+    r.runs.reserve(expected);
+    r.firstAbove.reserve(expected);
+    r.firstBelow.reserve(expected);
     for (int y = 0; y < r.height; ++y) {
         const TAlphaColor* pixels = RowStart(picture, y);
         const int count = r.width > 0 ? RunEndsOf(pixels, r.width, ends.data()) : 0;
-        const std::size_t first = r.runs.size();
+        const auto first = std::uint32_t(r.runs.size());
         std::int32_t start = 0;
         for (int i = 0; i < count; ++i) {
             r.runs.push_back({y, start, ends[i], NoPatch});
+            r.firstAbove.push_back(NoPatch);
+            r.firstBelow.push_back(NoPatch);
             start = ends[i];
         }
         // Walking the row above alongside: a run joins the patches of the runs of its colour
         // above it, and takes the first one's label.
         if (y > 0) {
             const TAlphaColor* above = RowStart(picture, y - 1);
-            std::size_t a = r.rowStart[y - 1];
-            std::size_t b = first;
+            std::uint32_t a = r.rowStart[y - 1];
+            std::uint32_t b = first;
             while (a < first && b < r.runs.size()) {
                 Run& run = r.runs[b];
                 const Run& up = r.runs[a];
+                // The walk meets each run's neighbours in the other row from the left.
+                if (r.firstAbove[b] == NoPatch)
+                    r.firstAbove[b] = a;
+                if (r.firstBelow[a] == NoPatch)
+                    r.firstBelow[a] = b;
                 if (above[up.end - 1] == pixels[run.end - 1]) {
                     if (run.patch == NoPatch) {
                         run.patch = up.patch;
@@ -119,29 +135,31 @@ ShapeMerger::ShapeMerger(const TBitmapData& picture) : runs_(std::make_unique<Ru
             if (r.runs[i].patch == NoPatch) {
                 r.runs[i].patch = std::uint32_t(parent.size());
                 parent.push_back(r.runs[i].patch);
+                labelColours.push_back(pixels[r.runs[i].start]);
             }
-        r.rowStart[std::size_t(y) + 1] = r.runs.size();
+        r.rowStart[std::size_t(y) + 1] = std::uint32_t(r.runs.size());
     }
     // Patches numbered by their first pixel, row by row: a root is its patch's oldest label.
     std::vector<std::uint32_t> number(parent.size(), NoPatch);
     std::uint32_t patches = 0;
+    r.colours.reserve(parent.size());
     for (std::uint32_t label = 0; label < parent.size(); ++label)
-        if (RootOf(parent, label) == label)
+        if (RootOf(parent, label) == label) {
             number[label] = patches++;
+            r.colours.push_back(labelColours[label]);
+        }
     r.sizes.assign(patches, 0);
-    r.colours.assign(patches, 0);
     r.patchRunStart.assign(std::size_t(patches) + 1, 0);
     for (Run& run : r.runs) {
         run.patch = number[RootOf(parent, run.patch)];
         r.sizes[run.patch] += std::uint64_t(run.end - run.start);
-        r.colours[run.patch] = RowStart(picture, run.y)[run.start];
         ++r.patchRunStart[std::size_t(run.patch) + 1];
     }
     for (std::size_t p = 0; p < patches; ++p)
         r.patchRunStart[p + 1] += r.patchRunStart[p];
     r.order.resize(r.runs.size());
-    std::vector<std::size_t> next(r.patchRunStart.begin(), r.patchRunStart.end() - 1);
-    for (std::size_t i = 0; i < r.runs.size(); ++i)
+    std::vector<std::uint32_t> next(r.patchRunStart.begin(), r.patchRunStart.end() - 1);
+    for (std::uint32_t i = 0; i < r.runs.size(); ++i)
         r.order[next[r.runs[i].patch]++] = i;
 }
 
@@ -199,10 +217,12 @@ ShapeMerger::State ShapeMerger::Simulate(std::uint64_t minimumPixels) const {
         last[p] = p;
 
     using Entry = std::pair<std::uint64_t, std::uint32_t>; // size, region
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> smallest;
+    std::vector<Entry> small;
     for (std::uint32_t p = 0; p < patches; ++p)
         if (r.sizes[p] < minimumPixels)
-            smallest.push({r.sizes[p], p});
+            small.emplace_back(r.sizes[p], p);
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> smallest(std::greater<>(),
+                                                                            std::move(small));
 
     std::vector<std::pair<std::uint32_t, std::uint64_t>> borders;
     while (!smallest.empty()) {
@@ -220,26 +240,23 @@ ShapeMerger::State ShapeMerger::Simulate(std::uint64_t minimumPixels) const {
                 borders.emplace_back(neighbour, length);
         };
         for (std::uint32_t p = region; p != NoPatch; p = next[p])
-            for (std::size_t k = r.patchRunStart[p]; k < r.patchRunStart[p + 1]; ++k) {
-                const std::size_t index = r.order[k];
+            for (std::uint32_t k = r.patchRunStart[p]; k < r.patchRunStart[p + 1]; ++k) {
+                const std::uint32_t index = r.order[k];
                 const Run& run = r.runs[index];
                 if (run.start > 0)
                     border(r.runs[index - 1], 1);
                 if (run.end < r.width)
                     border(r.runs[index + 1], 1);
-                for (const int row : {run.y - 1, run.y + 1}) {
+                const auto overlaps = [&](std::uint32_t other, int row) {
                     if (row < 0 || row >= r.height)
-                        continue;
-                    const auto begin = r.runs.begin() + std::ptrdiff_t(r.rowStart[row]);
-                    const auto end = r.runs.begin() + std::ptrdiff_t(r.rowStart[row + 1]);
-                    auto other = std::upper_bound(begin, end, run.start,
-                                                  [](std::int32_t column, const Run& candidate) {
-                                                      return column < candidate.end;
-                                                  });
-                    for (; other != end && other->start < run.end; ++other)
-                        border(*other, std::uint64_t(std::min(run.end, other->end) -
-                                                     std::max(run.start, other->start)));
-                }
+                        return;
+                    for (; other < r.rowStart[row + 1] && r.runs[other].start < run.end; ++other)
+                        border(r.runs[other],
+                               std::uint64_t(std::min(run.end, r.runs[other].end) -
+                                             std::max(run.start, r.runs[other].start)));
+                };
+                overlaps(r.firstAbove[index], run.y - 1);
+                overlaps(r.firstBelow[index], run.y + 1);
             }
         if (borders.empty())
             continue; // the whole picture
