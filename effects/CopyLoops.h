@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The copy loop: the grid's snapshot of the picture before it draws, Oilify's last row.
+// The copy loop: the grid's copy of each row before it draws, Oilify's last row.
 // Included, through VectorLoops.h, only by the file of each path (see there).
 #pragma once
 

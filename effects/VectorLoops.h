@@ -5,8 +5,8 @@
 // file's unnamed namespace, so no function compiled for AVX2 can be shared with the baseline code.
 //
 // The families, one header each: ToneLoops.h (grey, posterize), ReplaceLoops.h (recolour),
-// CopyLoops.h (the grid's snapshot, Oilify's last row), OilifyVoteLoops.h (Oilify's votes),
-// CountKnownLoops.h (the value key's tones).
+// CopyLoops.h (the grid's copy before it draws, Oilify's last row), OilifyVoteLoops.h (Oilify's
+// votes), CountKnownLoops.h (the value key's tones).
 #pragma once
 
 #include "CopyLoops.h"
