@@ -2,7 +2,6 @@
 #include "GreyKernel.h"
 
 #include "PixelRuns.h"
-#include "VectorKernels.h"
 
 #include <algorithm>
 
@@ -26,15 +25,20 @@ int Lightening(GreyMethod method) {
 
 } // namespace
 
+ToneRule GreyRule(GreyMethod method) {
+    ToneRule rule;
+    rule.shift = ChannelShift(method);
+    rule.lift = std::uint8_t(Lightening(method));
+    return rule;
+}
+
 void GreyPass(const TBitmapData& source, const TBitmapData& target, GreyMethod method,
               TAlphaColor& currentPixel, TAlphaColor& outputColour) {
     const int width = source.FWidth;
     const int height = source.FHeight;
     if (width <= 0 || height <= 0)
         return;
-    ToneRule rule;
-    rule.shift = ChannelShift(method);
-    rule.lift = std::uint8_t(Lightening(method));
+    const ToneRule rule = GreyRule(method);
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(target));
     ForEachRun({&source, &target}, width, height, [&](int y, std::size_t count) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "OilifyKernel.h"
 
+#include "OilifySlots.h"
 #include "PixelRuns.h"
 #include "VectorKernels.h"
 
@@ -11,9 +12,9 @@
 
 namespace {
 
-constexpr int Reach = OilifyCentreSlot; // slots on each side of the centre
-constexpr int SlotCount = OilifySlotCount;
-constexpr int Centre = OilifyCentreSlot;
+constexpr int Reach = OilifySlot::Reach;
+constexpr int SlotCount = OilifySlot::Count;
+constexpr int Centre = OilifySlot::Centre;
 
 // A slot holds a colour or, before its first fill in the pass, a value above the colour range
 // that differs from slot to slot, so that an unfilled slot never makes a repeat.
@@ -37,7 +38,7 @@ template <typename Values> bool IsRepeated(const Values& contents, int slot) {
 
 // The vote's colour, or `previous` when no candidate passes. A winner is never an unfilled slot.
 template <typename Values> TAlphaColor Vote(const Values& contents, TAlphaColor previous) {
-    for (int slot : OilifyWinnersFirst)
+    for (int slot : OilifySlot::WinnersFirst)
         if (IsRepeated(contents, slot))
             return TAlphaColor(contents[slot]);
     return previous;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The SSE2 path, which every x86-64 CPU runs, and the choice of path.
 #include "VectorKernels.h"
+#include "VectorWay.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +53,7 @@ struct Sse2 {
         return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
     }
 };
+static_assert(VectorWay<Sse2>);
 
 } // namespace
 

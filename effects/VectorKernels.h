@@ -3,21 +3,12 @@
 
 #include "AlphaColor.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
-// Oilify's vote looks at nine slots along a line, numbered by offset + 4: slot 4 holds the
-// pixel itself. Every tally is at least 1 and those of -3, -4 and +4 stay at 1, so a counted
-// candidate passes exactly when its colour is repeated in another slot, and -3, -4 and +4 never
-// pass. The last to pass in the order C, +1, +2, +3, -1, -2 wins: the first repeated one in the
-// order of OilifyWinnersFirst.
-constexpr int OilifySlotCount = 9;
-constexpr int OilifyCentreSlot = 4;
-constexpr std::array<int, 6> OilifyWinnersFirst = {2, 3, 7, 6, 5, 4};
-
 // The loops over runs of pixels that the effects spend their time in, in one version for the
 // x86-64 baseline (SSE2) and one for AVX2, chosen once at run time. Both give the same pixels.
+// The loops themselves are in VectorLoops.h and the family headers it names.
 
 // How a channel byte c of a pixel becomes the grey value of an opaque grey pixel: c is lifted
 // (saturating at 255), then passed through a step function that starts at `base` and rises by
@@ -51,12 +42,13 @@ struct VectorKernels {
     void (*copy)(const TAlphaColor* in, TAlphaColor* out, std::size_t count, bool stream);
     // Oilify's uniform check and vote for `count` pixels of a line, into out[0 .. count) (and
     // copy[0 .. count) where it is not null).
-    // slotRuns[k][i] is the colour in slot k (offset k - 4 along the line) for pixel i,
-    // slotRuns[4][i] the pixel itself; below[i - 1], below[i] and below[i + 1] are the pixels
-    // below it (below[-1] and below[count] are read). A pixel equal to all three below is
-    // copied. Any other votes: it gets the first of slots 2, 3, 7, 6, 5, 4 whose colour is in
-    // another slot too, or where none is, the colour of the vote before it: `previous` on entry,
-    // the last vote's colour on exit. Returns the index of the last pixel that voted, or -1.
+    // slotRuns[k][i] is the colour in slot k (see OilifySlots.h) for pixel i,
+    // slotRuns[OilifySlot::Centre][i] the pixel itself; below[i - 1], below[i] and below[i + 1]
+    // are the pixels below it (below[-1] and below[count] are read). A pixel equal to all three
+    // below is copied. Any other votes: it gets the first slot of OilifySlot::WinnersFirst whose
+    // colour is in another slot too, or where none is, the colour of the vote before it:
+    // `previous` on entry, the last vote's colour on exit. Returns the index of the last pixel
+    // that voted, or -1.
     std::ptrdiff_t (*oilifyVotes)(const TAlphaColor* const* slotRuns, const TAlphaColor* below,
                                   std::size_t count, TAlphaColor* out, TAlphaColor* copy,
                                   TAlphaColor& previous, bool stream);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The AVX2 path. This file alone is compiled for AVX2; its loops run only where CpuRunsAvx2().
 #include "VectorKernels.h"
+#include "VectorWay.h"
 
 #include <immintrin.h>
 
@@ -42,6 +43,7 @@ struct Avx2 {
         return _mm256_blendv_epi8(ifClear, ifSet, mask);
     }
 };
+static_assert(VectorWay<Avx2>);
 
 } // namespace
 

@@ -41,15 +41,14 @@ Pixels RandomPixels(std::size_t count, std::mt19937& random) {
     return pixels;
 }
 
+const GreyMethod GreyMethods[] = {GreyMethod::Red, GreyMethod::GreenLightened,
+                                  GreyMethod::BlueLightened};
+
 // Every rule the effects use: the three grey methods, then posterize for every level count.
 std::vector<ToneRule> EffectRules() {
     std::vector<ToneRule> rules;
-    for (const auto& [shift, lift] : {std::pair{16, 0}, {8, 50}, {0, 50}}) {
-        ToneRule rule;
-        rule.shift = shift;
-        rule.lift = std::uint8_t(lift);
-        rules.push_back(rule);
-    }
+    for (const GreyMethod method : GreyMethods)
+        rules.push_back(GreyRule(method));
     for (int n = MinLevels; n <= MaxLevels; ++n)
         rules.push_back(PosterizeRule(n));
     return rules;
@@ -64,15 +63,29 @@ TEST(VectorPaths, PosterizeRuleGivesTheTableForEveryGrey) {
     }
 }
 
+// The tone loops of both paths, under the rule of each grey method, against the reference grey:
+// for every value of every channel, over whole vectors and one pixel at a time (as at the ends of
+// a run).
 TEST(VectorPaths, GreyRulesGiveTheGreyOfEveryChannelValue) {
-    const GreyMethod methods[] = {GreyMethod::Red, GreyMethod::GreenLightened,
-                                  GreyMethod::BlueLightened};
-    const std::vector<ToneRule> rules = EffectRules();
-    for (int m = 0; m < 3; ++m)
-        for (int c = 0; c < 256; ++c) {
-            const TAlphaColor source = 0x80000000u | (TAlphaColor(c) << rules[m].shift);
-            ASSERT_EQ(OpaqueGrey(ToneOf(rules[m], std::uint8_t(c))), GreyOf(source, methods[m]))
-                << "method " << m + 1 << " channel " << c;
+    // Pixel v has v in red and other values in alpha, green and blue; an odd factor takes each
+    // channel through every value once.
+    Pixels in(256);
+    for (TAlphaColor v = 0; v < in.size(); ++v)
+        in[v] = ((v * 5 + 1) & 0xFF) << 24 | v << 16 | ((v * 7 + 3) & 0xFF) << 8 |
+                ((v * 13 + 5) & 0xFF);
+    for (const GreyMethod method : GreyMethods)
+        for (const VectorPath path : PathsOfThisCpu()) {
+            SCOPED_TRACE(testing::Message() << NameOf(path) << ", method " << int(method) + 1);
+            const ToneRule rule = GreyRule(method);
+            Pixels whole(in.size(), 0xDEADBEEFu);
+            KernelsOf(path).tone(in.data(), whole.data(), nullptr, in.size(), rule, false);
+            for (std::size_t i = 0; i < in.size(); ++i) {
+                TAlphaColor single = 0xDEADBEEFu;
+                KernelsOf(path).tone(&in[i], &single, nullptr, 1, rule, false);
+                const TAlphaColor expected = GreyOf(in[i], method);
+                ASSERT_EQ(whole[i], expected) << "pixel " << std::hex << in[i];
+                ASSERT_EQ(single, expected) << "pixel " << std::hex << in[i];
+            }
         }
 }
 
