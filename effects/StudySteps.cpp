@@ -94,18 +94,20 @@ BandPreset BandChoice::PresetAt(int atLevels) const {
     return atLevels == levels && BandsWithEdges(levels, edges) ? BandPreset::Custom : heldAt(basis);
 }
 
-ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey) {
+ValueBands StudyBands(const BandChoice& choice, int levels,
+                      const std::function<GreyHistogram()>& histogram) {
     const BandPreset preset = choice.PresetAt(levels);
     if (preset == BandPreset::Custom)
         return *BandsWithEdges(levels, choice.edges);
-    GreyHistogram histogram{};
-    if (PresetReadsPicture(preset)) {
+    return BandsFor(preset, levels, PresetReadsPicture(preset) ? histogram() : GreyHistogram{});
+}
+
+ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey) {
+    return StudyBands(choice, levels, [&grey] {
         TBitmapData map;
         ScopedMap mapped(grey, TMapAccess::Read, map);
-        if (mapped.Mapped())
-            histogram = HistogramOf(map);
-    }
-    return BandsFor(preset, levels, histogram);
+        return mapped.Mapped() ? HistogramOf(map) : GreyHistogram{};
+    });
 }
 
 void PosterizeStep(TBitmap& grey, TBitmap& poster, const ValueBands& bands, const PassState& state,

@@ -9,6 +9,7 @@
 #include "ValueBands.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 struct GridStyle;
@@ -45,8 +46,11 @@ struct BandChoice {
     BandPreset PresetAt(int levels) const;
 };
 
-// The bands `choice` gives for `levels` and the grey picture, whose histogram is read only where
-// the preset places its edges by it.
+// The bands `choice` gives for `levels`; `histogram` gives the grey picture's histogram and is
+// called only where the preset places its edges by it.
+ValueBands StudyBands(const BandChoice& choice, int levels,
+                      const std::function<GreyHistogram()>& histogram);
+// The same with the histogram counted from `grey` where it is needed.
 ValueBands StudyBands(const BandChoice& choice, int levels, TBitmap& grey);
 
 // Posterize: `poster` takes the grey picture's tones in `bands`. `shown`, where given, takes a

@@ -12,14 +12,21 @@
 
 namespace {
 
-// The edges of posterizing's own table: the grey values where its tone changes.
-std::vector<std::uint8_t> EqualStepEdges(int levels) {
-    const std::array<std::uint8_t, 256> table = PosterizeTable(levels);
-    std::vector<std::uint8_t> edges;
+// Posterizing's own bands: the tones of its table and the grey values where the tone changes.
+ValueBands EqualStepBands(int levels) {
+    const std::array<std::uint8_t, 256> table = PosterizeTable(HeldLevelCount(levels));
+    ValueBands bands{{table[0]}, {}};
     for (int d = 1; d < 256; ++d)
-        if (table[d] != table[d - 1])
-            edges.push_back(std::uint8_t(d));
-    return edges;
+        if (table[d] != table[d - 1]) {
+            bands.tones.push_back(table[d]);
+            bands.edges.push_back(std::uint8_t(d));
+        }
+    return bands;
+}
+
+void AddInto(GreyHistogram& sum, const GreyHistogram& part) {
+    for (int g = 0; g < 256; ++g)
+        sum[g] += part[g];
 }
 
 // Edges wished for (any whole numbers) made valid: rising by at least one, within 1..255, each
@@ -66,17 +73,16 @@ std::vector<int> EqualAreaEdges(int edgeCount, const GreyHistogram& histogram) {
     const int bands = edgeCount + 1;
     std::vector<int> edges;
     for (int k = 1; k <= edgeCount; ++k) {
+        // |below * bands - k * total|, compared without rounding.
+        const auto distance = [&](int at) {
+            const unsigned __int128 have = (unsigned __int128)below[at] * bands;
+            const unsigned __int128 want = (unsigned __int128)total * k;
+            return have > want ? have - want : want - have;
+        };
         int best = 1;
-        for (int g = 2; g <= 255; ++g) {
-            // |below * bands - k * total|, compared without rounding.
-            const auto distance = [&](int at) {
-                const unsigned __int128 have = (unsigned __int128)below[at] * bands;
-                const unsigned __int128 want = (unsigned __int128)total * k;
-                return have > want ? have - want : want - have;
-            };
+        for (int g = 2; g <= 255; ++g)
             if (distance(g) < distance(best))
                 best = g;
-        }
         edges.push_back(best);
     }
     return edges;
@@ -164,14 +170,11 @@ GreyHistogram HistogramOf(const TBitmapData& grey) {
     return tbb::parallel_reduce(
         tbb::blocked_range<int>(0, std::max(grey.FHeight, 0), rowsPerBlock), GreyHistogram{},
         [&](const tbb::blocked_range<int>& rows, GreyHistogram sum) {
-            const GreyHistogram part = HistogramOfRows(grey, rows.begin(), rows.end());
-            for (int g = 0; g < 256; ++g)
-                sum[g] += part[g];
+            AddInto(sum, HistogramOfRows(grey, rows.begin(), rows.end()));
             return sum;
         },
         [](GreyHistogram a, const GreyHistogram& b) {
-            for (int g = 0; g < 256; ++g)
-                a[g] += b[g];
+            AddInto(a, b);
             return a;
         });
 }
@@ -188,12 +191,7 @@ std::optional<int> PresetLevels(BandPreset preset) {
 }
 
 std::vector<std::uint8_t> BandTones(int levels) {
-    const std::array<std::uint8_t, 256> table = PosterizeTable(HeldLevelCount(levels));
-    std::vector<std::uint8_t> tones{table[0]};
-    for (int d = 1; d < 256; ++d)
-        if (table[d] != tones.back())
-            tones.push_back(table[d]);
-    return tones;
+    return EqualStepBands(levels).tones;
 }
 
 bool PresetReadsPicture(BandPreset preset) {
@@ -203,12 +201,11 @@ bool PresetReadsPicture(BandPreset preset) {
 
 ValueBands BandsFor(BandPreset preset, int levels, const GreyHistogram& histogram) {
     levels = HeldLevelCount(PresetLevels(preset).value_or(levels));
-    ValueBands bands{BandTones(levels), {}};
-    const int edgeCount = int(bands.tones.size()) - 1;
+    ValueBands bands = EqualStepBands(levels);
+    const int edgeCount = int(bands.edges.size());
     switch (preset) {
     case BandPreset::EqualSteps:
     case BandPreset::Custom:
-        bands.edges = EqualStepEdges(levels);
         break;
     case BandPreset::EqualLightness:
         bands.edges = HeldEdges(EqualLightnessEdges(edgeCount));

@@ -49,7 +49,7 @@ void TForm1::ConvertToGrey() {
 void TForm1::PosterizeLevels() {
     ShowBusy({TrackBar1, Edit2});
     const int levels = StrToInt(Edit2->Text());
-    const ValueBands bands = StudyBands(Bands, levels, GreyBitmap);
+    const ValueBands bands = StudyBands(Bands, levels, [this] { return Study->Histogram(); });
     PosterizeStep(GreyBitmap, PosterBitmap, bands, Passes(), &Image1->Bitmap());
     Study->Posterized(levels, bands);
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});

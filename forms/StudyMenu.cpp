@@ -57,7 +57,7 @@ void StudyMenu::ValueBandsItemClick(QObject*) {
         BandsWindow->OnEdgeMoved = [this](int edge, int value) { EdgeMoved(edge, value); };
     }
     const int levels = StrToInt(form_.Edit2->Text());
-    ShowBands(levels, StudyBands(form_.Bands, levels, GreyBitmap));
+    ShowBands(levels, StudyBands(form_.Bands, levels, [this] { return Histogram(); }));
     BandsWindow->ShowBeside(form_);
 }
 
@@ -90,7 +90,7 @@ void StudyMenu::GreyChanged() {
     histogramStale_ = true;
 }
 
-void StudyMenu::ShowBands(int levels, const ValueBands& bands) {
+const GreyHistogram& StudyMenu::Histogram() {
     // Posterizing only reads the grey picture: its histogram is counted once per grey picture.
     if (histogramStale_) {
         histogram_ = {};
@@ -100,5 +100,9 @@ void StudyMenu::ShowBands(int levels, const ValueBands& bands) {
             histogram_ = HistogramOf(map);
         histogramStale_ = false;
     }
-    BandsWindow->Show(histogram_, bands, form_.Bands.PresetAt(levels));
+    return histogram_;
+}
+
+void StudyMenu::ShowBands(int levels, const ValueBands& bands) {
+    BandsWindow->Show(Histogram(), bands, form_.Bands.PresetAt(levels));
 }

@@ -33,6 +33,8 @@ public:
     void EdgeMoved(int edge, int value);
     // The grey picture was made again: its histogram is counted again when next shown.
     void GreyChanged();
+    // The grey picture's histogram, counted once per grey picture.
+    const GreyHistogram& Histogram();
     // After every posterize, with the bands it used: edges placed for another level count give
     // way to their preset, and the window shows the bands in force.
     void Posterized(int levels, const ValueBands& bands);
