@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "ImageDecoder.h"
 #include "ImageHeader.h"
+#include "RegularFileReader.h"
 
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options) {
     if (!HasImageExtension(path))

@@ -3,7 +3,7 @@
 
 #include "AvailableMemory.h"
 #include "Bitmap.h"
-#include "RegularFileReader.h"
+#include "FileCalls.h"
 
 #include <QString>
 #include <chrono>
