@@ -2,6 +2,7 @@
 #include "ImageFile.h"
 
 #include "AppError.h"
+#include "AvailableMemory.h"
 #include "ImageDecoder.h"
 #include "ImageHeader.h"
 #include "RegularFileReader.h"

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AvailableMemory.h"
 #include "Bitmap.h"
 #include "FileCalls.h"
 
