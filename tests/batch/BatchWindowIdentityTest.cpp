@@ -9,6 +9,7 @@
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "SpinBox.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -36,11 +37,6 @@ QStringList BatchArgumentsFor(const Steps& steps) {
         arguments << "--grid-colour"
                   << QStringLiteral("#%1").arg(*steps.gridColour, 8, 16, QChar('0'));
     return arguments;
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class BatchLikeWindow : public FormTest {
@@ -138,9 +134,9 @@ TEST_F(BatchLikeWindow, JpegBytesEqualTheWindowsSaveForEveryOption) {
         QFile::remove(saved);
         RunWindow(picture, steps, saved);
         const QString written = RunBatch(picture, arguments, "jpg");
-        const QByteArray expected = Contents(saved);
+        const QByteArray expected = FileBytes(saved);
         ASSERT_FALSE(expected.isEmpty());
-        EXPECT_TRUE(Contents(written) == expected) << "the batch's JPEG differs from the window's";
+        EXPECT_TRUE(FileBytes(written) == expected) << "the batch's JPEG differs from the window's";
     }
 }
 
@@ -168,7 +164,7 @@ TEST_F(BatchLikeWindow, PicturesTooSmallForAGridAsInTheWindow) {
     const Steps anyGrid{2, 6, 0, "1", 0xFFFF0000u};
     const QString saved = folder.filePath("narrow-window.jpg");
     RunWindow(narrow, anyGrid, saved);
-    EXPECT_EQ(Contents(RunBatch(narrow, BatchArgumentsFor(anyGrid), "jpg")), Contents(saved));
+    EXPECT_EQ(FileBytes(RunBatch(narrow, BatchArgumentsFor(anyGrid), "jpg")), FileBytes(saved));
 
     // A shorter side under 18 pixels: "Open.." proposes 0, which the window refuses to draw.
     const QString small = WritePicture("small.png", TestPicture(40, 17));
@@ -192,7 +188,7 @@ TEST_F(BatchLikeWindow, JpegXrThroughTheHelperAsTheWindowOpensIt) {
     const Steps steps{3, 4, 1, "2", {}};
     const QString saved = folder.filePath("window.jpg");
     RunWindow(file, steps, saved);
-    EXPECT_EQ(Contents(RunBatch(file, BatchArgumentsFor(steps), "jpg")), Contents(saved));
+    EXPECT_EQ(FileBytes(RunBatch(file, BatchArgumentsFor(steps), "jpg")), FileBytes(saved));
 }
 
 } // namespace
