@@ -10,7 +10,7 @@
 #include <memory>
 
 enum class TPixelFormat : std::int32_t { None = 0, BGRA = 1 };
-enum class TMapAccess : std::int32_t { Read = 0, Write = 1, ReadWrite = 2 };
+enum class TMapAccess : std::int32_t { Read = 0, Write = 1 };
 
 // The record a successful Map fills: where row 0 starts and how far apart rows are.
 struct TBitmapData {
@@ -55,8 +55,6 @@ public:
     int Height() const { return height_; }
     bool IsEmpty() const { return width_ == 0 || height_ == 0; }
 
-    void SetWidth(int width) { SetSize(width, height_); }
-    void SetHeight(int height) { SetSize(width_, height); }
     // Keeps the pixels when the size does not change; raises "Bitmap size too big." above
     // MaxSide or when the storage cannot be had, leaving the bitmap as it was.
     void SetSize(int width, int height);

@@ -2,6 +2,7 @@
 // halvane-batch as a user runs it: exit status, what it says, what it writes and what it leaves.
 #include "BatchProgram.h"
 #include "ImageCompare.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,10 +35,6 @@ protected:
     }
     QStringList Written() const {
         return QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    }
-    static QByteArray Contents(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QTemporaryDir folder;
@@ -100,7 +97,7 @@ TEST_F(BatchProgram, NeverReplacesAFileTheOthersGoOn) {
         << "each failure named by its input file; a later file of the same base name does not "
            "replace an earlier one's study, and says so as for a name taken before";
     EXPECT_TRUE(run.errors.contains(retriedFailure)) << run.errors.toStdString();
-    EXPECT_EQ(Contents(taken), "the user's own file");
+    EXPECT_EQ(FileBytes(taken), "the user's own file");
     EXPECT_EQ(Written(), (QStringList{"dangling.jpg", "free.jpg", "retried.jpg", "taken.jpg"}));
 }
 
@@ -174,7 +171,7 @@ TEST_F(BatchProgram, FilesAtATimeWriteWhatOneAtATimeWrites) {
     ASSERT_EQ(Written().size(), files.size());
     for (const QString& name : Written()) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(Contents(out + '/' + name), Contents(serial + '/' + name));
+        EXPECT_EQ(FileBytes(out + '/' + name), FileBytes(serial + '/' + name));
     }
 }
 

@@ -11,6 +11,7 @@
 #include "SimplifyDialog.h"
 #include "SpinBox.h"
 #include "StudyMenu.h"
+#include "TestFiles.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -41,11 +42,6 @@ QStringList BatchArgumentsFor(const Steps& steps) {
         arguments << "--grid-colour"
                   << QStringLiteral("#%1").arg(*steps.gridColour, 8, 16, QChar('0'));
     return arguments;
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class BatchLikeWindow : public FormTest {
@@ -150,9 +146,9 @@ TEST_F(BatchLikeWindow, JpegBytesEqualTheWindowsSaveForEveryOption) {
         QFile::remove(saved);
         RunWindow(picture, steps, saved);
         const QString written = RunBatch(picture, arguments, "jpg");
-        const QByteArray expected = Contents(saved);
+        const QByteArray expected = FileBytes(saved);
         ASSERT_FALSE(expected.isEmpty());
-        EXPECT_TRUE(Contents(written) == expected) << "the batch's JPEG differs from the window's";
+        EXPECT_TRUE(FileBytes(written) == expected) << "the batch's JPEG differs from the window's";
     }
 }
 
@@ -177,8 +173,8 @@ TEST_F(BatchLikeWindow, BandsAsTheWindowsValueBandsPlaceThem) {
         });
         const QString written =
             RunBatch(picture, BatchArgumentsFor(c.steps) + QStringList{"--bands", c.name}, "jpg");
-        ASSERT_FALSE(Contents(saved).isEmpty());
-        EXPECT_TRUE(Contents(written) == Contents(saved));
+        ASSERT_FALSE(FileBytes(saved).isEmpty());
+        EXPECT_TRUE(FileBytes(written) == FileBytes(saved));
     }
 
     // Edges dragged in the window, given to the batch as numbers.
@@ -196,8 +192,8 @@ TEST_F(BatchLikeWindow, BandsAsTheWindowsValueBandsPlaceThem) {
     EXPECT_EQ(edges, (QStringList{"20", "84", "126", "140", "210", "240"}));
     const QString written = RunBatch(
         picture, BatchArgumentsFor(steps) + QStringList{"--edges", edges.join(',')}, "jpg");
-    ASSERT_FALSE(Contents(saved).isEmpty());
-    EXPECT_TRUE(Contents(written) == Contents(saved));
+    ASSERT_FALSE(FileBytes(saved).isEmpty());
+    EXPECT_TRUE(FileBytes(written) == FileBytes(saved));
 }
 
 TEST_F(BatchLikeWindow, SimplifiedShapesAsTheWindowsSimplifyShapes) {
@@ -226,8 +222,8 @@ TEST_F(BatchLikeWindow, SimplifiedShapesAsTheWindowsSimplifyShapes) {
         });
         const QString written = RunBatch(
             picture, BatchArgumentsFor(c.steps) + QStringList{"--simplify", c.size}, "jpg");
-        ASSERT_FALSE(Contents(saved).isEmpty());
-        EXPECT_TRUE(Contents(written) == Contents(saved));
+        ASSERT_FALSE(FileBytes(saved).isEmpty());
+        EXPECT_TRUE(FileBytes(written) == FileBytes(saved));
     }
 }
 
@@ -255,7 +251,7 @@ TEST_F(BatchLikeWindow, PicturesTooSmallForAGridAsInTheWindow) {
     const Steps anyGrid{2, 6, 0, "1", 0xFFFF0000u};
     const QString saved = folder.filePath("narrow-window.jpg");
     RunWindow(narrow, anyGrid, saved);
-    EXPECT_EQ(Contents(RunBatch(narrow, BatchArgumentsFor(anyGrid), "jpg")), Contents(saved));
+    EXPECT_EQ(FileBytes(RunBatch(narrow, BatchArgumentsFor(anyGrid), "jpg")), FileBytes(saved));
 
     // A shorter side under 18 pixels: "Open.." proposes 0, which the window refuses to draw.
     const QString small = WritePicture("small.png", TestPicture(40, 17));
@@ -279,7 +275,7 @@ TEST_F(BatchLikeWindow, JpegXrThroughTheHelperAsTheWindowOpensIt) {
     const Steps steps{3, 4, 1, "2", {}};
     const QString saved = folder.filePath("window.jpg");
     RunWindow(file, steps, saved);
-    EXPECT_EQ(Contents(RunBatch(file, BatchArgumentsFor(steps), "jpg")), Contents(saved));
+    EXPECT_EQ(FileBytes(RunBatch(file, BatchArgumentsFor(steps), "jpg")), FileBytes(saved));
 }
 
 } // namespace

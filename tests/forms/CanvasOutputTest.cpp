@@ -8,6 +8,7 @@
 #include "FormFixture.h"
 #include "PictureBox.h"
 #include "PngFile.h"
+#include "TestFiles.h"
 
 #include <QAction>
 #include <QDir>
@@ -180,9 +181,7 @@ TEST_F(CanvasOutput, AFileThatAppearsBeforePublishingIsNotReplaced) {
         } catch (const AppError& error) {
             EXPECT_EQ(error.message(), "Cannot create file \"" + At(name) + "\". File exists");
         }
-        QFile late(At(name));
-        ASSERT_TRUE(late.open(QIODevice::ReadOnly));
-        EXPECT_EQ(late.readAll(), "mine");
+        EXPECT_EQ(FileBytes(At(name)), "mine");
     }
     EXPECT_EQ(FilesInOut(), (QStringList{"late.pdf", "late.png"}));
 }

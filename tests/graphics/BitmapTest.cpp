@@ -96,8 +96,6 @@ TEST(Bitmap, OnlyReleasingAWriteMappingNotifies) {
 TEST(Bitmap, ResizeToTheSameSizeKeepsPixels) {
     TBitmap bitmap;
     FillBitmap(bitmap, {{1, 2, 3}, {4, 5, 6}});
-    bitmap.SetWidth(3);
-    bitmap.SetHeight(2);
     bitmap.SetSize(3, 2);
     EXPECT_EQ(PixelsOf(bitmap), (std::vector<std::vector<TAlphaColor>>{{1, 2, 3}, {4, 5, 6}}));
 }

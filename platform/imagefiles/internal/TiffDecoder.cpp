@@ -182,13 +182,13 @@ void PutLab(TIFFRGBAImage* image, quint32* raster, quint32, quint32, quint32 w, 
     }
 }
 
-class TiffDecoder final : public FormatDecoder {
+class TiffDecoder final : public CanvasDecoder {
 public:
     explicit TiffDecoder(QByteArrayView bytes) { file_.bytes = bytes; }
 
-    // False when the header is damaged or its samples are signed; `leaveToQt` set for
+    // False when the header is damaged or its samples are signed; `floatSamples` set for
     // floating-point samples.
-    bool Open(bool& leaveToQt) {
+    bool Open(bool& floatSamples) {
         std::unique_ptr<TIFFOpenOptions, decltype(&TIFFOpenOptionsFree)> options(
             TIFFOpenOptionsAlloc(), &TIFFOpenOptionsFree);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &Quiet, nullptr);
@@ -201,7 +201,7 @@ public:
         quint16 sampleFormat = SAMPLEFORMAT_UINT;
         TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
         if (sampleFormat == SAMPLEFORMAT_IEEEFP) {
-            leaveToQt = true;
+            floatSamples = true;
             return false;
         }
         char message[1024];
@@ -225,7 +225,8 @@ public:
         return Transposed() ? QSize(int(height_), int(width_)) : QSize(int(width_), int(height_));
     }
 
-    bool DecodeInto(QImage& canvas) override {
+private:
+    bool Paint(QImage& canvas) override {
         if (!Transposed()) {
             // libtiff turns the rows and columns of the first four orientations itself.
             auto* pixels = reinterpret_cast<quint32*>(canvas.bits());
@@ -254,7 +255,6 @@ public:
         return true;
     }
 
-private:
     // What TIFFReadRGBAImageOriented does, with Lab pixels converted by us.
     bool ReadRgba(quint32* raster, quint16 orientation) {
         char message[1024];
@@ -297,10 +297,10 @@ private:
 
 } // namespace
 
-DecoderOpening OpenTiff(QByteArrayView file) {
+TiffOpening OpenTiff(QByteArrayView file) {
     auto decoder = std::make_unique<TiffDecoder>(file);
-    bool leaveToQt = false;
-    if (!decoder->Open(leaveToQt))
-        return {nullptr, leaveToQt};
+    bool floatSamples = false;
+    if (!decoder->Open(floatSamples))
+        return {nullptr, floatSamples};
     return {std::move(decoder)};
 }

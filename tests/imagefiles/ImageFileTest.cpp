@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ImageFile.h"
 #include "AppError.h"
+#include "AvailableMemory.h"
 #include "Bitmap.h"
 #include "FileErrors.h"
 #include "ImageCompare.h"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "BmpDecoder.h"
 
+#include "BmpInfoHeader.h"
+
 #include <QRgb>
 #include <QtEndian>
 #include <algorithm>
@@ -17,9 +19,6 @@ constexpr quint32 Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6
 constexpr qsizetype FileHeaderBytes = 14;
 constexpr QRgb MissingColour = 0xFF000000; // palette indices the file does not define
 
-quint16 U16(QByteArrayView bytes, qsizetype at) {
-    return qFromLittleEndian<quint16>(bytes.data() + at);
-}
 quint32 U32(QByteArrayView bytes, qsizetype at) {
     return qFromLittleEndian<quint32>(bytes.data() + at);
 }
@@ -129,29 +128,20 @@ void ReadPalette(QByteArrayView file, qsizetype start, int entryBytes, quint32 c
 std::optional<BmpLayout> ParseLayout(QByteArrayView file) {
     if (file.size() < FileHeaderBytes + 16 || file[0] != 'B' || file[1] != 'M')
         return std::nullopt;
-    const quint32 headerBytes = U32(file, 14);
-    if (!ValidHeaderSize(headerBytes) || file.size() < FileHeaderBytes + qsizetype(headerBytes))
+    const std::optional<BmpInfoHeader> info = ReadBmpInfoHeader(file.sliced(FileHeaderBytes));
+    if (!info || !ValidHeaderSize(info->bytes))
         return std::nullopt;
+    const quint32 headerBytes = info->bytes;
     BmpLayout layout;
     const quint32 offset = U32(file, 10);
     if (offset < FileHeaderBytes + headerBytes || offset > quint32(file.size()))
         return std::nullopt;
     layout.pixelOffset = offset;
-    qint64 height = 0;
-    quint32 colourCount = 0;
-    if (headerBytes == 12) {
-        layout.width = U16(file, 18);
-        height = U16(file, 20);
-        layout.bitCount = U16(file, 24);
-    } else {
-        layout.width = qFromLittleEndian<qint32>(file.data() + 18);
-        height = qFromLittleEndian<qint32>(file.data() + 22);
-        layout.bitCount = U16(file, 28);
-        if (headerBytes >= 20)
-            layout.compression = U32(file, 30);
-        if (headerBytes >= 36)
-            colourCount = U32(file, 46);
-    }
+    layout.width = int(info->width);
+    const qint64 height = info->height;
+    layout.bitCount = info->bitCount;
+    layout.compression = info->compression;
+    const quint32 colourCount = info->colourCount;
     if (IsOs2Version2(headerBytes) && layout.compression >= BitFields)
         return std::nullopt; // there 3 and 4 mean Huffman and 24-bit run-length coding
     if (layout.width <= 0 || height == 0 || height == INT_MIN ||
@@ -243,7 +233,7 @@ template <typename Sink> bool WalkRunLengthData(QByteArrayView data, int bitCoun
     return false;
 }
 
-class BmpDecoder final : public FormatDecoder {
+class BmpDecoder final : public CanvasDecoder {
 public:
     BmpDecoder(QByteArrayView file, const BmpLayout& layout) : file_(file), layout_(layout) {}
 
@@ -258,7 +248,8 @@ public:
         return layout_.stride * qint64(layout_.height - 1) + lastRow <= data.size();
     }
 
-    bool DecodeInto(QImage& canvas) override {
+private:
+    bool Paint(QImage& canvas) override {
         if (IsRunLength())
             return DecodeRunLength(canvas);
         for (int y = 0; y < layout_.height; ++y) {
@@ -270,7 +261,6 @@ public:
         return true;
     }
 
-private:
     bool IsRunLength() const { return layout_.compression == Rle8 || layout_.compression == Rle4; }
 
     bool DecodeRunLength(QImage& canvas) {
@@ -346,9 +336,9 @@ private:
 
 } // namespace
 
-DecoderOpening OpenBmp(QByteArrayView file) {
+std::unique_ptr<FormatDecoder> OpenBmp(QByteArrayView file) {
     const std::optional<BmpLayout> layout = ParseLayout(file);
     if (!layout)
-        return {};
-    return {std::make_unique<BmpDecoder>(file, *layout)};
+        return nullptr;
+    return std::make_unique<BmpDecoder>(file, *layout);
 }

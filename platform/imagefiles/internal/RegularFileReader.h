@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "FileCalls.h"
+
 #include <QByteArray>
 #include <QString>
-#include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <sys/types.h>
-
-// The call that reads from a descriptor, as read(2) does; tests put one in its place that fails.
-using ReadCall = std::function<ssize_t(int descriptor, void* buffer, std::size_t count)>;
 
 // A regular file opened for reading its bytes whole. Every failure throws AppError
 // "Cannot open file "<full path>". <reason>", the reason being the system's description (such

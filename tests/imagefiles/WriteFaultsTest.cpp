@@ -6,6 +6,7 @@
 #include "FileErrors.h"
 #include "ImageCompare.h"
 #include "JpegFile.h"
+#include "TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -32,11 +33,6 @@ void FillNoise(TBitmap& bitmap, int side) {
     QRandomGenerator(1).fillRange(pixels, count);
     for (std::size_t i = 0; i < count; ++i)
         pixels[i] |= 0xFF000000u;
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class SaveFaults : public testing::Test {
@@ -121,7 +117,7 @@ TEST_F(SaveFaults, ShortAndInterruptedWritesStoreTheWholeJpeg) {
     QBuffer buffer(&plain);
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(QImageWriter(&buffer, "jpeg").write(picture_.ImageView()));
-    EXPECT_TRUE(Contents(path) == plain);
+    EXPECT_TRUE(FileBytes(path) == plain);
 }
 
 TEST_F(SaveFaults, TheFileHasNoNameUntilItIsComplete) {

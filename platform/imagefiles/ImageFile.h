@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "AvailableMemory.h"
 #include "Bitmap.h"
-#include "RegularFileReader.h"
+#include "FileCalls.h"
 
 #include <QString>
 #include <chrono>

@@ -7,27 +7,22 @@
 #include "FileErrors.h"
 #include "ImageCompare.h"
 #include "ImageFile.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <functional>
-#include <future>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
-
-using namespace std::chrono_literals;
 
 QString CannotOpen(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot open file \"%1\". %2")
@@ -61,24 +56,14 @@ protected:
     int notifications_ = 0;
 };
 
-// The load on a thread of its own, given ten seconds. A load still waiting then has opened a FIFO
-// and waits for a writer: the FIFO is opened for writing and closed, which lets it go on to an
-// end of file, and the test fails instead of hanging.
+// The load's message; a load that waits on the FIFO for a writer fails the test instead of
+// hanging it.
 std::optional<QString> LoadErrorWithoutWaiting(TBitmap& target, const QString& path,
                                                const QString& fifo) {
-    std::packaged_task<std::optional<QString>()> load(
-        [&target, path] { return LoadError(target, path); });
-    std::future<std::optional<QString>> result = load.get_future();
-    std::thread loader(std::move(load));
-    if (result.wait_for(10s) != std::future_status::ready) {
+    std::optional<QString> error;
+    if (WaitedOnFifo(fifo, [&] { error = LoadError(target, path); }))
         ADD_FAILURE() << "the load of " << path.toStdString() << " waits on the file";
-        const int writer =
-            ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (writer >= 0)
-            ::close(writer);
-    }
-    loader.join();
-    return result.get();
+    return error;
 }
 
 TEST_F(FaultyFile, APathThatIsNoRegularFileIsRefusedAtOnce) {

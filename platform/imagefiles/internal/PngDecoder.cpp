@@ -54,7 +54,7 @@ bool ValidHeader(QByteArrayView file, QSize& size) {
     return true;
 }
 
-class PngDecoder final : public FormatDecoder {
+class PngDecoder final : public CanvasDecoder {
 public:
     PngDecoder(QByteArrayView file, QSize size) : size_(size) { reader_.bytes = file; }
 
@@ -62,7 +62,8 @@ public:
 
     QSize Size() const override { return size_; }
 
-    bool DecodeInto(QImage& canvas) override {
+private:
+    bool Paint(QImage& canvas) override {
         png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &Fail, &Ignore);
         if (!png_)
             return false;
@@ -80,7 +81,6 @@ public:
         return true;
     }
 
-private:
     // Every libpng call that may fail is made here, below the setjmp it returns to; nothing in
     // this frame needs destroying. Rows are read one at a time, each pass of an interlaced file
     // adding its pixels to the rows in the canvas.
@@ -121,9 +121,9 @@ private:
 
 } // namespace
 
-DecoderOpening OpenPng(QByteArrayView file) {
+std::unique_ptr<FormatDecoder> OpenPng(QByteArrayView file) {
     QSize size;
     if (!ValidHeader(file, size))
-        return {};
-    return {std::make_unique<PngDecoder>(file, size)};
+        return nullptr;
+    return std::make_unique<PngDecoder>(file, size);
 }

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "FileCalls.h"
+
 #include <QString>
-#include <cstddef>
 #include <functional>
-#include <sys/types.h>
 
 class QIODevice;
-
-// The call that writes to a descriptor, as write(2) does; tests put one in its place to fail or
-// to look at the folder while the file is written. An empty one is write(2).
-using WriteCall = std::function<ssize_t(int descriptor, const void* buffer, std::size_t count)>;
 
 // Writes a file that did not exist: `encode` writes the content into an unnamed file in the
 // target's folder, which is flushed to disk and linked under `path` only when complete, by an

@@ -8,6 +8,7 @@
 #include "ImageFile.h"
 #include "JxrHeader.h"
 #include "JxrHelper.h"
+#include "TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,11 +27,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Collects what is logged while it lives.
 class LogCapture {

@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "FileErrors.h"
 #include "ImageCompare.h"
+#include "TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -66,11 +67,6 @@ Decoded Decode(const QString& path) {
     decoded.format = reader.format();
     decoded.image = reader.read().convertToFormat(QImage::Format_ARGB32);
     return decoded;
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void WriteFile(const QString& path, const QByteArray& contents) {
@@ -149,7 +145,7 @@ TEST_F(JpegFileTest, UsesTheEncoderDefaultsOnly) {
     QBuffer buffer(&plain);
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(QImageWriter(&buffer, "jpeg").write(bitmap.ImageView()));
-    EXPECT_TRUE(Contents(path) == plain);
+    EXPECT_TRUE(FileBytes(path) == plain);
 }
 
 TEST_F(JpegFileTest, HasThePermissionsOfANormallyCreatedFile) {
@@ -264,7 +260,7 @@ TEST_F(JpegFileTest, NeverReplacesAnExistingName) {
         std::function<void(const QString& path)> check;
     };
     const auto isFileWithOldContents = [](const QString& path) {
-        EXPECT_EQ(Contents(path), QByteArray("old contents"));
+        EXPECT_EQ(FileBytes(path), QByteArray("old contents"));
     };
     const Case cases[] = {
         {"file", [](const QString& path) { WriteFile(path, "old contents"); },

@@ -2,8 +2,10 @@
 #include "ImageFile.h"
 
 #include "AppError.h"
+#include "AvailableMemory.h"
 #include "ImageDecoder.h"
 #include "ImageHeader.h"
+#include "RegularFileReader.h"
 
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options) {
     if (!HasImageExtension(path))
