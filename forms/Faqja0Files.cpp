@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Opening an image and saving the shown picture as JPEG.
+#include "CanvasCommands.h"
 #include "Desktop.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
@@ -9,7 +10,6 @@
 #include "PictureBox.h"
 #include "ToggleButton.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -64,8 +64,9 @@ void TForm1::Button4Click(QObject*) {
     OpenDialog1.InitialDir =
         LastOpenedPath.isEmpty() ? imagesFolder : FolderOf(QString::fromLocal8Bit(LastOpenedPath));
     if (OpenDialog1.Execute(this))
-        LoadPicture(OpenDialog1.FileName);
-    UpdateHorizontalScrollRange();
+        OpenFile(OpenDialog1.FileName);
+    else
+        UpdateHorizontalScrollRange();
 }
 
 // A file dragged over the window: taken when it is a local file and no dialog or message box is
@@ -86,14 +87,9 @@ void TForm1::dropEvent(QDropEvent* event) {
         this, [this, path = *path] { RunHandler([&] { OpenFile(path); }); }, Qt::QueuedConnection);
 }
 
-// A file dropped on the window or named on the command line: opened as if chosen in "Open..".
+// Opening the picture at a path, the steps every way a file arrives shares: chosen in "Open..",
+// dropped on the window or named on the command line.
 void TForm1::OpenFile(const QString& path) {
-    LoadPicture(path);
-    UpdateHorizontalScrollRange();
-}
-
-// Steps of opening shared by every way a file arrives; the horizontal scroll range follows.
-void TForm1::LoadPicture(const QString& path) {
     Image1->Bitmap().Clear(claWhite);
     ImageLoadOptions options;
     options.workingSetBitmaps = WorkingSetBitmaps;
@@ -111,20 +107,17 @@ void TForm1::LoadPicture(const QString& path) {
     setWindowTitle(QStringLiteral("Halvane - ") + path);
     NumberBox1->SetText(QString::number((height >= width ? width : height) / 18));
     LastOpenedPath = path.toLocal8Bit();
-    UpdateViewScale(QSize(ViewWidth, ViewHeight));
-    Image1->resize(ShownWidth(), ShownHeight());
+    // The scroll ranges come out as a resize computes them, without the bars going back to 0.
+    LayOutPicture(ScrollStart::AsTheyWere);
     ConvertToGrey();
-    CentreImage();
     Image1->setVisible(true);
     Button3->SetPressed(false);
     Button3->setEnabled(true);
     Button6->setEnabled(true);
     Button2->setEnabled(true);
     Button1->setEnabled(true);
-    for (QAction* action : {PrintItem, ExportPdfItem, ExportPngItem})
-        action->setEnabled(true);
+    CanvasMenu->EnableOutputs();
     OfferUndo(UndoOffer::None);
-    UpdateVerticalScrollRange();
 }
 
 // "Save As.." clicked: the shown picture written as a new JPEG; a name that exists is refused

@@ -3,6 +3,7 @@
 #include "Faqja0.h"
 #include "IntText.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "RealScrollBar.h"
 #include "SpinBox.h"
 #include "TrackBar.h"
@@ -32,6 +33,14 @@ void SetHeight(QWidget* control, int height) {
     control->resize(control->width(), std::max(height, 0));
 }
 
+// The picture's size on screen: the opened image at the picture control's scale.
+int ShownWidth(const PictureBox& picture) {
+    return picture.Scale().ShownLength(SourceBitmap.Width());
+}
+int ShownHeight(const PictureBox& picture) {
+    return picture.Scale().ShownLength(SourceBitmap.Height());
+}
+
 } // namespace
 
 // The window was resized: controls follow its width, the picture is sized, centred, and both
@@ -44,39 +53,47 @@ void TForm1::FormResize(QObject*) {
     SetWidth(TrackBar1, W - 624 - 33);
     SetWidth(Panel1, W);
     TrackBar1->SetValue(StrToInt(Edit2->Text()));
-    // The view area this resize makes (ViewWidth and ViewHeight below): a fitted picture follows.
-    UpdateViewScale(QSize(W - 34, H - 185));
-    Image1->resize(ShownWidth(), ShownHeight());
-    CentreImage();
+    // The view area and its bars first: the picture is laid out in them. No step in between
+    // reads the other, so the order gives what sizing the picture first would.
     ViewHeight = H - 185;
     ViewWidth = W - 34;
     ScrollBar1->move(ViewWidth, ScrollBar1->y());
     SetHeight(ScrollBar1, ViewHeight);
     SetWidth(ScrollBar2, ViewWidth);
     ScrollBar2->move(ScrollBar2->x(), ViewHeight + 128);
-    ScrollBar1->SetValue(0);
-    ScrollBar2->SetValue(0);
+    LayOutPicture(ScrollStart::FromZero);
+}
+
+void TForm1::LayOutPicture(ScrollStart start) {
+    View->UpdateScale(QSize(ViewWidth, ViewHeight));
+    Image1->resize(ShownWidth(*Image1), ShownHeight(*Image1));
+    CentreImage();
+    if (start == ScrollStart::FromZero) {
+        // Each bar still has its old range here: one that scrolled moves the picture to 0.
+        ScrollBar1->SetValue(0);
+        ScrollBar2->SetValue(0);
+    }
     UpdateScrollRanges();
+    // Moved to the left edge above, a picture that fits would stay there at 1:1, as the plain
+    // window does; at any other scale it is centred as every other picture that fits.
+    if (!View->AtActualPixels() && ShownWidth(*Image1) <= ViewWidth)
+        CentreImage();
 }
 
 // The picture centred across the image area; its top stays.
 void TForm1::CentreImage() {
-    Image1->move(Half(ImageAreaWidth) - Half(ShownWidth()), Image1->y());
+    Image1->move(Half(ImageAreaWidth) - Half(ShownWidth(*Image1)), Image1->y());
 }
 
 // Both scroll ranges fitted to the picture and the view; a wide picture shows its middle.
 void TForm1::UpdateScrollRanges() {
-    UpdateVerticalScrollRange();
+    const int height = ShownHeight(*Image1);
+    ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
     UpdateHorizontalScrollRange();
 }
 
-void TForm1::UpdateVerticalScrollRange() {
-    const int height = ShownHeight();
-    ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
-}
-
 void TForm1::UpdateHorizontalScrollRange() {
-    const int width = ShownWidth();
+    const int width = ShownWidth(*Image1);
     if (width > ViewWidth) {
         ScrollBar2->SetMaximum(width - ViewWidth);
         ScrollBar2->SetValue(std::trunc(ScrollBar2->Maximum() * 0.5));

@@ -2,6 +2,7 @@
 // "Print...", "Export PDF..." and "Export PNG...": what is written, measured from the files, and
 // that no existing file is ever replaced.
 #include "AppError.h"
+#include "CanvasCommands.h"
 #include "CanvasPages.h"
 #include "ColorComboBox.h"
 #include "EventBoundary.h"
@@ -105,7 +106,7 @@ TEST_F(CanvasOutput, PngHoldsEveryPixelOfTheShownPictureAsItIs) {
         form->Canvas.cellNames = true;
         form->InsertCanvasGrid();
         const QString name = At(QString::number(colour, 16));
-        Export(form->ExportPngItem, {name});
+        Export(form->CanvasMenu->ExportPngItem, {name});
         QImageReader reader(name + ".png");
         EXPECT_EQ(reader.format(), "png");
         const QImage written = reader.read().convertToFormat(QImage::Format_ARGB32);
@@ -126,10 +127,10 @@ TEST_F(CanvasOutput, ExportsRefuseExistingNamesAndAskAgain) {
         QAction* item;
         QString existing, chosen, written;
     };
-    for (const Case& c : {Case{form->ExportPngItem, "a.png", "a", "a2.png"},
-                          Case{form->ExportPngItem, "b.PNG", "b.PNG", "b2.png"},
-                          Case{form->ExportPdfItem, "c.pdf", "c", "c2.pdf"},
-                          Case{form->ExportPdfItem, "d", "d", "d2.pdf"}}) {
+    for (const Case& c : {Case{form->CanvasMenu->ExportPngItem, "a.png", "a", "a2.png"},
+                          Case{form->CanvasMenu->ExportPngItem, "b.PNG", "b.PNG", "b2.png"},
+                          Case{form->CanvasMenu->ExportPdfItem, "c.pdf", "c", "c2.pdf"},
+                          Case{form->CanvasMenu->ExportPdfItem, "d", "d", "d2.pdf"}}) {
         SCOPED_TRACE(c.chosen.toStdString());
         desktop.messages.clear();
         {
@@ -196,7 +197,7 @@ TEST_F(CanvasOutput, PdfPrintsThePictureAtTheCanvasSizeOnAsManyPagesAsItNeeds) {
         OpenPicture(c.width, c.height);
         SetCanvas(c.canvasWidthMm, c.canvasHeightMm, c.paper, c.landscape, c.fit);
         const QString path = At(QString::number(&c - cases) + ".pdf");
-        Export(form->ExportPdfItem, {path});
+        Export(form->CanvasMenu->ExportPdfItem, {path});
         ASSERT_TRUE(QFile::exists(path));
         const PdfInfo info = InfoOf(path);
         EXPECT_EQ(info.pages, c.pages);
@@ -217,7 +218,7 @@ TEST_F(CanvasOutput, PdfPrintsThePictureAtTheCanvasSizeOnAsManyPagesAsItNeeds) {
 TEST_F(CanvasOutput, FourPagesOverlapByOneCentimetre) {
     OpenPicture(1200, 1600); // 4 pixels per millimetre on the 30 x 40 cm canvas
     SetCanvas(300, 400);
-    Export(form->ExportPdfItem, {At("tiles.pdf")});
+    Export(form->CanvasMenu->ExportPdfItem, {At("tiles.pdf")});
     const std::vector<PdfImage> images = ImagesOf(At("tiles.pdf"));
     ASSERT_EQ(images.size(), 4u);
     EXPECT_EQ(images[0].page, 1);
@@ -240,14 +241,14 @@ TEST_F(CanvasOutput, PrintGoesThroughThePrintDialogSetToTheChosenPaper) {
         printer.setOutputFileName(path);
         return true;
     });
-    RunHandler([this] { form->PrintItemClick(form->PrintItem); });
+    RunHandler([this] { form->CanvasMenu->PrintItemClick(form->CanvasMenu->PrintItem); });
     EXPECT_TRUE(desktop.messages.empty());
     // A3 landscape: 382 x 245 mm for the picture; 300 x 400 mm needs 1 x 2 pages.
     EXPECT_EQ(InfoOf(path).pages, 2);
     EXPECT_EQ(InfoOf(path).pageSize, "1191 x 842 pts (A3)");
 
     desktop.printAnswers.push_back([](QPrinter&) { return false; });
-    RunHandler([this] { form->PrintItemClick(form->PrintItem); });
+    RunHandler([this] { form->CanvasMenu->PrintItemClick(form->CanvasMenu->PrintItem); });
     EXPECT_EQ(FilesInOut(), QStringList{"printed.pdf"}) << "a cancelled dialog prints nothing";
 }
 

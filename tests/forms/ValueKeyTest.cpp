@@ -7,8 +7,10 @@
 #include "FormFixture.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "SpinBox.h"
 #include "ToggleButton.h"
+#include "ValueKeyLink.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -34,10 +36,10 @@ protected:
         ResizeClient(919, 600);
         form->show();
     }
-    TValueKey& Key() { return *form->KeyWindow; }
+    TValueKey& Key() { return *form->ValueKey->KeyWindow; }
     void OpenKey() {
-        form->ValueKeyItemClick(form->ValueKeyItem);
-        ASSERT_NE(form->KeyWindow, nullptr);
+        form->ValueKey->ValueKeyItemClick(form->ValueKey->ValueKeyItem);
+        ASSERT_NE(form->ValueKey->KeyWindow, nullptr);
     }
     // Lets the key catch up with the picture, as the event loop does after a handler.
     static void Settle() { QCoreApplication::processEvents(); }
@@ -86,14 +88,14 @@ protected:
 };
 
 TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWas) {
-    const QList<QAction*> view = form->ViewMenu->actions();
-    EXPECT_EQ(view.back(), form->ValueKeyItem);
-    EXPECT_EQ(form->ValueKeyItem->text(), "Value Key");
+    const QList<QAction*> view = form->View->Menu->actions();
+    EXPECT_EQ(view.back(), form->ValueKey->ValueKeyItem);
+    EXPECT_EQ(form->ValueKey->ValueKeyItem->text(), "Value Key");
     EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6);
-    EXPECT_EQ(form->KeyWindow, nullptr) << "nothing is made until the key is asked for";
+    EXPECT_EQ(form->ValueKey->KeyWindow, nullptr) << "nothing is made until the key is asked for";
 
-    form->ValueKeyItem->trigger();
-    ASSERT_NE(form->KeyWindow, nullptr);
+    form->ValueKey->ValueKeyItem->trigger();
+    ASSERT_NE(form->ValueKey->KeyWindow, nullptr);
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().windowTitle(), "Value Key");
     EXPECT_TRUE(Key().windowFlags().testFlag(Qt::Tool));
@@ -104,7 +106,7 @@ TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWas) {
     Key().close();
     EXPECT_FALSE(Key().isVisible()) << "closing hides it";
     EXPECT_TRUE(form->isVisible());
-    form->ValueKeyItem->trigger();
+    form->ValueKey->ValueKeyItem->trigger();
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().pos(), QPoint(40, 50)) << "shown again where it was";
 }
@@ -167,7 +169,7 @@ TEST_F(ValueKey, FollowsEveryKindOfChange) {
     EXPECT_NE(KeyCounts(), beforeOilify);
     PressColorize();
     form->ComboColorBox1->SetColor(Red);
-    form->ValueKeyToneClick(Key().Rows()[0].colour);
+    form->ValueKey->ValueKeyToneClick(Key().Rows()[0].colour);
     follows("recolour");
     EXPECT_EQ(KeyCounts().count(Red), 1u);
     form->Button7Click(form->Button7);
@@ -191,7 +193,7 @@ TEST_F(ValueKey, NothingIsCountedWhileHiddenAndTheKeyCatchesUpWhenShown) {
     form->Edit2->SetText(QStringLiteral("2"));
     Settle();
     EXPECT_EQ(Listed(), sixLevels) << "hidden: not counted";
-    form->ValueKeyItemClick(form->ValueKeyItem);
+    form->ValueKey->ValueKeyItemClick(form->ValueKey->ValueKeyItem);
     EXPECT_EQ(Listed().size(), 2u) << "counted when shown";
     EXPECT_EQ(KeyCounts(), PictureCounts());
 }
@@ -229,11 +231,11 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
     };
     pointedAt("1:1");
     EXPECT_EQ(Painted(), plain);
-    form->ZoomOutItemClick(form->ZoomOutItem);
+    form->View->ZoomOutItemClick(form->View->ZoomOutItem);
     ASSERT_TRUE(form->Image1->Scale().Reduces());
     pointedAt("reduced");
-    form->ActualPixelsItemClick(form->ActualPixelsItem);
-    form->ZoomInItemClick(form->ZoomInItem);
+    form->View->ActualPixelsItemClick(form->View->ActualPixelsItem);
+    form->View->ZoomInItemClick(form->View->ZoomInItem);
     pointedAt("enlarged");
 
     EXPECT_EQ(Shown(), rows) << "no bitmap changes";
@@ -301,7 +303,7 @@ TEST_F(ValueKey, StampKeyDrawsTheKeyAndTheGridsUndoTakesItBack) {
     Show(rows);
     PressColorize();
     form->ComboColorBox1->SetColor(Red);
-    form->ValueKeyToneClick(C);
+    form->ValueKey->ValueKeyToneClick(C);
     Settle();
     ASSERT_TRUE(form->Button7->isEnabled());
     const Rows before = Shown();

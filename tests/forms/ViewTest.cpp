@@ -5,6 +5,7 @@
 #include "FormFixture.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "RealScrollBar.h"
 #include "ToggleButton.h"
 
@@ -23,11 +24,11 @@ class View : public FormTest {
 protected:
     void SetUp() override { ResizeClient(1200, 800); }
     void ZoomTo(ViewScale scale) {
-        form->ActualPixelsItemClick(form->ActualPixelsItem);
+        form->View->ActualPixelsItemClick(form->View->ActualPixelsItem);
         while (form->Image1->Scale().Factor() < scale.Factor())
-            form->ZoomInItemClick(form->ZoomInItem);
+            form->View->ZoomInItemClick(form->View->ZoomInItem);
         while (form->Image1->Scale().Factor() > scale.Factor())
-            form->ZoomOutItemClick(form->ZoomOutItem);
+            form->View->ZoomOutItemClick(form->View->ZoomOutItem);
         ASSERT_TRUE(form->Image1->Scale() == scale);
     }
     // What the picture control shows, as painted.
@@ -41,8 +42,8 @@ TEST_F(View, EachRunStartsAtActualPixels) {
     Open(WritePicture("p.png", TestPicture(700, 500)));
     EXPECT_TRUE(form->Image1->Scale().IsActual());
     EXPECT_EQ(form->Image1->size(), QSize(700, 500));
-    EXPECT_EQ(form->ScaleLabel->text(), "100 %");
-    EXPECT_EQ(form->ScaleLabel->geometry().topLeft(), QPoint(920, 91));
+    EXPECT_EQ(form->View->ScaleLabel->text(), "100 %");
+    EXPECT_EQ(form->View->ScaleLabel->geometry().topLeft(), QPoint(920, 91));
     EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6) << "About Halvane stays first";
 }
 
@@ -53,23 +54,23 @@ TEST_F(View, FitShowsAWholeLargePhotoInTheMaximisedWindow) {
     ASSERT_TRUE(photo.save(path, "JPG", 50));
     ResizeClient(1904, 1001); // a 1920 x 1080 screen less the desktop's panel and frame
     Open(path);
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     const QRect view(0, 128, ViewWidth, ViewHeight);
     EXPECT_TRUE(view.contains(PictureInWindow())) << "the picture inside the view area";
     EXPECT_TRUE(PictureInWindow().width() == ViewWidth || PictureInWindow().height() == ViewHeight)
         << "as large as fits";
     EXPECT_EQ(form->ScrollBar1->Maximum(), 1);
     EXPECT_EQ(form->ScrollBar2->Maximum(), 1);
-    EXPECT_EQ(form->ScaleLabel->text(), "Fit " + form->Image1->Scale().PercentText());
+    EXPECT_EQ(form->View->ScaleLabel->text(), "Fit " + form->Image1->Scale().PercentText());
     EXPECT_EQ(SourceBitmap.Width(), 6000) << "the bitmaps keep every pixel";
     EXPECT_EQ(form->Image1->Bitmap().Width(), 6000);
 }
 
 TEST_F(View, FitNeverEnlargesAndFollowsResizesAndOpens) {
     Open(WritePicture("small.png", TestPicture(300, 200)));
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     EXPECT_TRUE(form->Image1->Scale().IsActual());
-    EXPECT_EQ(form->ScaleLabel->text(), "Fit 100 %");
+    EXPECT_EQ(form->View->ScaleLabel->text(), "Fit 100 %");
     Open(WritePicture("large.png", TestPicture(2400, 1600)));
     const auto fitted = [this] {
         const QRect picture = PictureInWindow();
@@ -88,7 +89,7 @@ TEST_F(View, AFixedScaleIsKeptForTheNextPicture) {
     ZoomTo({1, 2});
     Open(WritePicture("b.png", TestPicture(1000, 700)));
     EXPECT_EQ(form->Image1->size(), QSize(500, 350));
-    EXPECT_EQ(form->ScaleLabel->text(), "50 %");
+    EXPECT_EQ(form->View->ScaleLabel->text(), "50 %");
 }
 
 TEST_F(View, ScrollRangesAndTheWheelUseTheShownSize) {
@@ -101,7 +102,7 @@ TEST_F(View, ScrollRangesAndTheWheelUseTheShownSize) {
     bool handled = false;
     form->Image1MouseWheel(form->Image1, Qt::NoModifier, -120, handled);
     EXPECT_EQ(PictureInWindow().top(), 128 - 20) << "20 screen pixels a turn at any scale";
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     EXPECT_EQ(form->ScrollBar1->Maximum(), 1);
     const QRect fitted = PictureInWindow();
     form->Image1MouseWheel(form->Image1, Qt::NoModifier, -120, handled);
@@ -167,7 +168,7 @@ TEST_F(View, CtrlWheelZoomsKeepingThePointUnderThePointer) {
     QWheelEvent wheel(pointer, form->Image1->mapToGlobal(pointer), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(form->Image1, &wheel);
-    EXPECT_EQ(form->ScaleLabel->text(), "200 %");
+    EXPECT_EQ(form->View->ScaleLabel->text(), "200 %");
     const QPointF after = form->Image1->mapFrom(form, inWindow) / form->Image1->Scale().Factor();
     EXPECT_NEAR(after.x(), imagePoint.x(), 1.0);
     EXPECT_NEAR(after.y(), imagePoint.y(), 1.0);
@@ -186,14 +187,14 @@ TEST_F(View, ShowOriginalChangesNoStateAndTheStudyReturns) {
     form->Button4->setFocus();
     QTest::keyPress(form->Button4, Qt::Key_Backslash);
     EXPECT_EQ(Painted(), picture.convertToFormat(QImage::Format_RGB32)) << "the original";
-    EXPECT_TRUE(form->ShowOriginalItem->isChecked());
+    EXPECT_TRUE(form->View->ShowOriginalItem->isChecked());
     QTest::keyRelease(form->Button4, Qt::Key_Backslash);
     EXPECT_EQ(Painted(), study);
-    EXPECT_FALSE(form->ShowOriginalItem->isChecked());
+    EXPECT_FALSE(form->View->ShowOriginalItem->isChecked());
 
-    form->ShowOriginalItem->trigger(); // the menu toggles the same view
+    form->View->ShowOriginalItem->trigger(); // the menu toggles the same view
     EXPECT_EQ(Painted(), picture.convertToFormat(QImage::Format_RGB32));
-    form->ShowOriginalItem->trigger();
+    form->View->ShowOriginalItem->trigger();
     EXPECT_EQ(Painted(), study);
 
     const TBitmap* after[] = {&SourceBitmap, &GreyBitmap, &PosterBitmap, &form->Image1->Bitmap()};
@@ -206,10 +207,10 @@ TEST_F(View, ShowOriginalChangesNoStateAndTheStudyReturns) {
 
 TEST_F(View, AnEffectStartedWhileTheOriginalShowsEndsTheComparison) {
     Open(WritePicture("p.png", TestPicture(320, 240)));
-    form->ShowOriginalItem->trigger();
+    form->View->ShowOriginalItem->trigger();
     form->Button1Click(form->Button1);
     EXPECT_FALSE(form->Image1->IsComparing());
-    EXPECT_FALSE(form->ShowOriginalItem->isChecked());
+    EXPECT_FALSE(form->View->ShowOriginalItem->isChecked());
 }
 
 TEST_F(View, TheBackslashIsTypedInATextFieldNotTaken) {
@@ -244,7 +245,7 @@ TEST_F(View, TheKeysRunTheViewItems) {
           Case{Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, "200 %"}}) {
         SCOPED_TRACE(c.label);
         QTest::keyClick(form->Button4, c.keys.key(), c.keys.keyboardModifiers());
-        EXPECT_TRUE(form->ScaleLabel->text().startsWith(c.label));
+        EXPECT_TRUE(form->View->ScaleLabel->text().startsWith(c.label));
     }
 }
 

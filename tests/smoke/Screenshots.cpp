@@ -7,8 +7,10 @@
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
+#include "PictureView.h"
 #include "Startup.h"
 #include "ValueKey.h"
+#include "ValueKeyLink.h"
 
 #include <QAction>
 #include <QDir>
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "message: %s\n", qPrintable(message));
     mainWindow.resize(1280, 800);
     mainWindow.show();
-    mainWindow.FitToWindowItemClick(mainWindow.FitToWindowItem);
+    mainWindow.View->FitToWindowItemClick(mainWindow.View->FitToWindowItem);
     if (!SaveWhenShown(mainWindow, output.filePath(QStringLiteral("main-window.png"))))
         return 1;
 
@@ -64,8 +66,8 @@ int main(int argc, char** argv) {
     aboutWindow.hide();
     mainWindow.resize(1000, 700);
     mainWindow.Button2Click(mainWindow.Button2);
-    mainWindow.ValueKeyItemClick(mainWindow.ValueKeyItem);
-    TValueKey& key = *mainWindow.KeyWindow;
+    mainWindow.ValueKey->ValueKeyItemClick(mainWindow.ValueKey->ValueKeyItem);
+    TValueKey& key = *mainWindow.ValueKey->KeyWindow;
     if (!QTest::qWaitForWindowExposed(&key) || !QTest::qWaitForWindowExposed(&mainWindow))
         return 1;
     QTest::qWait(200);
