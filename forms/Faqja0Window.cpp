@@ -18,9 +18,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyleOption>
 
 namespace {
 
@@ -34,6 +36,25 @@ template <typename Control> Control* Bold(Control* control) {
 QPushButton* DisabledButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setEnabled(false);
+    return button;
+}
+
+// A radio button's clickable part is the whole control, not only its circle and text: the style
+// would shrink it to them, and assistive tools, which report that part as the button, would then
+// place a button of the window's small font a pixel below where it stands.
+class WholeRadioButtonStyle : public QProxyStyle {
+public:
+    QRect subElementRect(SubElement element, const QStyleOption* option,
+                         const QWidget* widget) const override {
+        if (element == SE_RadioButtonClickRect)
+            return option->rect;
+        return QProxyStyle::subElementRect(element, option, widget);
+    }
+};
+
+QRadioButton* MethodButton(const QString& text, QWidget* window, QStyle* style) {
+    auto* button = new QRadioButton(text, window);
+    button->setStyle(style);
     return button;
 }
 
@@ -87,10 +108,17 @@ void TForm1::BuildControls() {
     Button1 =
         Place(Bold(DisabledButton(QStringLiteral("Posterize.."), GroupBox2)), 472, 40, 73, 22);
 
-    RadioButton1 = Place(new QRadioButton(QStringLiteral("Method 1"), this), 216, 42, 81, 19);
-    RadioButton2 = Place(new QRadioButton(QStringLiteral("Method 2"), this), 296, 42, 73, 19);
-    RadioButton3 = Place(new QRadioButton(QStringLiteral("Method 3"), this), 376, 42, 81, 19);
+    // The style follows the application's.
+    QStyle* const radioStyle = new WholeRadioButtonStyle;
+    RadioButton1 =
+        Place(MethodButton(QStringLiteral("Method 1"), this, radioStyle), 216, 42, 81, 19);
+    RadioButton2 =
+        Place(MethodButton(QStringLiteral("Method 2"), this, radioStyle), 296, 42, 73, 19);
+    RadioButton3 =
+        Place(MethodButton(QStringLiteral("Method 3"), this, radioStyle), 376, 42, 81, 19);
     RadioButton2->setChecked(true);
+    // Owned by the window once the buttons exist, so that it is deleted after them.
+    radioStyle->setParent(this);
 
     ScrollBar1 = Place(new RealScrollBar(Qt::Vertical, this), 488, 129, 18, 150);
     ScrollBar2 = Place(new RealScrollBar(Qt::Horizontal, this), 0, 504, 150, 18);

@@ -24,15 +24,10 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<TAlphaColor>>;
-constexpr TAlphaColor Red = 0xFFFF0000u;
-
 class CanvasGrid : public FormTest {
 protected:
     void SetUp() override {
-        ResizeClient(919, 600);
-        Open(WritePicture("picture.png", TestPicture(300, 200)));
-        desktop.messages.clear(); // the warning about a picture below 500 pixels
+        OpenInFirstSizeWindow(300, 200);
         form->ComboColorBox2->SetColor(Red);
     }
     // "Canvas and Grid..." with the dialog answered by `answer`.
@@ -52,7 +47,6 @@ protected:
         settings.cellsAcrossShortSide = count;
         return settings;
     }
-    Rows Shown() { return PixelsOf(form->Image1->Bitmap()); }
 };
 
 TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {

@@ -9,6 +9,7 @@
 #include "ToggleButton.h"
 #include "TrackBar.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFrame>
 #include <QGroupBox>
@@ -89,6 +90,29 @@ TEST_F(MainWindow, ControlsAsDefined) {
     EXPECT_EQ(WindowGeometry(f.MenuBar1).topLeft(), QPoint(0, 0));
     EXPECT_EQ(f.MenuBar1->height(), 24);
     EXPECT_FALSE(f.MenuBar1->isNativeMenuBar());
+}
+
+// Screen readers and UI automation place a control by the rectangle its accessible interface
+// reports, which for a radio button is the part that takes clicks.
+TEST_F(MainWindow, AssistiveToolsFindTheMethodButtonsWhereTheyStand) {
+    form->show();
+    const QPoint client = form->mapToGlobal(QPoint(0, 0));
+    const struct {
+        QRadioButton* button;
+        QRect reported;
+    } cases[] = {{form->RadioButton1, {216, 42, 81, 19}},
+                 {form->RadioButton2, {296, 42, 73, 19}},
+                 {form->RadioButton3, {376, 42, 81, 19}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.button->text().toStdString());
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(c.button);
+        ASSERT_NE(accessible, nullptr);
+        EXPECT_EQ(accessible->role(), QAccessible::RadioButton);
+        EXPECT_EQ(accessible->rect().translated(-client), c.reported);
+    }
+    // The whole control takes clicks, its corners included.
+    QTest::mouseClick(form->RadioButton3, Qt::LeftButton, Qt::NoModifier, QPoint(78, 0));
+    EXPECT_TRUE(form->RadioButton3->isChecked());
 }
 
 TEST_F(MainWindow, FirstValues) {

@@ -14,21 +14,17 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeWidget>
 #include <map>
 
 namespace {
-
-using Rows = std::vector<std::vector<TAlphaColor>>;
-constexpr TAlphaColor A = 0xFF2A2A2Au;
-constexpr TAlphaColor B = 0xFF7E7E7Eu;
-constexpr TAlphaColor C = 0xFFD4D4D4u;
-constexpr TAlphaColor Red = 0xFFFF0000u;
 
 class ValueKey : public FormTest {
 protected:
@@ -44,10 +40,9 @@ protected:
     // Lets the key catch up with the picture, as the event loop does after a handler.
     static void Settle() { QCoreApplication::processEvents(); }
     void Show(const Rows& rows) {
-        FillBitmap(form->Image1->Bitmap(), rows);
+        FormTest::Show(rows);
         Settle();
     }
-    Rows Shown() { return PixelsOf(form->Image1->Bitmap()); }
     // The list as the user reads it: each row's four columns.
     std::vector<QStringList> Listed() {
         std::vector<QStringList> listed;
@@ -71,10 +66,6 @@ protected:
                 ++counts[pixel];
         return counts;
     }
-    void PressColorize() {
-        form->Button3->SetPressed(true);
-        form->Button3Click(form->Button3);
-    }
     int RowOf(TAlphaColor colour) {
         for (std::size_t i = 0; i < Key().Rows().size(); ++i)
             if (Key().Rows()[i].colour == colour && !Key().Rows()[i].IsOther())
@@ -94,13 +85,23 @@ TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWas) {
     EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6);
     EXPECT_EQ(form->ValueKey->KeyWindow, nullptr) << "nothing is made until the key is asked for";
 
+    // A small window at the screen's top left leaves room for the key on its right.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ResizeClient(400, 300);
+    form->move(screen.topLeft());
     form->ValueKey->ValueKeyItem->trigger();
     ASSERT_NE(form->ValueKey->KeyWindow, nullptr);
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().windowTitle(), "Value Key");
     EXPECT_TRUE(Key().windowFlags().testFlag(Qt::Tool));
     EXPECT_FALSE(Key().isModal());
-    EXPECT_EQ(Key().pos(), form->frameGeometry().topRight() + QPoint(8, 0));
+    const QRect main = form->frameGeometry();
+    const QRect key = Key().frameGeometry();
+    EXPECT_FALSE(key.intersects(main)) << "the picture stays in sight";
+    EXPECT_GT(key.left(), main.right()) << "on the right";
+    EXPECT_LE(key.left() - main.right(), 16) << "close beside";
+    EXPECT_EQ(key.top(), main.top()) << "level with the main window";
+    EXPECT_TRUE(screen.contains(key)) << "on the screen";
 
     Key().move(40, 50);
     Key().close();
@@ -123,7 +124,7 @@ TEST_F(ValueKey, TonesDarkToLightWithValueShareAndPixels) {
     OpenKey();
     // Greys, a recoloured tone and a grid colour with opacity (half red, premultiplied: darker
     // than grey 42).
-    Show({{C, C, A, A, Red}, {C, C, B, A, 0x80800000u}, {A, A, A, A, A}, {C, B, B, A, A}});
+    Show({{D, D, A, A, Red}, {D, D, C, A, 0x80800000u}, {A, A, A, A, A}, {D, C, C, A, A}});
     EXPECT_EQ(Listed(), (std::vector<QStringList>{{"1", "#80FF0000", "5.0 %", "1"},
                                                   {"2", "42", "50.0 %", "10"},
                                                   {"3", "#FF0000", "5.0 %", "1"},
@@ -202,7 +203,7 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
     Rows rows(60, std::vector<TAlphaColor>(100, A));
     for (int y = 20; y < 40; ++y)
         for (int x = 0; x < 100; ++x)
-            rows[y][x] = x < 50 ? B : C;
+            rows[y][x] = x < 50 ? C : D;
     Open(WritePicture("p.png", TestPicture(100, 60)));
     OpenKey();
     Show(rows);
@@ -211,8 +212,8 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
 
     const auto pointedAt = [&](const char* scale) {
         SCOPED_TRACE(scale);
-        Key().ToneListRowEntered(RowOf(B));
-        EXPECT_EQ(form->Image1->Highlight(), std::optional(B));
+        Key().ToneListRowEntered(RowOf(C));
+        EXPECT_EQ(form->Image1->Highlight(), std::optional(C));
         const QImage painted = Painted();
         const QImage unpointed = [&] {
             Key().ToneListLeft();
@@ -222,7 +223,7 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
             const QPoint shown = at * form->Image1->Scale().Factor();
             const TAlphaColor was = unpointed.pixel(shown);
             const TAlphaColor now = painted.pixel(shown);
-            if (rows[at.y()][at.x()] == B)
+            if (rows[at.y()][at.x()] == C)
                 EXPECT_EQ(now, was) << "the pointed tone stays as it is";
             else
                 EXPECT_NE(now, was) << "another tone is dimmed";
@@ -241,13 +242,13 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
     EXPECT_EQ(Shown(), rows) << "no bitmap changes";
     EXPECT_EQ(form->Image1->Bitmap().Generation(), generation);
     EXPECT_TRUE(UndoBitmap.IsEmpty());
-    Key().ToneListRowEntered(RowOf(C));
+    Key().ToneListRowEntered(RowOf(D));
     Key().close();
     EXPECT_EQ(form->Image1->Highlight(), std::nullopt) << "a hidden key points at nothing";
 }
 
 TEST_F(ValueKey, ClickingARowWithColorizePressedEqualsClickingThePicture) {
-    const Rows rows{{A, B, A}, {C, B, A}, {B, B, C}};
+    const Rows rows{{A, C, A}, {D, C, A}, {C, C, D}};
     Open(WritePicture("p.png", TestPicture(100, 60)));
     OpenKey();
     form->ComboColorBox1->SetColor(Red);
@@ -275,19 +276,19 @@ TEST_F(ValueKey, ClickingARowWithColorizePressedEqualsClickingThePicture) {
     form->Image1MouseMove(form->Image1, Qt::NoModifier, QPointF(1.5, 2.5));
     form->Image1Click(form->Image1);
     const Outcome byPicture = outcome();
-    EXPECT_EQ(byPicture.shown, (Rows{{A, Red, A}, {C, Red, A}, {Red, Red, C}}));
+    EXPECT_EQ(byPicture.shown, (Rows{{A, Red, A}, {D, Red, A}, {Red, Red, D}}));
 
     afterGrid();
     UndoBitmap.SetSize(0, 0);
     PickedColour = 0;
-    Key().ToneListRowClicked(RowOf(B));
+    Key().ToneListRowClicked(RowOf(C));
     EXPECT_EQ(outcome(), byPicture);
     form->Button7Click(form->Button7);
     EXPECT_EQ(Shown(), rows);
 
     form->Button3->SetPressed(false);
     Settle();
-    Key().ToneListRowClicked(RowOf(B));
+    Key().ToneListRowClicked(RowOf(C));
     EXPECT_EQ(Shown(), rows) << "with Colorize released a row click recolours nothing";
     EXPECT_FALSE(form->Button7->isEnabled());
 }
@@ -299,11 +300,11 @@ TEST_F(ValueKey, StampKeyDrawsTheKeyAndTheGridsUndoTakesItBack) {
     OpenKey();
     Rows rows(800, std::vector<TAlphaColor>(1200, A));
     for (int y = 0; y < 800; ++y)
-        std::fill(rows[y].begin() + 600, rows[y].end(), C);
+        std::fill(rows[y].begin() + 600, rows[y].end(), D);
     Show(rows);
     PressColorize();
     form->ComboColorBox1->SetColor(Red);
-    form->ValueKey->ValueKeyToneClick(C);
+    form->ValueKey->ValueKeyToneClick(D);
     Settle();
     ASSERT_TRUE(form->Button7->isEnabled());
     const Rows before = Shown();
