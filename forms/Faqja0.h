@@ -234,10 +234,6 @@ private:
     // A method radio button changed: the hourglass, "Colorize" released, no Undo, grey again.
     void ChangeMethod(QRadioButton* sender);
 
-    // Faqja0Layout.cpp: the horizontal half of UpdateScrollRanges, which a cancelled "Open.."
-    // runs alone.
-    void UpdateHorizontalScrollRange();
-
     DefaultButton* defaultButton_;
     WindowShortcuts* shortcuts_;
 };

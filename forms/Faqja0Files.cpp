@@ -66,7 +66,9 @@ void TForm1::Button4Click(QObject*) {
     if (OpenDialog1.Execute(this))
         OpenFile(OpenDialog1.FileName);
     else
-        UpdateHorizontalScrollRange();
+        // Every change of the picture's size or the view's has fitted both ranges since, so only
+        // the horizontal bar can differ: scrolled by the user, it goes back to the middle.
+        UpdateScrollRanges();
 }
 
 // A file dragged over the window: taken when it is a local file and no dialog or message box is

@@ -89,10 +89,6 @@ void TForm1::CentreImage() {
 void TForm1::UpdateScrollRanges() {
     const int height = ShownHeight(*Image1);
     ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
-    UpdateHorizontalScrollRange();
-}
-
-void TForm1::UpdateHorizontalScrollRange() {
     const int width = ShownWidth(*Image1);
     if (width > ViewWidth) {
         ScrollBar2->SetMaximum(width - ViewWidth);

@@ -134,8 +134,9 @@ TEST_F(View, APictureNarrowerThanTheViewIsCentredAtFitAndWhenZoomedOut) {
         const int rightGap = ViewWidth - (picture.left() + picture.width());
         EXPECT_GT(leftGap, 0);
         EXPECT_LE(std::abs(leftGap - rightGap), 2) << "centred but for the halves' rounding";
-        if (c.wholeInView)
+        if (c.wholeInView) {
             EXPECT_EQ(picture.top(), 128) << "its top at rest: only the width is centred";
+        }
     }
 }
 
