@@ -53,8 +53,8 @@ void TForm1::FormResize(QObject*) {
     SetWidth(TrackBar1, W - 624 - 33);
     SetWidth(Panel1, W);
     TrackBar1->SetValue(StrToInt(Edit2->Text()));
-    // The view area and its bars first: the picture is laid out in them. No step in between
-    // reads the other, so the order gives what sizing the picture first would.
+    // The view area and its bars first, then the picture laid out in them: sizing the picture
+    // reads none of these, so the result is the same as sizing it first.
     ViewHeight = H - 185;
     ViewWidth = W - 34;
     ScrollBar1->move(ViewWidth, ScrollBar1->y());
@@ -69,13 +69,14 @@ void TForm1::LayOutPicture(ScrollStart start) {
     Image1->resize(ShownWidth(*Image1), ShownHeight(*Image1));
     CentreImage();
     if (start == ScrollStart::FromZero) {
-        // Each bar still has its old range here: one that scrolled moves the picture to 0.
+        // Each bar still has its old range here: the horizontal one, if it had scrolled the
+        // picture, moves it to the window's left edge.
         ScrollBar1->SetValue(0);
         ScrollBar2->SetValue(0);
     }
     UpdateScrollRanges();
-    // Moved to the left edge above, a picture that fits would stay there at 1:1, as the plain
-    // window does; at any other scale it is centred as every other picture that fits.
+    // A picture that fits the view's width stays at that edge at 1:1, as the window always laid
+    // it out; at any other scale (Fit included) it is centred, as CentreImage centres it.
     if (!View->AtActualPixels() && ShownWidth(*Image1) <= ViewWidth)
         CentreImage();
 }
