@@ -5,6 +5,7 @@
 #include "Faqja0.h"
 #include "PictureBox.h"
 #include "ShapeSimplify.h"
+#include "StudyMenu.h"
 #include "Workbench.h"
 
 namespace {
@@ -36,7 +37,7 @@ void Simplify(benchmark::State& state, Workbench& bench) {
             const std::uint64_t minimum =
                 std::uint64_t(SourceBitmap.Width()) * SourceBitmap.Height() / 1000;
             state.ResumeTiming();
-            bench.Form().SimplifyShapes(minimum);
+            bench.Form().Study->SimplifyShapes(minimum);
         }
     });
 }

@@ -4,6 +4,7 @@
 #include "BenchFamily.h"
 #include "Faqja0.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "ViewScale.h"
 #include "Workbench.h"
 
@@ -20,7 +21,7 @@ void ReducedCopyAtFit(benchmark::State& state, Workbench& bench) {
     bench.RunGuarded(state, [&] {
         bench.ShowPosterizedPhoto();
         TForm1& form = bench.Form();
-        form.FitToWindowItemClick(form.FitToWindowItem);
+        form.View->FitToWindowItemClick(form.View->FitToWindowItem);
         const ViewScale scale = form.Image1->Scale();
         TBitmap& shown = form.Image1->Bitmap();
         const QSize reducedSize = scale.ShownSize({shown.Width(), shown.Height()});
@@ -34,7 +35,7 @@ void ReducedCopyAtFit(benchmark::State& state, Workbench& bench) {
             ReduceByAreaAverage(from, to, scale);
             benchmark::ClobberMemory();
         }
-        form.ActualPixelsItemClick(form.ActualPixelsItem);
+        form.View->ActualPixelsItemClick(form.View->ActualPixelsItem);
     });
 }
 
@@ -44,7 +45,7 @@ void RepaintViewArea(benchmark::State& state, Workbench& bench, bool fit) {
         bench.ShowPosterizedPhoto();
         TForm1& form = bench.Form();
         if (fit)
-            form.FitToWindowItemClick(form.FitToWindowItem);
+            form.View->FitToWindowItemClick(form.View->FitToWindowItem);
         QImage screen(ViewArea(), QImage::Format_ARGB32_Premultiplied);
         const QRect shownPart = QRect(QPoint(0, 0), ViewArea()).intersected(form.Image1->rect());
         form.Image1->render(&screen, QPoint(), shownPart); // the reduced copy is made here
@@ -52,7 +53,7 @@ void RepaintViewArea(benchmark::State& state, Workbench& bench, bool fit) {
             form.Image1->render(&screen, QPoint(), shownPart);
             benchmark::ClobberMemory();
         }
-        form.ActualPixelsItemClick(form.ActualPixelsItem);
+        form.View->ActualPixelsItemClick(form.View->ActualPixelsItem);
     });
 }
 

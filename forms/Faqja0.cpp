@@ -1,18 +1,21 @@
 // SPDX-License-Identifier: MIT
 // The program-wide state, the main window's construction and its event wiring.
 #include "Faqja0.h"
-#include "StudyMenu.h"
 
+#include "CanvasCommands.h"
 #include "ColorComboBox.h"
 #include "DefaultButton.h"
 #include "EventBoundary.h"
 #include "Izoti.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "RealScrollBar.h"
 #include "SpinBox.h"
+#include "StudyMenu.h"
 #include "ToggleButton.h"
 #include "TrackBar.h"
+#include "ValueKeyLink.h"
 #include "WindowShortcuts.h"
 
 #include <QAction>
@@ -76,6 +79,10 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     BuildControls();
     WireEvents();
     AddShortcuts();
+    // The menus after About, in this order; each adds its own items, keys and handlers.
+    View = new PictureView(*this, *shortcuts_);
+    ValueKey = new ValueKeyLink(*this, *View->Menu);
+    CanvasMenu = new CanvasCommands(*this);
     Study = std::make_unique<StudyMenu>(*this, *MenuBar1, *shortcuts_);
 }
 
@@ -100,21 +107,7 @@ void TForm1::WireEvents() {
     Image1->OnMouseWheel = [this](Qt::KeyboardModifiers shift, int delta, bool& handled) {
         Image1MouseWheel(Image1, shift, delta, handled); // the picture: vertical scrolling
     };
-    on(MenuItem6, &QAction::triggered, &TForm1::MenuItem6Click); // "About Halvane"
-    Image1->OnZoomWheel = [this](int steps, QPointF at) {
-        ZoomAt(steps, Image1->mapTo(this, at)); // the picture, Ctrl+wheel: zoom at the pointer
-    };
-    Image1->OnComparisonEnded = [this] { ShowOriginalItem->setChecked(false); };
-    on(FitToWindowItem, &QAction::triggered, &TForm1::FitToWindowItemClick);   // "Fit to Window"
-    on(ActualPixelsItem, &QAction::triggered, &TForm1::ActualPixelsItemClick); // "Actual Pixels"
-    on(ZoomInItem, &QAction::triggered, &TForm1::ZoomInItemClick);             // "Zoom In"
-    on(ZoomOutItem, &QAction::triggered, &TForm1::ZoomOutItemClick);           // "Zoom Out"
-    on(ShowOriginalItem, &QAction::triggered, &TForm1::ShowOriginalItemClick); // "Show Original"
-    on(ValueKeyItem, &QAction::triggered, &TForm1::ValueKeyItemClick);         // "Value Key"
-    on(CanvasGridItem, &QAction::triggered, &TForm1::CanvasGridItemClick); // "Canvas and Grid..."
-    on(PrintItem, &QAction::triggered, &TForm1::PrintItemClick);           // "Print..."
-    on(ExportPdfItem, &QAction::triggered, &TForm1::ExportPdfItemClick);   // "Export PDF..."
-    on(ExportPngItem, &QAction::triggered, &TForm1::ExportPngItemClick);   // "Export PNG..."
+    on(MenuItem6, &QAction::triggered, &TForm1::MenuItem6Click);                 // "About Halvane"
     ComboColorBox1->OnChange = [this] { ComboColorBox1Change(ComboColorBox1); }; // recolour colour
     Button3->OnClick = [this] { Button3Click(Button3); };                        // "Colorize"
     on(Button7, &QPushButton::clicked, &TForm1::Button7Click);       // "Undo" of the recolour
@@ -144,8 +137,7 @@ void TForm1::WireEvents() {
 }
 
 // Ctrl+O, Ctrl+S, Ctrl+Z and F1 run the handler a click on their button or menu item runs, and
-// nothing while that button is disabled; the View menu's keys run its items, and holding the
-// backslash key shows the original while it is held.
+// nothing while that button is disabled.
 void TForm1::AddShortcuts() {
     shortcuts_ = new WindowShortcuts(this);
     const auto clickIfEnabled = [this](QPushButton* button, void (TForm1::*handler)(QObject*)) {
@@ -164,14 +156,6 @@ void TForm1::AddShortcuts() {
             Button8Click(Button8);
     });
     shortcuts_->Add(Qt::Key_F1, [this] { MenuItem6Click(MenuItem6); });
-    shortcuts_->Add(Qt::CTRL | Qt::Key_0, [this] { FitToWindowItemClick(FitToWindowItem); });
-    shortcuts_->Add(Qt::CTRL | Qt::Key_1, [this] { ActualPixelsItemClick(ActualPixelsItem); });
-    // "+" is a shifted key on most layouts, and the keypad's needs no shift.
-    for (const QKeyCombination zoomIn :
-         {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal})
-        shortcuts_->Add(zoomIn, [this] { ZoomInItemClick(ZoomInItem); });
-    shortcuts_->Add(Qt::CTRL | Qt::Key_Minus, [this] { ZoomOutItemClick(ZoomOutItem); });
-    shortcuts_->AddHeld(Qt::Key_Backslash, [this](bool held) { ShowOriginal(held); });
 }
 
 // The window took a new size: the menu bar follows it, then the layout handler runs.

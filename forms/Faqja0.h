@@ -7,25 +7,23 @@
 #include "FileDialogs.h"
 #include "SaveFolders.h"
 #include "StudySteps.h"
-#include "ViewZoom.h"
 
 #include <QByteArray>
 #include <QPointF>
 #include <QWidget>
-#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <optional>
-#include <vector>
 
 struct GridStyle;
-struct KeyRow;
 struct PassState;
 
+class CanvasCommands;
 class ColorComboBox;
 class DefaultButton;
 class NumberBox;
 class PictureBox;
+class PictureView;
 class QAction;
 class QFrame;
 class QGroupBox;
@@ -39,6 +37,7 @@ class SpinBox;
 class StudyMenu;
 class ToggleButton;
 class TrackBar;
+class ValueKeyLink;
 class WindowShortcuts;
 
 // Program-wide state. Created before any window exists and kept for the whole run; the effects
@@ -73,7 +72,6 @@ void InitialiseProgramState();
 
 class TForm1;
 class TForm2;
-class TValueKey;
 extern TForm1* Form1;
 extern TForm2* Form2;
 
@@ -83,6 +81,10 @@ enum class UndoOffer {
     Recolour, // "Colorize"'s Undo (Button7)
     Grid,     // "Edit/Insert Grid"'s Undo (Button8)
 };
+
+// Where a layout leaves the scroll bars: back at 0 (a resize, a zoom), or where they were (an
+// open, which only fits their ranges).
+enum class ScrollStart { FromZero, AsTheyWere };
 
 class TForm1 : public QWidget {
 public:
@@ -95,19 +97,6 @@ public:
     QFrame* Panel1;            // the background strip behind the controls
     QMenuBar* MenuBar1;        // the menu bar across the top
     QAction* MenuItem6;        // "About Halvane" menu item
-    QMenu* ViewMenu;           // "View" menu: the picture's scale, the original for comparison
-    QAction* FitToWindowItem;  // "Fit to Window" (Ctrl+0)
-    QAction* ActualPixelsItem; // "Actual Pixels" (Ctrl+1)
-    QAction* ZoomInItem;       // "Zoom In" (Ctrl++, Ctrl+=)
-    QAction* ZoomOutItem;      // "Zoom Out" (Ctrl+-)
-    QAction* ShowOriginalItem; // "Show Original" (or hold the backslash key)
-    QAction* ValueKeyItem;     // "Value Key": the tones of the shown picture in a tool window
-    QLabel* ScaleLabel;        // the picture's scale: "100 %", "Fit 25 %"
-    QMenu* CanvasMenu;         // "Canvas" menu
-    QAction* CanvasGridItem;   // "Canvas and Grid..." menu item
-    QAction* PrintItem;        // "Print..." menu item
-    QAction* ExportPdfItem;    // "Export PDF..." menu item
-    QAction* ExportPngItem;    // "Export PNG..." menu item
     PictureBox* Image2;        // the product logo at the strip's left
     RealScrollBar* ScrollBar1; // vertical scroll bar of the picture
     RealScrollBar* ScrollBar2; // horizontal scroll bar of the picture
@@ -143,9 +132,14 @@ public:
     QPushButton* Button6;          // "Insert Grid.." button
     QPushButton* Button8;          // "Undo" of the grid
 
-    TOpenDialog OpenDialog1;  // the open-file dialog of "Open.."
-    TSaveDialog SaveDialog1;  // the save-file dialog of "Save As.."
-    TSaveDialog ExportDialog; // the save-file dialog of "Export PDF..." and "Export PNG..."
+    TOpenDialog OpenDialog1; // the open-file dialog of "Open.."
+    TSaveDialog SaveDialog1; // the save-file dialog of "Save As.."
+
+    // The menus beyond the window's own controls, each with its items, keys and handlers.
+    PictureView* View;                // "View": the picture's scale on screen, the original shown
+    ValueKeyLink* ValueKey;           // "Value Key" in the View menu, and the key window's requests
+    CanvasCommands* CanvasMenu;       // "Canvas": the canvas and its grid, print, PDF and PNG
+    std::unique_ptr<StudyMenu> Study; // "Study": the value bands and Simplify Shapes
 
     // Where "Save As.." and the exports start, by kind of file, kept for the run.
     SaveFolders SavedTo;
@@ -155,11 +149,6 @@ public:
     // How the value bands are placed, kept for the run: "Posterize.." and every later step use
     // them.
     BandChoice Bands;
-    // The "Study" menu and its tool window.
-    std::unique_ptr<StudyMenu> Study;
-    // "Simplify Shapes..." confirmed: the hourglass, the shown study's patches below
-    // `minimumPixels` merged, the result left where Oilify leaves its own; no Undo is left.
-    void SimplifyShapes(std::uint64_t minimumPixels);
 
     // Window width and height as the layout constants count them: the outer size, frame and
     // title bar included, taken as a frame of 8 pixels at the sides and bottom and 31 at the top
@@ -180,8 +169,9 @@ public:
                           bool& Handled);
     void CentreImage();
     void UpdateScrollRanges();
-    // The scale label where the window's width lets it show whole.
-    void PlaceScaleLabel();
+    // The picture laid out in the view area (ViewWidth by ViewHeight), as a resize, a zoom and an
+    // open do: at the view's scale, sized, centred, the bars from `start`, their ranges fitted.
+    void LayOutPicture(ScrollStart start);
 
     // Faqja0Effects.cpp: grey, posterize, Oilify, recolour, grid and the two Undo buttons.
     void RadioButton1Change(QObject* Sender);
@@ -204,36 +194,15 @@ public:
     void NumberBox1KeyUp(QObject* Sender, int Key, QChar KeyChar, Qt::KeyboardModifiers Shift);
     void NumberBox1Change(QObject* Sender);
 
-    // Faqja0View.cpp: the View menu.
-    void FitToWindowItemClick(QObject* Sender);
-    void ActualPixelsItemClick(QObject* Sender);
-    void ZoomInItemClick(QObject* Sender);
-    void ZoomOutItemClick(QObject* Sender);
-    void ShowOriginalItemClick(QObject* Sender);
-
-    // Faqja0Key.cpp: the value key.
-    void ValueKeyItemClick(QObject* Sender);
-    // A tone of the key clicked: while "Colorize" is pressed, recoloured as a click on a pixel of
-    // that tone in the picture would.
-    void ValueKeyToneClick(TAlphaColor tone);
-    // "Stamp Key": snapshot for the grid's Undo, then the key's rows drawn into the picture's
-    // top-left corner.
-    void StampKey(const std::vector<KeyRow>& rows);
-    // The key window, made when "Value Key" is first chosen; null until then.
-    TValueKey* KeyWindow = nullptr;
-
     // Faqja0Files.cpp: opening and saving.
     void Button4Click(QObject* Sender);
     void Button5Click(QObject* Sender);
+    // The picture at a path opened as "Open.." opens the chosen file: also for a dropped file
+    // and the command line's.
     void OpenFile(const QString& path);
 
-    // Faqja0Canvas.cpp: the "Canvas" menu.
-    void CanvasGridItemClick(QObject* Sender);
-    void PrintItemClick(QObject* Sender);
-    void ExportPdfItemClick(QObject* Sender);
-    void ExportPngItemClick(QObject* Sender);
-    // "Insert" of "Canvas and Grid...": the grid of `Canvas` drawn as "Insert Grid.." draws,
-    // with its spacing computed and its style.
+    // Faqja0Effects.cpp: "Insert" of "Canvas and Grid...": the grid of `Canvas` drawn as
+    // "Insert Grid.." draws, with its spacing computed and its style.
     void InsertCanvasGrid();
 
 protected:
@@ -242,19 +211,17 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The value key recolours and stamps through the effects' own steps.
+    friend class ValueKeyLink;
+    // Simplify Shapes runs as "Oilify.." does, with the same cursors and Undo.
+    friend class StudyMenu;
+
     // Faqja0Window.cpp and Faqja0.cpp: building the window and wiring its events.
     void BuildControls();
     void WireEvents();
 
     // Faqja0.cpp: keys that run the buttons' handlers whichever control has the focus.
     void AddShortcuts();
-
-    // Faqja0Files.cpp: opening the picture at a path, once it is chosen.
-    void LoadPicture(const QString& path);
-    // Faqja0Canvas.cpp: a name for a new file from the export dialog, `extension` appended
-    // unless it ends in it; a name that exists is refused and the dialog asked again. Nothing
-    // when cancelled.
-    std::optional<QString> NewExportName(const QString& filter, const QString& extension);
 
     // Faqja0Effects.cpp: the effects, on the program-wide bitmaps.
     void ConvertToGrey();
@@ -275,25 +242,6 @@ private:
     // A method radio button changed: the hourglass, "Colorize" released, no Undo, grey again.
     void ChangeMethod(QRadioButton* sender);
 
-    // Faqja0Layout.cpp: the two halves of UpdateScrollRanges, which "Open.." runs apart; whether
-    // the picture shows at 1:1 by choice, not by Fit.
-    bool AtActualPixels() const;
-    void UpdateVerticalScrollRange();
-    void UpdateHorizontalScrollRange();
-
-    // Faqja0View.cpp: the picture's size on screen, the scale and the comparison.
-    int ShownWidth() const;
-    int ShownHeight() const;
-    // Takes the zoom's scale for the picture in a view area (Fit follows the area), and shows it.
-    void UpdateViewScale(QSize viewArea);
-    // Shows the picture at the zoom's scale, keeping the image point under `anchor` (a position
-    // in the window) under it where the scroll ranges allow.
-    void ApplyZoom(QPointF anchor);
-    QPointF ViewCentre() const;
-    void ZoomAt(int steps, QPointF anchor);
-    void ShowOriginal(bool show);
-
-    ViewZoom zoom_;
     DefaultButton* defaultButton_;
     WindowShortcuts* shortcuts_;
 };

@@ -133,13 +133,6 @@ void TForm1::Button2Click(QObject*) {
     OfferUndo(UndoOffer::None);
 }
 
-void TForm1::SimplifyShapes(std::uint64_t minimumPixels) {
-    ShowBusy({});
-    SimplifyStep(Image1->Bitmap(), minimumPixels, ReadMap, &OilBitmap, &PosterBitmap);
-    ShowIdle({});
-    OfferUndo(UndoOffer::None);
-}
-
 // "Colorize" toggled by the user: the hand over the picture while pressed.
 void TForm1::Button3Click(QObject*) {
     if (Button3->IsPressed()) {

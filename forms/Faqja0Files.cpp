@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Opening an image and saving the shown picture as JPEG.
+#include "CanvasCommands.h"
 #include "Desktop.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
@@ -8,6 +9,7 @@
 #include "JpegFile.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "RealScrollBar.h"
 #include "StudyMenu.h"
 #include "ToggleButton.h"
@@ -66,8 +68,11 @@ void TForm1::Button4Click(QObject*) {
     OpenDialog1.InitialDir =
         LastOpenedPath.isEmpty() ? imagesFolder : FolderOf(QString::fromLocal8Bit(LastOpenedPath));
     if (OpenDialog1.Execute(this))
-        LoadPicture(OpenDialog1.FileName);
-    UpdateHorizontalScrollRange();
+        OpenFile(OpenDialog1.FileName);
+    else
+        // Every change of the picture's size or the view's has fitted both ranges since, so only
+        // the horizontal bar can differ: scrolled by the user, it goes back to the middle.
+        UpdateScrollRanges();
 }
 
 // A file dragged over the window: taken when it is a local file and no dialog or message box is
@@ -88,14 +93,9 @@ void TForm1::dropEvent(QDropEvent* event) {
         this, [this, path = *path] { RunHandler([&] { OpenFile(path); }); }, Qt::QueuedConnection);
 }
 
-// A file dropped on the window or named on the command line: opened as if chosen in "Open..".
+// Opening the picture at a path, the steps every way a file arrives shares: chosen in "Open..",
+// dropped on the window or named on the command line.
 void TForm1::OpenFile(const QString& path) {
-    LoadPicture(path);
-    UpdateHorizontalScrollRange();
-}
-
-// Steps of opening shared by every way a file arrives; the horizontal scroll range follows.
-void TForm1::LoadPicture(const QString& path) {
     Image1->Bitmap().Clear(claWhite);
     ImageLoadOptions options;
     options.workingSetBitmaps = WorkingSetBitmaps;
@@ -115,25 +115,19 @@ void TForm1::LoadPicture(const QString& path) {
     LastOpenedPath = path.toLocal8Bit();
     // A new picture shows whole where Fit was chosen, else at one screen pixel per pixel, from
     // the top and the left as at the start of a run.
-    if (!zoom_.IsFit() && !Image1->Scale().IsActual()) {
-        zoom_.ActualPixels();
-        ScrollBar1->SetValue(0);
-        ScrollBar2->SetValue(0);
-    }
-    UpdateViewScale(QSize(ViewWidth, ViewHeight));
-    Image1->resize(ShownWidth(), ShownHeight());
+    View->StartNewPicture();
+    // The scroll ranges come out as a resize computes them, without the bars going back to 0.
+    LayOutPicture(ScrollStart::AsTheyWere);
     ConvertToGrey();
-    CentreImage();
     Image1->setVisible(true);
     Button3->SetPressed(false);
     Button3->setEnabled(true);
     Button6->setEnabled(true);
     Button2->setEnabled(true);
     Button1->setEnabled(true);
-    for (QAction* action : {PrintItem, ExportPdfItem, ExportPngItem, Study->SimplifyItem})
-        action->setEnabled(true);
+    CanvasMenu->EnableOutputs();
+    Study->SimplifyItem->setEnabled(true);
     OfferUndo(UndoOffer::None);
-    UpdateVerticalScrollRange();
 }
 
 // "Save As.." clicked: the shown picture written as a new JPEG; a name that exists is refused

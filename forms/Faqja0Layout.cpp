@@ -3,13 +3,13 @@
 #include "Faqja0.h"
 #include "IntText.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "RealScrollBar.h"
 #include "SpinBox.h"
 #include "TrackBar.h"
 
 #include <QFrame>
 #include <QGroupBox>
-#include <QLabel>
 #include <algorithm>
 #include <cmath>
 
@@ -33,6 +33,14 @@ void SetHeight(QWidget* control, int height) {
     control->resize(control->width(), std::max(height, 0));
 }
 
+// The picture's size on screen: the opened image at the picture control's scale.
+int ShownWidth(const PictureBox& picture) {
+    return picture.Scale().ShownLength(SourceBitmap.Width());
+}
+int ShownHeight(const PictureBox& picture) {
+    return picture.Scale().ShownLength(SourceBitmap.Height());
+}
+
 } // namespace
 
 // The window was resized: controls follow its width, the picture is sized, centred, and both
@@ -45,62 +53,49 @@ void TForm1::FormResize(QObject*) {
     SetWidth(TrackBar1, W - 624 - 33);
     SetWidth(Panel1, W);
     TrackBar1->SetValue(StrToInt(Edit2->Text()));
-    // The view area this resize makes (ViewWidth and ViewHeight below): a fitted picture follows.
-    UpdateViewScale(QSize(W - 34, H - 185));
-    Image1->resize(ShownWidth(), ShownHeight());
-    CentreImage();
+    // The view area and its bars first, then the picture laid out in them: sizing the picture
+    // reads none of these, so the result is the same as sizing it first.
     ViewHeight = H - 185;
     ViewWidth = W - 34;
     ScrollBar1->move(ViewWidth, ScrollBar1->y());
     SetHeight(ScrollBar1, ViewHeight);
     SetWidth(ScrollBar2, ViewWidth);
     ScrollBar2->move(ScrollBar2->x(), ViewHeight + 128);
-    ScrollBar1->SetValue(0);
-    ScrollBar2->SetValue(0);
-    UpdateScrollRanges();
-    PlaceScaleLabel();
+    LayOutPicture(ScrollStart::FromZero);
+    View->PlaceScaleLabel();
 }
 
-// The scale at the right of the grid group where the window is wide enough to show it whole
-// there, else in the view area's top right corner, over the picture.
-void TForm1::PlaceScaleLabel() {
-    constexpr QPoint besideTheGrid(920, 91);
-    if (besideTheGrid.x() + ScaleLabel->width() <= width()) {
-        ScaleLabel->move(besideTheGrid);
-        ScaleLabel->setAutoFillBackground(false);
-    } else {
-        ScaleLabel->move(std::max(0, ViewWidth - ScaleLabel->width()), 128);
-        ScaleLabel->setAutoFillBackground(true);
+void TForm1::LayOutPicture(ScrollStart start) {
+    View->UpdateScale(QSize(ViewWidth, ViewHeight));
+    Image1->resize(ShownWidth(*Image1), ShownHeight(*Image1));
+    CentreImage();
+    if (start == ScrollStart::FromZero) {
+        // Each bar still has its old range here: the horizontal one, if it had scrolled the
+        // picture, moves it to the window's left edge.
+        ScrollBar1->SetValue(0);
+        ScrollBar2->SetValue(0);
     }
-    ScaleLabel->raise();
+    UpdateScrollRanges();
+    // A picture that fits the view's width stays at that edge at 1:1, as the window always laid
+    // it out; at any other scale (Fit included) it is centred, as CentreImage centres it.
+    if (!View->AtActualPixels() && ShownWidth(*Image1) <= ViewWidth)
+        CentreImage();
 }
 
 // The picture centred across the image area; its top stays.
 void TForm1::CentreImage() {
-    Image1->move(Half(ImageAreaWidth) - Half(ShownWidth()), Image1->y());
+    Image1->move(Half(ImageAreaWidth) - Half(ShownWidth(*Image1)), Image1->y());
 }
 
-// Both scroll ranges fitted to the picture and the view; a wide picture shows its middle.
+// Both scroll ranges fitted to the picture and the view; a wide picture shows its middle. At
+// one screen pixel per image pixel the bars stay enabled as they always were; at Fit or another
+// scale a bar that has nothing to scroll is disabled.
 void TForm1::UpdateScrollRanges() {
-    UpdateVerticalScrollRange();
-    UpdateHorizontalScrollRange();
-}
-
-// At one screen pixel per image pixel, Fit not chosen, the bars stay as they always were; at Fit
-// or another scale a bar that has nothing to scroll is disabled.
-void TForm1::UpdateVerticalScrollRange() {
-    const int height = ShownHeight();
+    const int height = ShownHeight(*Image1);
     ScrollBar1->SetMaximum(height > ViewHeight ? height - ViewHeight : 1);
-    ScrollBar1->setEnabled(AtActualPixels() || height > ViewHeight);
-}
-
-bool TForm1::AtActualPixels() const {
-    return !zoom_.IsFit() && Image1->Scale().IsActual();
-}
-
-void TForm1::UpdateHorizontalScrollRange() {
-    const int width = ShownWidth();
-    ScrollBar2->setEnabled(AtActualPixels() || width > ViewWidth);
+    ScrollBar1->setEnabled(View->AtActualPixels() || height > ViewHeight);
+    const int width = ShownWidth(*Image1);
+    ScrollBar2->setEnabled(View->AtActualPixels() || width > ViewWidth);
     if (width > ViewWidth) {
         ScrollBar2->SetMaximum(width - ViewWidth);
         ScrollBar2->SetValue(std::trunc(ScrollBar2->Maximum() * 0.5));

@@ -19,7 +19,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -59,26 +58,6 @@ void TForm1::BuildControls() {
     MenuBar1 = Place(new QMenuBar(this), 0, 0, width(), 24);
     MenuBar1->setNativeMenuBar(false);
     MenuItem6 = MenuBar1->addAction(QStringLiteral("About Halvane"));
-    // The keys are the window's own (WindowShortcuts); the menu only names them.
-    ViewMenu = MenuBar1->addMenu(QStringLiteral("View"));
-    FitToWindowItem = ViewMenu->addAction(QStringLiteral("Fit to Window\tCtrl+0"));
-    ActualPixelsItem = ViewMenu->addAction(QStringLiteral("Actual Pixels\tCtrl+1"));
-    ZoomInItem = ViewMenu->addAction(QStringLiteral("Zoom In\tCtrl++"));
-    ZoomOutItem = ViewMenu->addAction(QStringLiteral("Zoom Out\tCtrl+-"));
-    ViewMenu->addSeparator();
-    ShowOriginalItem = ViewMenu->addAction(QStringLiteral("Show Original\t\\"));
-    ShowOriginalItem->setCheckable(true);
-    ViewMenu->addSeparator();
-    ValueKeyItem = ViewMenu->addAction(QStringLiteral("Value Key"));
-    CanvasMenu = MenuBar1->addMenu(QStringLiteral("Canvas"));
-    CanvasGridItem = CanvasMenu->addAction(QStringLiteral("Canvas and Grid..."));
-    CanvasMenu->addSeparator();
-    PrintItem = CanvasMenu->addAction(QStringLiteral("Print..."));
-    ExportPdfItem = CanvasMenu->addAction(QStringLiteral("Export PDF..."));
-    ExportPngItem = CanvasMenu->addAction(QStringLiteral("Export PNG..."));
-    // Print and the exports wait for a picture.
-    for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
-        item->setEnabled(false);
 
     GroupBox5 = Place(new QGroupBox(QStringLiteral("Colorize"), this), 313, 73, 249, 49);
     ComboColorBox1 = Place(new ColorComboBox(claBlue, false, GroupBox5), 321, 89, 100, 22);
@@ -126,9 +105,6 @@ void TForm1::BuildControls() {
 
     Edit2 = Place(new SpinBox(2, 13, 6, this), 552, 40, 65, 22);
     Edit2->setCursor(Qt::IBeamCursor);
-
-    // Right of the grid group, in the strip's second row.
-    ScaleLabel = Place(new QLabel(QStringLiteral("100 %"), this), 920, 91, 90, 17);
 
     // Keyboard order: the window's own controls and groups by their tab positions, each group's
     // controls in their own order within it.

@@ -9,6 +9,7 @@
 #include "PictureBox.h"
 #include "SimplifyDialog.h"
 #include "SpinBox.h"
+#include "StudySteps.h"
 #include "ValueBandsWindow.h"
 #include "WindowShortcuts.h"
 
@@ -47,7 +48,14 @@ void StudyMenu::SimplifyItemClick(QObject*) {
             return;
         minimumPixels = dialog.MinimumPixels();
     }
-    form_.SimplifyShapes(minimumPixels);
+    SimplifyShapes(minimumPixels);
+}
+
+void StudyMenu::SimplifyShapes(std::uint64_t minimumPixels) {
+    form_.ShowBusy({});
+    SimplifyStep(form_.Image1->Bitmap(), minimumPixels, ReadMap, &OilBitmap, &PosterBitmap);
+    form_.ShowIdle({});
+    form_.OfferUndo(UndoOffer::None);
 }
 
 void StudyMenu::ValueBandsItemClick(QObject*) {

@@ -6,6 +6,8 @@
 
 #include "ValueBands.h"
 
+#include <cstdint>
+
 class QAction;
 class QMenu;
 class QMenuBar;
@@ -27,6 +29,9 @@ public:
     void ValueBandsItemClick(QObject* Sender);
     // "Simplify Shapes..." chosen: the dialog over the shown study; OK merges its small patches.
     void SimplifyItemClick(QObject* Sender);
+    // "Simplify Shapes..." confirmed: the hourglass, the shown study's patches below
+    // `minimumPixels` merged, the result left where Oilify leaves its own; no Undo is left.
+    void SimplifyShapes(std::uint64_t minimumPixels);
     // A preset chosen in the window: the study posterized at its edges; a notan sets the levels.
     void PresetChosen(BandPreset preset);
     // An edge moved in the window: the study posterized at the painter's edges.

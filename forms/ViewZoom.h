@@ -16,6 +16,8 @@ public:
         {2, 3},           {1, 1},  {2, 1}, {3, 1}, {4, 1}, {8, 1}, {16, 1}};
 
     bool IsFit() const { return fit_; }
+    // The 1:1 step, not fitting: as the window starts.
+    bool IsActualPixels() const { return !fit_ && step_ == ActualStep; }
     // The scale for a picture in a view area: the step, or for Fit the largest scale that shows
     // the whole picture in the area, never above 1:1 nor below 1/64.
     ViewScale ScaleFor(QSize picture, QSize view) const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The "Canvas" menu's grid: the menu, the dialog and its readouts, "Insert" against
 // "Insert Grid..", and one Undo for everything the grid drew.
+#include "CanvasCommands.h"
 #include "CanvasDialog.h"
 #include "CanvasGridKernel.h"
 #include "ColorComboBox.h"
@@ -23,15 +24,10 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<TAlphaColor>>;
-constexpr TAlphaColor Red = 0xFFFF0000u;
-
 class CanvasGrid : public FormTest {
 protected:
     void SetUp() override {
-        ResizeClient(919, 600);
-        Open(WritePicture("picture.png", TestPicture(300, 200)));
-        desktop.messages.clear(); // the warning about a picture below 500 pixels
+        OpenInFirstSizeWindow(300, 200);
         form->ComboColorBox2->SetColor(Red);
     }
     // "Canvas and Grid..." with the dialog answered by `answer`.
@@ -41,7 +37,8 @@ protected:
             EXPECT_TRUE(canvas);
             return canvas ? answer(*canvas) : 0;
         });
-        RunHandler([this] { form->CanvasGridItemClick(form->CanvasGridItem); });
+        RunHandler(
+            [this] { form->CanvasMenu->CanvasGridItemClick(form->CanvasMenu->CanvasGridItem); });
         EXPECT_TRUE(desktop.dialogAnswers.empty());
     }
     // Cells across the short side: a spacing of short side / count.
@@ -50,7 +47,6 @@ protected:
         settings.cellsAcrossShortSide = count;
         return settings;
     }
-    Rows Shown() { return PixelsOf(form->Image1->Bitmap()); }
 };
 
 TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
@@ -60,12 +56,13 @@ TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
     EXPECT_EQ(titles, (QStringList{"About Halvane", "View", "Canvas", "Study"}));
     EXPECT_EQ(form->MenuBar1->actions().first(), form->MenuItem6) << "About stays an action";
     QStringList items;
-    for (QAction* action : form->CanvasMenu->actions())
+    for (QAction* action : form->CanvasMenu->Menu->actions())
         if (!action->isSeparator())
             items << action->text();
     EXPECT_EQ(items,
               (QStringList{"Canvas and Grid...", "Print...", "Export PDF...", "Export PNG..."}));
-    for (QAction* action : {form->PrintItem, form->ExportPdfItem, form->ExportPngItem})
+    for (QAction* action : {form->CanvasMenu->PrintItem, form->CanvasMenu->ExportPdfItem,
+                            form->CanvasMenu->ExportPngItem})
         EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
 }
 
@@ -190,16 +187,17 @@ TEST_F(CanvasGrid, OneUndoRemovesLinesDiagonalsAndNames) {
 using CanvasBeforeAnyImage = FormTest;
 
 TEST_F(CanvasBeforeAnyImage, OnlyTheDialogIsOfferedAndItCannotInsert) {
-    for (QAction* action : {form->PrintItem, form->ExportPdfItem, form->ExportPngItem})
+    for (QAction* action : {form->CanvasMenu->PrintItem, form->CanvasMenu->ExportPdfItem,
+                            form->CanvasMenu->ExportPngItem})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
-    EXPECT_TRUE(form->CanvasGridItem->isEnabled());
+    EXPECT_TRUE(form->CanvasMenu->CanvasGridItem->isEnabled());
     desktop.dialogAnswers.push_back([](QDialog& dialog) {
         auto& canvas = dynamic_cast<CanvasDialog&>(dialog);
         EXPECT_FALSE(canvas.InsertButton->isEnabled());
         EXPECT_EQ(canvas.GridReadout->text(), "Spacing 0 pixels, 0 x 0 cells of 0.00 cm.");
         return int(CanvasDialog::Kept);
     });
-    RunHandler([this] { form->CanvasGridItemClick(form->CanvasGridItem); });
+    RunHandler([this] { form->CanvasMenu->CanvasGridItemClick(form->CanvasMenu->CanvasGridItem); });
     EXPECT_TRUE(desktop.messages.empty());
 }
 

@@ -2,6 +2,7 @@
 // "Print...", "Export PDF..." and "Export PNG...": what is written, measured from the files, and
 // that no existing file is ever replaced.
 #include "AppError.h"
+#include "CanvasCommands.h"
 #include "CanvasPages.h"
 #include "ColorComboBox.h"
 #include "EventBoundary.h"
@@ -105,7 +106,7 @@ TEST_F(CanvasOutput, PngHoldsEveryPixelOfTheShownPictureAsItIs) {
         form->Canvas.cellNames = true;
         form->InsertCanvasGrid();
         const QString name = At(QString::number(colour, 16));
-        Export(form->ExportPngItem, {name});
+        Export(form->CanvasMenu->ExportPngItem, {name});
         QImageReader reader(name + ".png");
         EXPECT_EQ(reader.format(), "png");
         const QImage written = reader.read().convertToFormat(QImage::Format_ARGB32);
@@ -123,17 +124,17 @@ TEST_F(CanvasOutput, PngHoldsEveryPixelOfTheShownPictureAsItIs) {
 TEST_F(CanvasOutput, ExportsOfferThePicturesNameWhereTheLastOfTheirKindWent) {
     OpenPicture(300, 200);
     desktop.saveAnswers.push_back(std::nullopt);
-    form->ExportPngItem->trigger();
+    form->CanvasMenu->ExportPngItem->trigger();
     ASSERT_EQ(desktop.saveCalls.size(), 1u);
     EXPECT_EQ(desktop.saveCalls[0].fileName, "picture.png") << "the opened picture's own name";
     EXPECT_TRUE(QFileInfo(desktop.saveCalls[0].initialFolder).isDir());
 
-    Export(form->ExportPngItem, {At("study")});
+    Export(form->CanvasMenu->ExportPngItem, {At("study")});
     desktop.saveAnswers.push_back(std::nullopt);
-    form->ExportPngItem->trigger();
+    form->CanvasMenu->ExportPngItem->trigger();
     EXPECT_EQ(desktop.saveCalls.back().initialFolder, out) << "where the last PNG went";
     desktop.saveAnswers.push_back(std::nullopt);
-    form->ExportPdfItem->trigger();
+    form->CanvasMenu->ExportPdfItem->trigger();
     EXPECT_EQ(desktop.saveCalls.back().fileName, "picture.pdf");
     EXPECT_NE(desktop.saveCalls.back().initialFolder, out) << "no PDF has gone there yet";
     EXPECT_TRUE(QFileInfo(desktop.saveCalls.back().initialFolder).isDir());
@@ -145,10 +146,10 @@ TEST_F(CanvasOutput, ExportsRefuseExistingNamesAndAskAgain) {
         QAction* item;
         QString existing, chosen, written;
     };
-    for (const Case& c : {Case{form->ExportPngItem, "a.png", "a", "a2.png"},
-                          Case{form->ExportPngItem, "b.PNG", "b.PNG", "b2.png"},
-                          Case{form->ExportPdfItem, "c.pdf", "c", "c2.pdf"},
-                          Case{form->ExportPdfItem, "d", "d", "d2.pdf"}}) {
+    for (const Case& c : {Case{form->CanvasMenu->ExportPngItem, "a.png", "a", "a2.png"},
+                          Case{form->CanvasMenu->ExportPngItem, "b.PNG", "b.PNG", "b2.png"},
+                          Case{form->CanvasMenu->ExportPdfItem, "c.pdf", "c", "c2.pdf"},
+                          Case{form->CanvasMenu->ExportPdfItem, "d", "d", "d2.pdf"}}) {
         SCOPED_TRACE(c.chosen.toStdString());
         desktop.messages.clear();
         {
@@ -215,7 +216,7 @@ TEST_F(CanvasOutput, PdfPrintsThePictureAtTheCanvasSizeOnAsManyPagesAsItNeeds) {
         OpenPicture(c.width, c.height);
         SetCanvas(c.canvasWidthMm, c.canvasHeightMm, c.paper, c.fit);
         const QString path = At(QString::number(&c - cases) + ".pdf");
-        Export(form->ExportPdfItem, {path});
+        Export(form->CanvasMenu->ExportPdfItem, {path});
         ASSERT_TRUE(QFile::exists(path));
         const PdfInfo info = InfoOf(path);
         EXPECT_EQ(info.pages, c.pages);
@@ -236,7 +237,7 @@ TEST_F(CanvasOutput, PdfPrintsThePictureAtTheCanvasSizeOnAsManyPagesAsItNeeds) {
 TEST_F(CanvasOutput, FourPagesOverlapByOneCentimetre) {
     OpenPicture(1200, 1600); // 4 pixels per millimetre on the 30 x 40 cm canvas
     SetCanvas(300, 400);
-    Export(form->ExportPdfItem, {At("tiles.pdf")});
+    Export(form->CanvasMenu->ExportPdfItem, {At("tiles.pdf")});
     const std::vector<PdfImage> images = ImagesOf(At("tiles.pdf"));
     ASSERT_EQ(images.size(), 4u);
     EXPECT_EQ(images[0].page, 1);
@@ -259,7 +260,7 @@ TEST_F(CanvasOutput, PrintGoesThroughThePrintDialogSetToTheChosenPaper) {
         printer.setOutputFileName(path);
         return true;
     });
-    RunHandler([this] { form->PrintItemClick(form->PrintItem); });
+    RunHandler([this] { form->CanvasMenu->PrintItemClick(form->CanvasMenu->PrintItem); });
     EXPECT_TRUE(desktop.messages.empty());
     // A3 turned landscape, the way that needs fewer pages: 300 x 400 mm on 1 x 2 pages, where
     // portrait takes 2 x 2.
@@ -267,7 +268,7 @@ TEST_F(CanvasOutput, PrintGoesThroughThePrintDialogSetToTheChosenPaper) {
     EXPECT_EQ(InfoOf(path).pageSize, "1191 x 842 pts (A3)");
 
     desktop.printAnswers.push_back([](QPrinter&) { return false; });
-    RunHandler([this] { form->PrintItemClick(form->PrintItem); });
+    RunHandler([this] { form->CanvasMenu->PrintItemClick(form->CanvasMenu->PrintItem); });
     EXPECT_EQ(FilesInOut(), QStringList{"printed.pdf"}) << "a cancelled dialog prints nothing";
 }
 

@@ -14,27 +14,9 @@
 
 namespace {
 
-constexpr TAlphaColor A = 0xFF2A2A2Au;
-constexpr TAlphaColor B = 0xFF545454u;
-constexpr TAlphaColor C = 0xFF7E7E7Eu;
-constexpr TAlphaColor Red = 0xFFFF0000u;
-
 class ColourAndGrid : public FormTest {
 protected:
-    void SetUp() override {
-        ResizeClient(919, 600);
-        Open(WritePicture("picture.png", TestPicture(100, 60)));
-        desktop.messages.clear();
-    }
-    // Puts known pixels on screen, as a posterize would have left them.
-    void Show(const std::vector<std::vector<TAlphaColor>>& rows) {
-        FillBitmap(form->Image1->Bitmap(), rows);
-    }
-    std::vector<std::vector<TAlphaColor>> Shown() { return PixelsOf(form->Image1->Bitmap()); }
-    void PressColorize() {
-        form->Button3->SetPressed(true);
-        form->Button3Click(form->Button3);
-    }
+    void SetUp() override { OpenInFirstSizeWindow(100, 60); }
     void ClickAt(int x, int y) {
         form->Image1MouseMove(form->Image1, Qt::NoModifier, QPointF(x + 0.7, y + 0.2));
         form->Image1Click(form->Image1);
@@ -45,8 +27,6 @@ protected:
         RunHandler([this] { form->Button6Click(form->Button6); });
     }
 };
-
-using Rows = std::vector<std::vector<TAlphaColor>>;
 
 TEST_F(ColourAndGrid, RecolourReplacesEveryPixelOfExactlyThePickedColour) {
     Show({{A, B, A}, {A, 0xFE2A2A2Au, C}});

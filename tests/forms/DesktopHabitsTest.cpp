@@ -9,6 +9,7 @@
 #include "ToggleButton.h"
 #include "ValueBandsWindow.h"
 #include "ValueKey.h"
+#include "ValueKeyLink.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,14 +101,14 @@ TEST_F(DesktopHabits, ShortcutsRunTheirButtonsHandlerOnlyWhileItIsEnabled) {
 
 TEST_F(DesktopHabits, TheWindowsKeysWorkFromItsToolWindows) {
     Open(Picture());
-    form->ValueKeyItemClick(form->ValueKeyItem);
+    form->ValueKey->ValueKeyItemClick(form->ValueKey->ValueKeyItem);
     form->Study->ValueBandsItemClick(form->Study->ValueBandsItem);
     const QImage before = form->Image1->Bitmap().ImageView().copy();
     // "Stamp Key", then Ctrl+Z with the focus on the key's own button: the stamp goes.
-    form->KeyWindow->StampButton->click();
+    form->ValueKey->KeyWindow->StampButton->click();
     ASSERT_FALSE(Shows(form->Image1->Bitmap(), before));
-    form->KeyWindow->StampButton->setFocus();
-    QTest::keyClick(form->KeyWindow->StampButton, Qt::Key_Z, Qt::ControlModifier);
+    form->ValueKey->KeyWindow->StampButton->setFocus();
+    QTest::keyClick(form->ValueKey->KeyWindow->StampButton, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(Shows(form->Image1->Bitmap(), before));
 
     // The view's keys from the bands window's edge field, a text field of its own.

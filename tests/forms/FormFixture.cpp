@@ -4,8 +4,10 @@
 
 #include "GreyKernel.h"
 #include "NumberBox.h"
+#include "PictureBox.h"
 #include "PosterizeKernel.h"
 #include "SpinBox.h"
+#include "ToggleButton.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +45,25 @@ void FormTest::Open(const QString& path) {
     desktop.openAnswers.push_back(path);
     form->Button4Click(form->Button4);
     TakePosterizeRuns();
+}
+
+void FormTest::OpenInFirstSizeWindow(int width, int height) {
+    ResizeClient(919, 600);
+    Open(WritePicture("picture.png", TestPicture(width, height)));
+    desktop.messages.clear();
+}
+
+void FormTest::Show(const Rows& rows) {
+    FillBitmap(form->Image1->Bitmap(), rows);
+}
+
+Rows FormTest::Shown() {
+    return PixelsOf(form->Image1->Bitmap());
+}
+
+void FormTest::PressColorize() {
+    form->Button3->SetPressed(true);
+    form->Button3Click(form->Button3);
 }
 
 std::vector<QString> FormTest::TakePosterizeRuns() {

@@ -7,11 +7,14 @@
 #include "FormFixture.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "SpinBox.h"
 #include "ToggleButton.h"
+#include "ValueKeyLink.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,30 +26,23 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<TAlphaColor>>;
-constexpr TAlphaColor A = 0xFF2A2A2Au;
-constexpr TAlphaColor B = 0xFF7E7E7Eu;
-constexpr TAlphaColor C = 0xFFD4D4D4u;
-constexpr TAlphaColor Red = 0xFFFF0000u;
-
 class ValueKey : public FormTest {
 protected:
     void SetUp() override {
         ResizeClient(919, 600);
         form->show();
     }
-    TValueKey& Key() { return *form->KeyWindow; }
+    TValueKey& Key() { return *form->ValueKey->KeyWindow; }
     void OpenKey() {
-        form->ValueKeyItemClick(form->ValueKeyItem);
-        ASSERT_NE(form->KeyWindow, nullptr);
+        form->ValueKey->ValueKeyItemClick(form->ValueKey->ValueKeyItem);
+        ASSERT_NE(form->ValueKey->KeyWindow, nullptr);
     }
     // Lets the key catch up with the picture, as the event loop does after a handler.
     static void Settle() { QCoreApplication::processEvents(); }
     void Show(const Rows& rows) {
-        FillBitmap(form->Image1->Bitmap(), rows);
+        FormTest::Show(rows);
         Settle();
     }
-    Rows Shown() { return PixelsOf(form->Image1->Bitmap()); }
     // The list as the user reads it: each row's four columns.
     std::vector<QStringList> Listed() {
         std::vector<QStringList> listed;
@@ -70,10 +66,6 @@ protected:
                 ++counts[pixel];
         return counts;
     }
-    void PressColorize() {
-        form->Button3->SetPressed(true);
-        form->Button3Click(form->Button3);
-    }
     int RowOf(TAlphaColor colour) {
         for (std::size_t i = 0; i < Key().Rows().size(); ++i)
             if (Key().Rows()[i].colour == colour && !Key().Rows()[i].IsOther())
@@ -87,38 +79,42 @@ protected:
 };
 
 TEST_F(ValueKey, AToolWindowFromTheViewMenuBesideTheMainWindowThenWhereItWasAlwaysOnScreen) {
-    const QList<QAction*> view = form->ViewMenu->actions();
-    EXPECT_EQ(view.back(), form->ValueKeyItem);
-    EXPECT_EQ(form->ValueKeyItem->text(), "Value Key");
+    const QList<QAction*> view = form->View->Menu->actions();
+    EXPECT_EQ(view.back(), form->ValueKey->ValueKeyItem);
+    EXPECT_EQ(form->ValueKey->ValueKeyItem->text(), "Value Key");
     EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6);
-    EXPECT_EQ(form->KeyWindow, nullptr) << "nothing is made until the key is asked for";
+    EXPECT_EQ(form->ValueKey->KeyWindow, nullptr) << "nothing is made until the key is asked for";
 
-    // A small main window at the screen's left: the key opens to its right, level with it.
-    ResizeClient(300, 300);
-    form->move(0, 0);
+    // A small window at the screen's top left leaves room for the key on its right.
     const QRect screen = form->screen()->availableGeometry();
-    form->ValueKeyItem->trigger();
-    ASSERT_NE(form->KeyWindow, nullptr);
+    ResizeClient(400, 300);
+    form->move(screen.topLeft());
+    form->ValueKey->ValueKeyItem->trigger();
+    ASSERT_NE(form->ValueKey->KeyWindow, nullptr);
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().windowTitle(), "Value Key");
     EXPECT_TRUE(Key().windowFlags().testFlag(Qt::Tool));
     EXPECT_FALSE(Key().isModal());
-    EXPECT_GT(Key().frameGeometry().left(), form->frameGeometry().right()) << "beside, not over";
-    EXPECT_EQ(Key().frameGeometry().top(), form->frameGeometry().top());
-    EXPECT_TRUE(screen.contains(Key().frameGeometry()));
+    const QRect main = form->frameGeometry();
+    const QRect key = Key().frameGeometry();
+    EXPECT_FALSE(key.intersects(main)) << "the picture stays in sight";
+    EXPECT_GT(key.left(), main.right()) << "on the right";
+    EXPECT_LE(key.left() - main.right(), 16) << "close beside";
+    EXPECT_EQ(key.top(), main.top()) << "level with the main window";
+    EXPECT_TRUE(screen.contains(key)) << "on the screen";
 
     Key().move(40, 50);
     Key().close();
     EXPECT_FALSE(Key().isVisible()) << "closing hides it";
     EXPECT_TRUE(form->isVisible());
-    form->ValueKeyItem->trigger();
+    form->ValueKey->ValueKeyItem->trigger();
     EXPECT_TRUE(Key().isVisible());
     EXPECT_EQ(Key().pos(), QPoint(40, 50)) << "shown again where it was";
 
     // Left where the screen no longer shows it: brought back wholly onto the screen.
     Key().move(screen.right() - 10, screen.bottom() - 10);
     Key().close();
-    form->ValueKeyItem->trigger();
+    form->ValueKey->ValueKeyItem->trigger();
     EXPECT_TRUE(screen.contains(Key().frameGeometry()));
 }
 
@@ -134,7 +130,7 @@ TEST_F(ValueKey, TonesDarkToLightWithValueShareAndPixels) {
     OpenKey();
     // Greys, a recoloured tone and a grid colour with opacity (half red, premultiplied: darker
     // than grey 42).
-    Show({{C, C, A, A, Red}, {C, C, B, A, 0x80800000u}, {A, A, A, A, A}, {C, B, B, A, A}});
+    Show({{D, D, A, A, Red}, {D, D, C, A, 0x80800000u}, {A, A, A, A, A}, {D, C, C, A, A}});
     EXPECT_EQ(Listed(), (std::vector<QStringList>{{"1", "#80FF0000", "5.0 %", "1"},
                                                   {"2", "42", "50.0 %", "10"},
                                                   {"3", "#FF0000", "5.0 %", "1"},
@@ -180,7 +176,7 @@ TEST_F(ValueKey, FollowsEveryKindOfChange) {
     EXPECT_NE(KeyCounts(), beforeOilify);
     PressColorize();
     form->ComboColorBox1->SetColor(Red);
-    form->ValueKeyToneClick(Key().Rows()[0].colour);
+    form->ValueKey->ValueKeyToneClick(Key().Rows()[0].colour);
     follows("recolour");
     EXPECT_EQ(KeyCounts().count(Red), 1u);
     form->Button7Click(form->Button7);
@@ -204,7 +200,7 @@ TEST_F(ValueKey, NothingIsCountedWhileHiddenAndTheKeyCatchesUpWhenShown) {
     form->Edit2->SetText(QStringLiteral("2"));
     Settle();
     EXPECT_EQ(Listed(), sixLevels) << "hidden: not counted";
-    form->ValueKeyItemClick(form->ValueKeyItem);
+    form->ValueKey->ValueKeyItemClick(form->ValueKey->ValueKeyItem);
     EXPECT_EQ(Listed().size(), 2u) << "counted when shown";
     EXPECT_EQ(KeyCounts(), PictureCounts());
 }
@@ -213,7 +209,7 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
     Rows rows(60, std::vector<TAlphaColor>(100, A));
     for (int y = 20; y < 40; ++y)
         for (int x = 0; x < 100; ++x)
-            rows[y][x] = x < 50 ? B : C;
+            rows[y][x] = x < 50 ? C : D;
     Open(WritePicture("p.png", TestPicture(100, 60)));
     OpenKey();
     Show(rows);
@@ -222,8 +218,8 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
 
     const auto pointedAt = [&](const char* scale) {
         SCOPED_TRACE(scale);
-        Key().ToneListRowEntered(RowOf(B));
-        EXPECT_EQ(form->Image1->Highlight(), std::optional(B));
+        Key().ToneListRowEntered(RowOf(C));
+        EXPECT_EQ(form->Image1->Highlight(), std::optional(C));
         const QImage painted = Painted();
         const QImage unpointed = [&] {
             Key().ToneListLeft();
@@ -233,7 +229,7 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
             const QPoint shown = at * form->Image1->Scale().Factor();
             const TAlphaColor was = unpointed.pixel(shown);
             const TAlphaColor now = painted.pixel(shown);
-            if (rows[at.y()][at.x()] == B)
+            if (rows[at.y()][at.x()] == C)
                 EXPECT_EQ(now, was) << "the pointed tone stays as it is";
             else
                 EXPECT_NE(now, was) << "another tone is dimmed";
@@ -242,23 +238,23 @@ TEST_F(ValueKey, PointingAtARowDimsTheOtherTonesOnScreenOnly) {
     };
     pointedAt("1:1");
     EXPECT_EQ(Painted(), plain);
-    form->ZoomOutItemClick(form->ZoomOutItem);
+    form->View->ZoomOutItemClick(form->View->ZoomOutItem);
     ASSERT_TRUE(form->Image1->Scale().Reduces());
     pointedAt("reduced");
-    form->ActualPixelsItemClick(form->ActualPixelsItem);
-    form->ZoomInItemClick(form->ZoomInItem);
+    form->View->ActualPixelsItemClick(form->View->ActualPixelsItem);
+    form->View->ZoomInItemClick(form->View->ZoomInItem);
     pointedAt("enlarged");
 
     EXPECT_EQ(Shown(), rows) << "no bitmap changes";
     EXPECT_EQ(form->Image1->Bitmap().Generation(), generation);
     EXPECT_TRUE(UndoBitmap.IsEmpty());
-    Key().ToneListRowEntered(RowOf(C));
+    Key().ToneListRowEntered(RowOf(D));
     Key().close();
     EXPECT_EQ(form->Image1->Highlight(), std::nullopt) << "a hidden key points at nothing";
 }
 
 TEST_F(ValueKey, ClickingARowWithColorizePressedEqualsClickingThePicture) {
-    const Rows rows{{A, B, A}, {C, B, A}, {B, B, C}};
+    const Rows rows{{A, C, A}, {D, C, A}, {C, C, D}};
     Open(WritePicture("p.png", TestPicture(100, 60)));
     OpenKey();
     form->ComboColorBox1->SetColor(Red);
@@ -286,19 +282,19 @@ TEST_F(ValueKey, ClickingARowWithColorizePressedEqualsClickingThePicture) {
     form->Image1MouseMove(form->Image1, Qt::NoModifier, QPointF(1.5, 2.5));
     form->Image1Click(form->Image1);
     const Outcome byPicture = outcome();
-    EXPECT_EQ(byPicture.shown, (Rows{{A, Red, A}, {C, Red, A}, {Red, Red, C}}));
+    EXPECT_EQ(byPicture.shown, (Rows{{A, Red, A}, {D, Red, A}, {Red, Red, D}}));
 
     afterGrid();
     UndoBitmap.SetSize(0, 0);
     PickedColour = 0;
-    Key().ToneListRowClicked(RowOf(B));
+    Key().ToneListRowClicked(RowOf(C));
     EXPECT_EQ(outcome(), byPicture);
     form->Button7Click(form->Button7);
     EXPECT_EQ(Shown(), rows);
 
     form->Button3->SetPressed(false);
     Settle();
-    Key().ToneListRowClicked(RowOf(B));
+    Key().ToneListRowClicked(RowOf(C));
     EXPECT_EQ(Shown(), rows) << "with Colorize released a row click recolours nothing";
     EXPECT_FALSE(form->Button7->isEnabled());
 }
@@ -323,11 +319,11 @@ TEST_F(ValueKey, StampKeyDrawsTheKeyAndTheGridsUndoTakesItBack) {
     OpenKey();
     Rows rows(800, std::vector<TAlphaColor>(1200, A));
     for (int y = 0; y < 800; ++y)
-        std::fill(rows[y].begin() + 600, rows[y].end(), C);
+        std::fill(rows[y].begin() + 600, rows[y].end(), D);
     Show(rows);
     PressColorize();
     form->ComboColorBox1->SetColor(Red);
-    form->ValueKeyToneClick(C);
+    form->ValueKey->ValueKeyToneClick(D);
     Settle();
     ASSERT_TRUE(form->Button7->isEnabled());
     const Rows before = Shown();

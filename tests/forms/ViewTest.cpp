@@ -5,6 +5,7 @@
 #include "FormFixture.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "RealScrollBar.h"
 #include "ToggleButton.h"
 
@@ -14,20 +15,20 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWheelEvent>
+#include <cstdlib>
+#include <functional>
 
 namespace {
-
-constexpr TAlphaColor Red = 0xFFFF0000u;
 
 class View : public FormTest {
 protected:
     void SetUp() override { ResizeClient(1200, 800); }
     void ZoomTo(ViewScale scale) {
-        form->ActualPixelsItemClick(form->ActualPixelsItem);
+        form->View->ActualPixelsItemClick(form->View->ActualPixelsItem);
         while (form->Image1->Scale().Factor() < scale.Factor())
-            form->ZoomInItemClick(form->ZoomInItem);
+            form->View->ZoomInItemClick(form->View->ZoomInItem);
         while (form->Image1->Scale().Factor() > scale.Factor())
-            form->ZoomOutItemClick(form->ZoomOutItem);
+            form->View->ZoomOutItemClick(form->View->ZoomOutItem);
         ASSERT_TRUE(form->Image1->Scale() == scale);
     }
     // What the picture control shows, as painted.
@@ -41,9 +42,24 @@ TEST_F(View, EachRunStartsAtActualPixels) {
     Open(WritePicture("p.png", TestPicture(700, 500)));
     EXPECT_TRUE(form->Image1->Scale().IsActual());
     EXPECT_EQ(form->Image1->size(), QSize(700, 500));
-    EXPECT_EQ(form->ScaleLabel->text(), "100 %");
-    EXPECT_EQ(form->ScaleLabel->geometry().topLeft(), QPoint(920, 91));
+    EXPECT_EQ(form->View->ScaleLabel->text(), "100 %");
     EXPECT_EQ(form->MenuBar1->actions().front(), form->MenuItem6) << "About Halvane stays first";
+}
+
+TEST_F(View, TheScaleReadsInTheControlStripClearOfEveryControl) {
+    const QLabel* label = form->View->ScaleLabel;
+    const QRect at = label->geometry();
+    EXPECT_TRUE(label->isVisibleTo(form));
+    EXPECT_TRUE(form->rect().contains(at)) << "inside the window";
+    EXPECT_TRUE(form->Panel1->geometry().contains(at)) << "on the strip above the picture";
+    for (const QWidget* control : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control == label || control == form->Panel1 || control->isWindow())
+            continue;
+        SCOPED_TRACE(control->metaObject()->className());
+        EXPECT_FALSE(control->geometry().intersects(at));
+    }
+    // The longest text the scale takes: a fitted picture at its smallest step with two decimals.
+    EXPECT_LE(label->fontMetrics().horizontalAdvance("Fit 6.25 %"), at.width());
 }
 
 TEST_F(View, FitShowsAWholeLargePhotoInTheMaximisedWindow) {
@@ -53,23 +69,25 @@ TEST_F(View, FitShowsAWholeLargePhotoInTheMaximisedWindow) {
     ASSERT_TRUE(photo.save(path, "JPG", 50));
     ResizeClient(1904, 1001); // a 1920 x 1080 screen less the desktop's panel and frame
     Open(path);
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     const QRect view(0, 128, ViewWidth, ViewHeight);
     EXPECT_TRUE(view.contains(PictureInWindow())) << "the picture inside the view area";
     EXPECT_TRUE(PictureInWindow().width() == ViewWidth || PictureInWindow().height() == ViewHeight)
         << "as large as fits";
     EXPECT_EQ(form->ScrollBar1->Maximum(), 1);
     EXPECT_EQ(form->ScrollBar2->Maximum(), 1);
-    EXPECT_EQ(form->ScaleLabel->text(), "Fit " + form->Image1->Scale().PercentText());
+    // The view area is 1920 - 34 by 1040 - 185 (the outer size counts the frame): the height
+    // decides, 855 of 4000 rows, 21.375 %, shown to three figures.
+    EXPECT_EQ(form->View->ScaleLabel->text(), "Fit 21.4 %");
     EXPECT_EQ(SourceBitmap.Width(), 6000) << "the bitmaps keep every pixel";
     EXPECT_EQ(form->Image1->Bitmap().Width(), 6000);
 }
 
 TEST_F(View, FitNeverEnlargesAndFollowsResizesAndOpens) {
     Open(WritePicture("small.png", TestPicture(300, 200)));
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     EXPECT_TRUE(form->Image1->Scale().IsActual());
-    EXPECT_EQ(form->ScaleLabel->text(), "Fit 100 %");
+    EXPECT_EQ(form->View->ScaleLabel->text(), "Fit 100 %");
     Open(WritePicture("large.png", TestPicture(2400, 1600)));
     const auto fitted = [this] {
         const QRect picture = PictureInWindow();
@@ -83,29 +101,68 @@ TEST_F(View, FitNeverEnlargesAndFollowsResizesAndOpens) {
     EXPECT_LT(PictureInWindow().width(), before.width());
 }
 
+// At 1:1 the window keeps its plain layout; at any other scale a picture that fits the view's
+// width is centred across it, as the plain layout centres one it sizes, even when the horizontal
+// bar had scrolled the picture before.
+TEST_F(View, APictureNarrowerThanTheViewIsCentredAtFitAndWhenZoomedOut) {
+    Open(WritePicture("tall.png", TestPicture(1400, 3000)));
+    const struct {
+        const char* how;
+        std::function<void()> reduce;
+        bool wholeInView; // else taller than the view, scrolled to keep the view's middle
+    } cases[] = {
+        {"Fit to Window", [this] { form->View->FitToWindowItemClick(form->View->FitToWindowItem); },
+         true},
+        {"Zoom Out", [this] { form->View->ZoomOutItemClick(form->View->ZoomOutItem); }, false},
+        {"a resize at Fit",
+         [this] {
+             form->View->FitToWindowItemClick(form->View->FitToWindowItem);
+             ResizeClient(1000, 760);
+         },
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        ResizeClient(1200, 800);
+        form->View->ActualPixelsItemClick(form->View->ActualPixelsItem);
+        ASSERT_GT(form->ScrollBar2->Maximum(), 1) << "wider than the view at 1:1";
+        ASSERT_LT(PictureInWindow().left(), 0) << "scrolled to its middle";
+        c.reduce();
+        const QRect picture = PictureInWindow();
+        ASSERT_LT(picture.width(), ViewWidth);
+        const int leftGap = picture.left();
+        const int rightGap = ViewWidth - (picture.left() + picture.width());
+        EXPECT_GT(leftGap, 0);
+        EXPECT_LE(std::abs(leftGap - rightGap), 2) << "centred but for the halves' rounding";
+        if (c.wholeInView) {
+            EXPECT_EQ(picture.top(), 128) << "its top at rest: only the width is centred";
+        }
+    }
+}
+
 TEST_F(View, ANewPictureShowsAtActualPixelsUnlessFitWasChosen) {
     Open(WritePicture("a.png", TestPicture(800, 600)));
     ZoomTo({3, 1});
     Open(WritePicture("b.png", TestPicture(1000, 700)));
     EXPECT_TRUE(form->Image1->Scale().IsActual()) << "a fixed zoom is not kept";
     EXPECT_EQ(form->Image1->size(), QSize(1000, 700));
-    EXPECT_EQ(form->ScaleLabel->text(), "100 %");
+    EXPECT_EQ(form->View->ScaleLabel->text(), "100 %");
     EXPECT_EQ(PictureInWindow().top(), 128) << "placed as at the start";
 
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     Open(WritePicture("c.png", TestPicture(3000, 2000)));
-    EXPECT_TRUE(form->ScaleLabel->text().startsWith("Fit ")) << "Fit, where chosen, is kept";
+    EXPECT_TRUE(form->View->ScaleLabel->text().startsWith("Fit ")) << "Fit, where chosen, is kept";
     EXPECT_FALSE(form->Image1->Scale().IsActual());
 }
 
 TEST_F(View, FitChosenFromAZoomedViewCentresAsOpeningDoes) {
     const QString narrow = WritePicture("narrow.png", TestPicture(600, 1600));
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     Open(narrow);
     const QRect afterOpen = PictureInWindow();
     EXPECT_EQ(afterOpen.center().x(), ImageAreaWidth / 2) << "centred across the image area";
     ZoomTo({2, 1});
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     EXPECT_EQ(PictureInWindow(), afterOpen);
 }
 
@@ -121,13 +178,13 @@ TEST_F(View, ScrollBarsAreDisabledWhereNothingCanScrollAtAnotherScale) {
     EXPECT_TRUE(form->ScrollBar2->isEnabled());
     ZoomTo({2, 1}); // 1200 x 800: wider than the view by 34, taller by 185
     EXPECT_TRUE(form->ScrollBar2->isEnabled());
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     EXPECT_FALSE(form->ScrollBar1->isEnabled());
     EXPECT_FALSE(form->ScrollBar2->isEnabled());
     ResizeClient(500, 400);
     EXPECT_FALSE(form->ScrollBar1->isEnabled())
         << "Fit follows the window: still nothing to scroll";
-    form->ActualPixelsItemClick(form->ActualPixelsItem);
+    form->View->ActualPixelsItemClick(form->View->ActualPixelsItem);
     EXPECT_TRUE(form->ScrollBar1->isEnabled());
 }
 
@@ -136,9 +193,9 @@ TEST_F(View, TheScaleShowsWholeAtAnyWidth) {
     for (const int width : {1200, 1010, 1009, 919, 700, 400}) {
         SCOPED_TRACE(width);
         ResizeClient(width, 600);
-        const QRect label = form->ScaleLabel->geometry();
+        const QRect label = form->View->ScaleLabel->geometry();
         EXPECT_TRUE(form->rect().contains(label)) << "inside the window";
-        EXPECT_TRUE(form->ScaleLabel->isVisible() || !form->isVisible());
+        EXPECT_TRUE(form->View->ScaleLabel->isVisible() || !form->isVisible());
         const bool inStrip = label.top() < 128;
         if (inStrip)
             EXPECT_EQ(label.topLeft(), QPoint(920, 91)) << "beside the grid group";
@@ -157,7 +214,7 @@ TEST_F(View, ScrollRangesAndTheWheelUseTheShownSize) {
     bool handled = false;
     form->Image1MouseWheel(form->Image1, Qt::NoModifier, -120, handled);
     EXPECT_EQ(PictureInWindow().top(), 128 - 20) << "20 screen pixels a turn at any scale";
-    form->FitToWindowItemClick(form->FitToWindowItem);
+    form->View->FitToWindowItemClick(form->View->FitToWindowItem);
     EXPECT_EQ(form->ScrollBar1->Maximum(), 1);
     const QRect fitted = PictureInWindow();
     form->Image1MouseWheel(form->Image1, Qt::NoModifier, -120, handled);
@@ -223,7 +280,7 @@ TEST_F(View, CtrlWheelZoomsKeepingThePointUnderThePointer) {
     QWheelEvent wheel(pointer, form->Image1->mapToGlobal(pointer), QPoint(), QPoint(0, 120),
                       Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(form->Image1, &wheel);
-    EXPECT_EQ(form->ScaleLabel->text(), "200 %");
+    EXPECT_EQ(form->View->ScaleLabel->text(), "200 %");
     const QPointF after = form->Image1->mapFrom(form, inWindow) / form->Image1->Scale().Factor();
     EXPECT_NEAR(after.x(), imagePoint.x(), 1.0);
     EXPECT_NEAR(after.y(), imagePoint.y(), 1.0);
@@ -242,14 +299,14 @@ TEST_F(View, ShowOriginalChangesNoStateAndTheStudyReturns) {
     form->Button4->setFocus();
     QTest::keyPress(form->Button4, Qt::Key_Backslash);
     EXPECT_EQ(Painted(), picture.convertToFormat(QImage::Format_RGB32)) << "the original";
-    EXPECT_TRUE(form->ShowOriginalItem->isChecked());
+    EXPECT_TRUE(form->View->ShowOriginalItem->isChecked());
     QTest::keyRelease(form->Button4, Qt::Key_Backslash);
     EXPECT_EQ(Painted(), study);
-    EXPECT_FALSE(form->ShowOriginalItem->isChecked());
+    EXPECT_FALSE(form->View->ShowOriginalItem->isChecked());
 
-    form->ShowOriginalItem->trigger(); // the menu toggles the same view
+    form->View->ShowOriginalItem->trigger(); // the menu toggles the same view
     EXPECT_EQ(Painted(), picture.convertToFormat(QImage::Format_RGB32));
-    form->ShowOriginalItem->trigger();
+    form->View->ShowOriginalItem->trigger();
     EXPECT_EQ(Painted(), study);
 
     const TBitmap* after[] = {&SourceBitmap, &GreyBitmap, &PosterBitmap, &form->Image1->Bitmap()};
@@ -262,10 +319,10 @@ TEST_F(View, ShowOriginalChangesNoStateAndTheStudyReturns) {
 
 TEST_F(View, AnEffectStartedWhileTheOriginalShowsEndsTheComparison) {
     Open(WritePicture("p.png", TestPicture(320, 240)));
-    form->ShowOriginalItem->trigger();
+    form->View->ShowOriginalItem->trigger();
     form->Button1Click(form->Button1);
     EXPECT_FALSE(form->Image1->IsComparing());
-    EXPECT_FALSE(form->ShowOriginalItem->isChecked());
+    EXPECT_FALSE(form->View->ShowOriginalItem->isChecked());
 }
 
 TEST_F(View, TheBackslashIsTypedInATextFieldNotTaken) {
@@ -300,7 +357,7 @@ TEST_F(View, TheKeysRunTheViewItems) {
           Case{Qt::CTRL | Qt::SHIFT | Qt::Key_Plus, "200 %"}}) {
         SCOPED_TRACE(c.label);
         QTest::keyClick(form->Button4, c.keys.key(), c.keys.keyboardModifiers());
-        EXPECT_TRUE(form->ScaleLabel->text().startsWith(c.label));
+        EXPECT_TRUE(form->View->ScaleLabel->text().startsWith(c.label));
     }
 }
 

@@ -8,11 +8,13 @@
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
+#include "PictureView.h"
 #include "ShapeSimplify.h"
 #include "Startup.h"
 #include "StudyMenu.h"
 #include "ValueBandsWindow.h"
 #include "ValueKey.h"
+#include "ValueKeyLink.h"
 
 #include <QAction>
 #include <QDir>
@@ -81,7 +83,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "message: %s\n", qPrintable(message));
     mainWindow.resize(1280, 800);
     mainWindow.show();
-    mainWindow.FitToWindowItemClick(mainWindow.FitToWindowItem);
+    mainWindow.View->FitToWindowItemClick(mainWindow.View->FitToWindowItem);
     if (!SaveWhenShown(mainWindow, output.filePath(QStringLiteral("main-window.png"))))
         return 1;
 
@@ -91,12 +93,12 @@ int main(int argc, char** argv) {
     aboutWindow.hide();
     mainWindow.resize(1000, 700);
     mainWindow.Button2Click(mainWindow.Button2);
-    mainWindow.ValueKeyItemClick(mainWindow.ValueKeyItem);
-    TValueKey& key = *mainWindow.KeyWindow;
+    mainWindow.ValueKey->ValueKeyItemClick(mainWindow.ValueKey->ValueKeyItem);
+    TValueKey& key = *mainWindow.ValueKey->KeyWindow;
     if (!SaveSideBySide(mainWindow, key, output.filePath(QStringLiteral("value-key.png"))))
         return 1;
     // The same study with its patches below 0.1 % of the picture merged, the key beside it.
-    mainWindow.SimplifyShapes(
+    mainWindow.Study->SimplifyShapes(
         ShapeSize{}.MinimumPixels(std::uint64_t(SourceBitmap.Width()) * SourceBitmap.Height()));
     if (!SaveSideBySide(mainWindow, key, output.filePath(QStringLiteral("simplified.png"))))
         return 1;

@@ -3,6 +3,7 @@
 // new counts, not the ones painted before.
 #include "FormFixture.h"
 #include "ValueKey.h"
+#include "ValueKeyLink.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
@@ -43,8 +44,8 @@ TEST_F(RealScreenKey, TheRowsOnScreenFollowEveryChange) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
     Open(WritePicture("speckled.png", picture));
-    form->ValueKeyItemClick(form->ValueKeyItem);
-    TValueKey& key = *form->KeyWindow;
+    form->ValueKey->ValueKeyItemClick(form->ValueKey->ValueKeyItem);
+    TValueKey& key = *form->ValueKey->KeyWindow;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&key));
     QTest::qWait(300);
     QWidget& rows = *key.ToneList->viewport();

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+#include "CanvasCommands.h"
+#include "AppError.h"
+#include "CanvasDialog.h"
+#include "CanvasPages.h"
+#include "Desktop.h"
+#include "EventBoundary.h"
+#include "Faqja0.h"
+#include "PictureBox.h"
+#include "PngFile.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+
+CanvasCommands::CanvasCommands(TForm1& window) : QObject(&window), window_(window) {
+    Menu = window.MenuBar1->addMenu(QStringLiteral("Canvas"));
+    CanvasGridItem = Menu->addAction(QStringLiteral("Canvas and Grid..."));
+    Menu->addSeparator();
+    PrintItem = Menu->addAction(QStringLiteral("Print..."));
+    ExportPdfItem = Menu->addAction(QStringLiteral("Export PDF..."));
+    ExportPngItem = Menu->addAction(QStringLiteral("Export PNG..."));
+    for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
+        item->setEnabled(false);
+    WireEvents();
+}
+
+// The menu's items behind the event boundary, as the window's own controls.
+void CanvasCommands::WireEvents() {
+    const auto on = [this](QAction* item, void (CanvasCommands::*handler)(QObject*)) {
+        connect(item, &QAction::triggered, this,
+                [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
+    };
+    on(CanvasGridItem, &CanvasCommands::CanvasGridItemClick); // "Canvas and Grid..."
+    on(PrintItem, &CanvasCommands::PrintItemClick);           // "Print..."
+    on(ExportPdfItem, &CanvasCommands::ExportPdfItemClick);   // "Export PDF..."
+    on(ExportPngItem, &CanvasCommands::ExportPngItemClick);   // "Export PNG..."
+}
+
+void CanvasCommands::EnableOutputs() {
+    for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
+        item->setEnabled(true);
+}
+
+// "Canvas and Grid..." chosen: the dialog over the kept settings; "OK" keeps the changes,
+// "Insert" keeps them and draws the grid.
+void CanvasCommands::CanvasGridItemClick(QObject*) {
+    const TBitmap& shown = window_.Image1->Bitmap();
+    CanvasDialog dialog(window_.Canvas, shown.Width(), shown.Height(), &window_);
+    const int outcome = CurrentDesktop().RunDialog(dialog);
+    if (outcome == CanvasDialog::Cancelled)
+        return;
+    window_.Canvas = dialog.Settings();
+    if (outcome == CanvasDialog::Insert)
+        window_.InsertCanvasGrid();
+}
+
+// "Print...": the print dialog set to the chosen paper; the shown picture at the canvas size.
+void CanvasCommands::PrintItemClick(QObject*) {
+    const CanvasSettings& canvas = window_.Canvas;
+    const TBitmap& shown = window_.Image1->Bitmap();
+    const CanvasPlan plan = PlanCanvas(canvas, shown.Width(), shown.Height());
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(PaperLayout(canvas, QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
+    printer.setDocName(QStringLiteral("Halvane study"));
+    if (!CurrentDesktop().SetUpPrinter(&window_, printer))
+        return;
+    if (!PaintCanvasPages(printer, PrintView(shown), plan, canvas.fitToOnePage))
+        throw AppError(QStringLiteral("Printing failed."));
+}
+
+// "Export PDF...": the shown picture at the canvas size as a new PDF file.
+void CanvasCommands::ExportPdfItemClick(QObject*) {
+    if (const auto path = NewExportName(QStringLiteral("*.Pdf | *.Pdf"), QStringLiteral(".pdf"))) {
+        WriteCanvasPdf(window_.Image1->Bitmap(), window_.Canvas, *path);
+        window_.SavedTo.Used(QStringLiteral("pdf"), *path);
+    }
+}
+
+// "Export PNG...": the shown picture, every pixel as it is, as a new PNG file.
+void CanvasCommands::ExportPngItemClick(QObject*) {
+    if (const auto path = NewExportName(QStringLiteral("*.Png | *.Png"), QStringLiteral(".png"))) {
+        SaveBitmapAsPng(window_.Image1->Bitmap(), *path);
+        window_.SavedTo.Used(QStringLiteral("png"), *path);
+    }
+}
+
+// As "Save As.." refuses names: the name as chosen and the name with the extension must both be
+// free, and the dialog comes back after the message.
+std::optional<QString> CanvasCommands::NewExportName(const QString& filter,
+                                                     const QString& extension) {
+    ExportDialog.Filter = filter;
+    ExportDialog.InitialDir = window_.SavedTo.StartFor(extension.mid(1));
+    for (;;) {
+        // The opened picture's own name, with the export's extension.
+        ExportDialog.FileName =
+            QFileInfo(QString::fromLocal8Bit(LastOpenedPath)).completeBaseName() + extension;
+        if (!ExportDialog.Execute(&window_) || ExportDialog.FileName.isEmpty())
+            return std::nullopt;
+        const QString name = ExportDialog.FileName;
+        if (!QFileInfo(name).isFile() && !QFileInfo(name + extension).isFile())
+            return name.endsWith(extension, Qt::CaseInsensitive) ? name : name + extension;
+        CurrentDesktop().ShowError(QStringLiteral("File name exists!"), QStringLiteral("Error"));
+    }
+}
