@@ -128,7 +128,7 @@ void WriteName(const TBitmapData& map, const NameMask& mask, int left, int top,
 // Names go in each cell's inner area, between the lines, one pixel in from its top-left corner;
 // a name with its outline must fit inside that area or it is left out. Each column's letters and
 // each row's number are drawn once and put together per cell.
-void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
+std::vector<QRect> DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int width) {
     QFont font(QStringLiteral("DejaVu Sans"));
     // Small beside the cell, yet a few millimetres high on a canvas-sized print.
     font.setPixelSize(std::clamp(spacing / 6, 8, 96));
@@ -137,7 +137,8 @@ void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int widt
     font.setHintingPreference(QFont::PreferFullHinting);
     // Not even a whole cell holds a name's height: none is drawn, however many cells there are.
     if (spacing - width < QFontMetrics(font).height() + 3)
-        return;
+        return {};
+    std::vector<QRect> written;
     std::vector<NameMask> rowNumbers;
     for (int top = -1; top < map.FHeight - 1; top += spacing)
         rowNumbers.push_back(MaskOf(QString::number(rowNumbers.size() + 1), font));
@@ -153,9 +154,12 @@ void DrawNames(const TBitmapData& map, int spacing, TAlphaColor colour, int widt
             if (innerLeft + letters.width + number.width + 3 > innerRight ||
                 innerTop + letters.height + 3 > innerBottom)
                 continue;
-            WriteName(map, Beside(letters, number), innerLeft + 2, innerTop + 2, colour);
+            const NameMask name = Beside(letters, number);
+            WriteName(map, name, innerLeft + 2, innerTop + 2, colour);
+            written.emplace_back(innerLeft + 1, innerTop + 1, name.width + 2, name.height + 2);
         }
     }
+    return written;
 }
 
 } // namespace
@@ -165,14 +169,13 @@ TAlphaColor OutlineGreyFor(TAlphaColor colour) {
     return grey >= 128 ? DarkOutline : LightOutline;
 }
 
-void DrawCanvasGrid(const TBitmapData& map, int spacing, TAlphaColor colour,
-                    const GridStyle& style) {
+std::vector<QRect> DrawCanvasGrid(const TBitmapData& map, int spacing, TAlphaColor colour,
+                                  const GridStyle& style) {
     if (spacing < 1)
-        return;
+        return {};
     const int width = std::clamp(style.lineWidth, 1, 5);
     DrawLines(map, spacing, colour, width);
     if (style.diagonals)
         DrawDiagonals(map, spacing, colour, width);
-    if (style.cellNames)
-        DrawNames(map, spacing, colour, width);
+    return style.cellNames ? DrawNames(map, spacing, colour, width) : std::vector<QRect>{};
 }

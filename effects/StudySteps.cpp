@@ -177,19 +177,18 @@ void RecolourStep(TBitmap& picture, std::optional<TAlphaColor> from, TAlphaColor
     ReplaceColourAfterCopy(map, snapshotMap, *from, to);
 }
 
-void GridStep(TBitmap& picture, int spacing, TAlphaColor colour, const GridStyle& style,
-              TBitmapData& map, TBitmap* snapshot) {
+std::vector<QRect> GridStep(TBitmap& picture, int spacing, TAlphaColor colour,
+                            const GridStyle& style, TBitmapData& map, TBitmap* snapshot) {
     assert(snapshot == nullptr || SnapshotFitsPass(*snapshot, picture));
     if (picture.Width() < 2)
-        return;
+        return {};
     ScopedMap mapped(picture, TMapAccess::Write, map);
     if (!mapped.Mapped())
-        return;
-    if (snapshot == nullptr) {
-        DrawCanvasGrid(map, spacing, colour, style);
-        return;
-    }
+        return {};
+    if (snapshot == nullptr)
+        return DrawCanvasGrid(map, spacing, colour, style);
     TBitmapData snapshotMap;
     ScopedMap snapshotAccess(*snapshot, TMapAccess::Write, snapshotMap);
     DrawGridAfterCopy(map, snapshotMap, spacing, colour);
+    return {};
 }

@@ -8,6 +8,7 @@
 #include "GreyKernel.h"
 #include "ValueBands.h"
 
+#include <QRect>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -92,6 +93,6 @@ void RecolourStep(TBitmap& picture, std::optional<TAlphaColor> from, TAlphaColor
 // Grid: lines `spacing` pixels apart (at least GridSpacing::Least) in `colour` and `style` written
 // into `picture`; a picture narrower than 2 pixels is left as it is. `snapshot`, where given,
 // takes the picture as it was in the same pass; it must have the picture's size and the style
-// must be the plain one.
-void GridStep(TBitmap& picture, int spacing, TAlphaColor colour, const GridStyle& style,
-              TBitmapData& map, TBitmap* snapshot = nullptr);
+// must be the plain one. Gives the areas the cells' names were written into (see DrawCanvasGrid).
+std::vector<QRect> GridStep(TBitmap& picture, int spacing, TAlphaColor colour,
+                            const GridStyle& style, TBitmapData& map, TBitmap* snapshot = nullptr);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -248,4 +249,52 @@ PatchCensus CountPatches(const TBitmapData& map) {
         census.small += pixels * 1000 < total;
     });
     return census;
+}
+
+namespace {
+
+// The columns of row `y` inside any of `areas`, as sorted runs that do not overlap.
+std::vector<std::pair<int, int>> AreaRunsOfRow(const std::vector<QRect>& areas, int y, int width) {
+    std::vector<std::pair<int, int>> runs;
+    for (const QRect& area : areas)
+        if (y >= area.top() && y <= area.bottom()) {
+            const int first = std::max(area.left(), 0);
+            const int last = std::min(area.right(), width - 1);
+            if (first <= last)
+                runs.emplace_back(first, last);
+        }
+    std::sort(runs.begin(), runs.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& run : runs)
+        if (!merged.empty() && run.first <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, run.second);
+        else
+            merged.push_back(run);
+    return merged;
+}
+
+} // namespace
+
+StudyTones CountStudyTones(const TBitmapData& map, const std::vector<TAlphaColor>& overlayColours,
+                           const std::vector<QRect>& overlayAreas) {
+    StudyTones study{CountTones(map), 0};
+    std::unordered_map<TAlphaColor, std::size_t> indexOf;
+    for (std::size_t i = 0; i < study.tones.size(); ++i)
+        indexOf.emplace(study.tones[i].colour, i);
+    for (int y = 0; y < map.FHeight && !overlayAreas.empty(); ++y) {
+        const TAlphaColor* pixels = RowStart(map, y);
+        for (const auto& [first, last] : AreaRunsOfRow(overlayAreas, y, map.FWidth)) {
+            for (int x = first; x <= last; ++x)
+                --study.tones[indexOf.at(pixels[x])].pixels;
+            study.overlayPixels += std::uint64_t(last - first + 1);
+        }
+    }
+    for (ToneCount& tone : study.tones)
+        if (std::find(overlayColours.begin(), overlayColours.end(), tone.colour) !=
+            overlayColours.end()) {
+            study.overlayPixels += tone.pixels;
+            tone.pixels = 0;
+        }
+    std::erase_if(study.tones, [](const ToneCount& tone) { return tone.pixels == 0; });
+    return study;
 }

@@ -3,6 +3,8 @@
 
 #include "Bitmap.h"
 
+#include <QRect>
+
 #include <cstdint>
 #include <vector>
 
@@ -27,3 +29,13 @@ struct PatchCensus {
 };
 
 PatchCensus CountPatches(const TBitmapData& map);
+
+// The study's own tones, apart from what was drawn over it: every pixel inside `overlayAreas`
+// (the key's stamp, the grid's cell names) and, outside them, every pixel of one of
+// `overlayColours` (the grid's lines) is counted in `overlayPixels` instead of its tone.
+struct StudyTones {
+    std::vector<ToneCount> tones; // as CountTones gives them, tones left with no pixel dropped
+    std::uint64_t overlayPixels = 0;
+};
+StudyTones CountStudyTones(const TBitmapData& map, const std::vector<TAlphaColor>& overlayColours,
+                           const std::vector<QRect>& overlayAreas);

@@ -66,9 +66,13 @@ QString ToneNameOf(const KeyRow& row) {
     return QLatin1Char('#') + Hex(qUnpremultiply(c), 8);
 }
 
-QString ShareTextOf(const KeyRow& row, std::uint64_t total) {
-    const double percent = total == 0 ? 0.0 : 100.0 * double(row.pixels) / double(total);
+QString PercentText(std::uint64_t pixels, std::uint64_t total) {
+    const double percent = total == 0 ? 0.0 : 100.0 * double(pixels) / double(total);
     return QString::number(percent, 'f', 1) + QStringLiteral(" %");
+}
+
+QString ShareTextOf(const KeyRow& row, std::uint64_t total) {
+    return PercentText(row.pixels, total);
 }
 
 namespace {
@@ -130,14 +134,14 @@ bool KeyStampFits(int width, int height, std::size_t rowCount, QFont font) {
     return StampLayoutFor(width, height, rowCount, font).has_value();
 }
 
-void DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, QFont font) {
+QRect DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, std::uint64_t total,
+                   QFont font) {
     if (rows.empty() || map.FWidth <= 0 || map.FHeight <= 0)
-        return;
+        return {};
     const std::optional<StampLayout> layout =
         StampLayoutFor(map.FWidth, map.FHeight, rows.size(), font);
     if (!layout)
-        return;
-    const std::uint64_t total = std::uint64_t(map.FWidth) * std::uint64_t(map.FHeight);
+        return {};
     const auto [stampFont, line, swatch, pad, numberWidth, shareWidth, column, perColumn, panel] =
         *layout;
 
@@ -166,4 +170,5 @@ void DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, QFont
         painter.drawRect(box.adjusted(0, 0, -1, -1));
         painter.drawText(share, Qt::AlignLeft | Qt::AlignVCenter, ShareTextOf(row, total));
     }
+    return panel;
 }

@@ -30,7 +30,8 @@ std::vector<KeyRow> KeyRowsOf(std::vector<ToneCount> tones, std::size_t limit = 
 // "128" for an opaque grey, "#RRGGBB" for another opaque colour, "#AARRGGBB" (not
 // premultiplied) for one that is partly transparent; "other" for the other row.
 QString ToneNameOf(const KeyRow& row);
-// The row's share of `total` pixels in percent with one decimal: "12.5 %".
+// A share of `total` pixels in percent with one decimal: "12.5 %".
+QString PercentText(std::uint64_t pixels, std::uint64_t total);
 QString ShareTextOf(const KeyRow& row, std::uint64_t total);
 
 // Whether the key's stamp fits a picture: at most a quarter of its shorter side each way, its
@@ -38,9 +39,11 @@ QString ShareTextOf(const KeyRow& row, std::uint64_t total);
 bool KeyStampFits(int width, int height, std::size_t rowCount, QFont font);
 
 // Draws the key into the top-left corner of a mapped bitmap: on a white panel with a black
-// border, per row its number, a swatch and its share, in columns where the rows do not fit the
+// border, per row its number, a swatch and its share of `total` pixels (the study's own, not
+// what was drawn over it), in columns where the rows do not fit the
 // panel's height. `font` is sized to the picture: its pixel size follows the width, so that it
 // reads on a 1200 pixel wide picture, and shrinks so that the panel takes at most a quarter of
 // the shorter side each way; its text is not smoothed, which would add tones. Draws nothing where
-// the stamp does not fit (KeyStampFits).
-void DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, QFont font);
+// the stamp does not fit (KeyStampFits). Gives the panel's area, empty where nothing was drawn.
+QRect DrawKeyStamp(const TBitmapData& map, const std::vector<KeyRow>& rows, std::uint64_t total,
+                   QFont font);

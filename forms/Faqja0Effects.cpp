@@ -79,6 +79,12 @@ void TForm1::ChangeMethod(QRadioButton* sender) {
 void TForm1::OfferUndo(UndoOffer offer) {
     Button7->setEnabled(offer == UndoOffer::Recolour);
     Button8->setEnabled(offer == UndoOffer::Grid);
+    // What was drawn over the picture goes with it: an Undo snapshot keeps it aside, a picture
+    // made anew (or put back by an Undo) has none of its own.
+    if (offer == UndoOffer::None)
+        Image1->ClearOverlay();
+    else
+        Image1->KeepOverlayAside();
 }
 
 // "Method 1" checked or unchecked: grey from red, then posterize.
@@ -194,6 +200,7 @@ void TForm1::RecolourTone(std::optional<TAlphaColor> tone) {
 void TForm1::Button7Click(QObject*) {
     OfferUndo(UndoOffer::None);
     Image1->Bitmap().Assign(UndoBitmap);
+    Image1->RestoreOverlayKeptAside();
 }
 
 // "Insert Grid.." clicked: snapshot for Undo, then grid lines every NumberBox1 pixels drawn into
@@ -214,8 +221,13 @@ void TForm1::Button6Click(QObject*) {
 void TForm1::LayGrid(int spacing, const GridStyle& style, bool snapshotInPass) {
     GridStepLess1 = spacing - 1;
     Button3->SetPressed(false);
-    GridStep(Image1->Bitmap(), GridStepLess1 + 1, ComboColorBox2->Color(), style, ReadMap,
-             snapshotInPass ? &UndoBitmap : nullptr);
+    const std::vector<QRect> names =
+        GridStep(Image1->Bitmap(), GridStepLess1 + 1, ComboColorBox2->Color(), style, ReadMap,
+                 snapshotInPass ? &UndoBitmap : nullptr);
+    if (Image1->Bitmap().Width() >= 2) {
+        Image1->AddGrid(GridStepLess1 + 1, ComboColorBox2->Color());
+        Image1->AddCoveredAreas(names);
+    }
 }
 
 // "Insert" of "Canvas and Grid...": the same steps as "Insert Grid.." with the spacing the canvas
@@ -235,6 +247,7 @@ void TForm1::InsertCanvasGrid() {
 void TForm1::Button8Click(QObject*) {
     OfferUndo(UndoOffer::None);
     Image1->Bitmap().Assign(UndoBitmap);
+    Image1->RestoreOverlayKeptAside();
 }
 
 // Key released in the spacing box: a typed spacing above 200 goes back to 28.

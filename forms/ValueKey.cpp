@@ -49,12 +49,15 @@ TValueKey::TValueKey(PictureBox& picture, QWidget* owner)
     ToneList->setMouseTracking(true);
     ToneList->viewport()->installEventFilter(this);
     ToneList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    OverlayLabel = new QLabel(this);
+    OverlayLabel->hide();
     PatchLabel = new QLabel(this);
     PatchLabel->setWordWrap(true);
     StampButton = new QPushButton(QStringLiteral("Stamp Key"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ToneList);
+    layout->addWidget(OverlayLabel);
     layout->addWidget(PatchLabel);
     layout->addWidget(StampButton, 0, Qt::AlignRight);
 
@@ -108,7 +111,15 @@ void TValueKey::Recount() {
     totalPixels_ = std::uint64_t(bitmap.Width()) * std::uint64_t(bitmap.Height());
     TBitmapData map;
     ScopedMap shown(bitmap, TMapAccess::Read, map);
-    rows_ = shown.Mapped() ? KeyRowsOf(CountTones(map)) : std::vector<KeyRow>{};
+    // The grids' lines, their names and a stamp are not tones of the study: they are listed
+    // apart, out of the tones' numbers and shares.
+    std::vector<TAlphaColor> gridColours;
+    for (const PictureBox::Overlay::Grid& grid : picture_.Drawn().grids)
+        gridColours.push_back(grid.colour);
+    const StudyTones study =
+        shown.Mapped() ? CountStudyTones(map, gridColours, picture_.Drawn().areas) : StudyTones{};
+    rows_ = KeyRowsOf(study.tones);
+    overlayPixels_ = study.overlayPixels;
     patches_ = shown.Mapped() ? CountPatches(map) : PatchCensus{};
     shown.Release();
     picture_.SetHighlight(std::nullopt);
@@ -122,7 +133,7 @@ void TValueKey::FillList() {
         item->setText(0, row.IsOther() ? QString() : QString::number(row.number));
         item->setIcon(1, SwatchOf(row));
         item->setText(1, ToneNameOf(row));
-        item->setText(2, ShareTextOf(row, totalPixels_));
+        item->setText(2, ShareTextOf(row, totalPixels_ - overlayPixels_));
         item->setText(3, QString::number(row.pixels));
         for (int column : {0, 2, 3})
             item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
@@ -130,6 +141,9 @@ void TValueKey::FillList() {
     // New rows in the places of old ones are not always repainted by the list itself: the rows
     // on screen could keep the counts painted before.
     ToneList->viewport()->update();
+    OverlayLabel->setText(QStringLiteral("Grid and labels: ") +
+                          PercentText(overlayPixels_, totalPixels_));
+    OverlayLabel->setVisible(overlayPixels_ != 0);
     PatchLabel->setText(rows_.empty() ? QStringLiteral("No picture.") : PatchText(patches_));
     StampButton->setEnabled(!rows_.empty());
 }
@@ -155,5 +169,5 @@ void TValueKey::ToneListRowClicked(int row) {
 void TValueKey::StampButtonClick(QObject*) {
     Recount();
     if (OnStamp && !rows_.empty())
-        OnStamp(rows_);
+        OnStamp(rows_, totalPixels_ - overlayPixels_);
 }

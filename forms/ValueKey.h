@@ -24,13 +24,15 @@ public:
     explicit TValueKey(PictureBox& picture, QWidget* owner);
 
     QTreeWidget* ToneList;    // a row per tone: number, swatch and value, share, pixels
+    QLabel* OverlayLabel;     // "Grid and labels: 0.9 %": what was drawn over the study, if any
     QLabel* PatchLabel;       // the patches, or that there is no picture
     QPushButton* StampButton; // "Stamp Key"
 
     // A tone's row clicked; runs behind the event boundary.
     std::function<void(TAlphaColor tone)> OnToneClick;
-    // "Stamp Key" clicked, with the rows of the shown picture; behind the event boundary.
-    std::function<void(const std::vector<KeyRow>& rows)> OnStamp;
+    // "Stamp Key" clicked, with the rows of the shown picture and the study's pixels their
+    // shares are of; behind the event boundary.
+    std::function<void(const std::vector<KeyRow>& rows, std::uint64_t studyPixels)> OnStamp;
 
     // Shows the window: beside `owner` the first time, where it was after that, wholly on the
     // screen that shows `owner`.
@@ -64,6 +66,7 @@ private:
     bool counted_ = false;
     std::uint64_t countedGeneration_ = 0;
     std::uint64_t totalPixels_ = 0;
+    std::uint64_t overlayPixels_ = 0; // drawn over the study: grids, names, the stamp
     std::vector<KeyRow> rows_;
     PatchCensus patches_;
 };

@@ -25,7 +25,9 @@ void ValueKeyLink::ValueKeyItemClick(QObject*) {
     if (KeyWindow == nullptr) {
         KeyWindow = new TValueKey(*window_.Image1, &window_);
         KeyWindow->OnToneClick = [this](TAlphaColor tone) { ValueKeyToneClick(tone); };
-        KeyWindow->OnStamp = [this](const std::vector<KeyRow>& rows) { StampKey(rows); };
+        KeyWindow->OnStamp = [this](const std::vector<KeyRow>& rows, std::uint64_t studyPixels) {
+            StampKey(rows, studyPixels);
+        };
         window_.Image1->OnPictureChanged = [this] { KeyWindow->PictureChanged(); };
     }
     KeyWindow->ShowBeside(window_);
@@ -36,7 +38,7 @@ void ValueKeyLink::ValueKeyToneClick(TAlphaColor tone) {
         window_.RecolourTone(tone);
 }
 
-void ValueKeyLink::StampKey(const std::vector<KeyRow>& rows) {
+void ValueKeyLink::StampKey(const std::vector<KeyRow>& rows, std::uint64_t studyPixels) {
     TBitmap& shown = window_.Image1->Bitmap();
     if (shown.IsEmpty())
         return;
@@ -46,5 +48,6 @@ void ValueKeyLink::StampKey(const std::vector<KeyRow>& rows) {
     window_.OfferUndo(UndoOffer::Grid);
     ScopedMap picture(shown, TMapAccess::Write, ReadMap);
     if (picture.Mapped())
-        DrawKeyStamp(ReadMap, rows, InterfaceFont());
+        window_.Image1->AddCoveredAreas(
+            {DrawKeyStamp(ReadMap, rows, studyPixels, InterfaceFont())});
 }

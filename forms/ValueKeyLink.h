@@ -6,6 +6,7 @@
 #include "Bitmap.h"
 
 #include <QObject>
+#include <cstdint>
 #include <vector>
 
 class QAction;
@@ -29,7 +30,7 @@ public:
     void ValueKeyToneClick(TAlphaColor tone);
     // "Stamp Key": snapshot for the grid's Undo, then the key's rows drawn into the picture's
     // top-left corner.
-    void StampKey(const std::vector<KeyRow>& rows);
+    void StampKey(const std::vector<KeyRow>& rows, std::uint64_t studyPixels);
 
 private:
     TForm1& window_;

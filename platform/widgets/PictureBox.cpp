@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -31,6 +33,39 @@ QImage FadedBut(const QImage& part, TAlphaColor keep) {
         }
     }
     return faded;
+}
+
+// The image pixel at the middle of screen pixel `shown` of a view at `scale`: the one a line
+// through it is judged by.
+int ImagePixelUnder(int shown, ViewScale scale, int imageLength) {
+    const std::int64_t middle = (2 * std::int64_t(shown) + 1) * scale.Image / (2 * scale.Shown);
+    return int(std::min<std::int64_t>(middle, imageLength - 1));
+}
+
+// Draws into the reduced view `view` the grid lines of `spacing` in `colour` that `picture` holds
+// (see PictureBox::AddGridLines).
+void MarkGridLines(const QImage& picture, QImage& view, ViewScale scale, int spacing,
+                   TAlphaColor colour) {
+    const auto pixel = [](const QImage& image, int x, int y) {
+        return reinterpret_cast<const TAlphaColor*>(image.constScanLine(y))[x];
+    };
+    const auto shownAt = [scale](int image, int viewLength) {
+        return int(std::min<std::int64_t>(std::int64_t(image) * scale.Shown / scale.Image,
+                                          viewLength - 1));
+    };
+    for (int x = spacing - 1; x < picture.width(); x += spacing) {
+        const int column = shownAt(x, view.width());
+        for (int y = 0; y < view.height(); ++y)
+            if (pixel(picture, x, ImagePixelUnder(y, scale, picture.height())) == colour)
+                reinterpret_cast<TAlphaColor*>(view.scanLine(y))[column] = colour;
+    }
+    for (int y = spacing - 1; y < picture.height(); y += spacing) {
+        const int row = shownAt(y, view.height());
+        auto* line = reinterpret_cast<TAlphaColor*>(view.scanLine(row));
+        for (int x = 0; x < view.width(); ++x)
+            if (pixel(picture, ImagePixelUnder(x, scale, picture.width()), y) == colour)
+                line[x] = colour;
+    }
 }
 
 } // namespace
@@ -96,10 +131,42 @@ const QImage& PictureBox::Reduced() {
                          const_cast<uchar*>(source.constBits()), int(source.bytesPerLine())};
         TBitmapData to{TPixelFormat::BGRA, shown.width(), shown.height(), reduced_.image.bits(),
                        int(reduced_.image.bytesPerLine())};
-        if (!source.isNull() && !shown.isEmpty())
+        if (!source.isNull() && !shown.isEmpty()) {
             ReduceByAreaAverage(from, to, scale_);
+            if (&showing == &bitmap_)
+                for (const Overlay::Grid& grid : overlay_.grids)
+                    MarkGridLines(source, reduced_.image, scale_, grid.spacing, grid.colour);
+        }
     }
     return reduced_.image;
+}
+
+void PictureBox::AddGrid(int spacing, TAlphaColor colour) {
+    if (spacing < 1)
+        return;
+    overlay_.grids.push_back({spacing, colour});
+    reduced_.image = QImage();
+    update();
+}
+
+void PictureBox::AddCoveredAreas(const std::vector<QRect>& areas) {
+    overlay_.areas.insert(overlay_.areas.end(), areas.begin(), areas.end());
+}
+
+void PictureBox::ClearOverlay() {
+    overlay_ = {};
+    reduced_.image = QImage();
+    update();
+}
+
+void PictureBox::KeepOverlayAside() {
+    overlayAside_ = overlay_;
+}
+
+void PictureBox::RestoreOverlayKeptAside() {
+    overlay_ = overlayAside_;
+    reduced_.image = QImage();
+    update();
 }
 
 void PictureBox::PaintAtScale(QPainter& painter, const QRect& exposed) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <vector>
 
 // A picture control: shows its bitmap scaled to fit its bounds with the proportions kept (one
 // screen pixel per image pixel when sized to the bitmap), and repaints whenever the bitmap
@@ -38,6 +39,28 @@ public:
     // averaged pixel not exactly that colour, so a tone's edges fade too). No bitmap changes.
     void SetHighlight(std::optional<TAlphaColor> colour);
     std::optional<TAlphaColor> Highlight() const { return highlight_; }
+
+    // What was drawn over the picture in the own bitmap (grids, names, the key's stamp), as its
+    // owner reports it: added to as it is drawn, cleared when the picture is made anew, kept
+    // aside with an Undo snapshot of the bitmap and put back by that Undo. No bitmap changes.
+    //
+    // A grid's lines one pixel wide would average away in a reduced view: there every column and
+    // row spacing - 1, 2 * spacing - 1, ... of a grid is drawn one screen pixel wide wherever the
+    // bitmap's pixel on it is exactly the grid's colour, as the full-size view shows it.
+    struct Overlay {
+        struct Grid {
+            int spacing;
+            TAlphaColor colour;
+        };
+        std::vector<Grid> grids;
+        std::vector<QRect> areas; // covered whole: the key's stamp, the cells' names
+    };
+    const Overlay& Drawn() const { return overlay_; }
+    void AddGrid(int spacing, TAlphaColor colour);
+    void AddCoveredAreas(const std::vector<QRect>& areas);
+    void ClearOverlay();
+    void KeepOverlayAside();
+    void RestoreOverlayKeptAside();
 
     std::function<void()> OnClick;
     std::function<void(Qt::KeyboardModifiers, QPointF)> OnMouseMove;
@@ -70,6 +93,8 @@ private:
     ViewScale scale_;
     const TBitmap* instead_ = nullptr;
     std::optional<TAlphaColor> highlight_;
+    Overlay overlay_;
+    Overlay overlayAside_;
 
     struct ReducedView {
         QImage image;

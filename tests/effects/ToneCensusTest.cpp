@@ -95,6 +95,22 @@ TEST(CountTones, AnEmptyMapHasNoTones) {
 }
 
 // Patches by flood fill, pixel by pixel: what the run-based count must agree with.
+// Overlapping areas count their pixels once, areas reaching past the picture only inside it, and
+// a pixel of an overlay colour inside an area once; the tones keep what nothing covers.
+TEST(CountStudyTones, AreasAndOverlayColoursAreCountedApartOnce) {
+    constexpr TAlphaColor G = 0xFF98FB98u; // a grid's colour
+    const Rows rows{{A, A, B, G}, {A, C, B, G}, {C, C, C, G}};
+    const std::vector<QRect> areas{QRect(0, 0, 2, 2), QRect(1, 0, 2, 1), QRect(3, 2, 5, 5)};
+    ForBothLayouts(rows, [&](const TBitmapData& map) {
+        const StudyTones study = CountStudyTones(map, {G}, areas);
+        EXPECT_EQ(Sorted(study.tones), Sorted({{B, 1}, {C, 3}})) << "A covered whole is gone";
+        EXPECT_EQ(study.overlayPixels, 8u);
+        const StudyTones plain = CountStudyTones(map, {}, {});
+        EXPECT_EQ(Sorted(plain.tones), Sorted(CountTones(map)));
+        EXPECT_EQ(plain.overlayPixels, 0u);
+    });
+}
+
 PatchCensus PatchesByFloodFill(const Rows& rows) {
     const int height = int(rows.size());
     const int width = int(rows[0].size());
@@ -268,7 +284,7 @@ TEST(KeyStamp, TakesAtMostAQuarterOfTheShorterSideOrIsRefused) {
         FillBitmap(bitmap, Rows(c.height, std::vector<TAlphaColor>(c.width, A)));
         TBitmapData map;
         ASSERT_TRUE(bitmap.Map(TMapAccess::Write, map));
-        DrawKeyStamp(map, key, font);
+        const QRect panel = DrawKeyStamp(map, key, 700, font);
         bitmap.Unmap(map);
         // The stamp's extent: every pixel it changed lies in the top-left quarter square.
         const Rows stamped = PixelsOf(bitmap);
@@ -285,8 +301,10 @@ TEST(KeyStamp, TakesAtMostAQuarterOfTheShorterSideOrIsRefused) {
             EXPECT_GT(right, 0) << "drawn";
             EXPECT_LT(right, room);
             EXPECT_LT(bottom, room);
+            EXPECT_EQ(panel, QRect(0, 0, right + 1, bottom + 1)) << "the area it reports";
         } else {
             EXPECT_EQ(right, -1) << "nothing drawn where it does not fit";
+            EXPECT_TRUE(panel.isEmpty());
         }
     }
 }
@@ -302,7 +320,7 @@ TEST(KeyStamp, DrawsSwatchesInTheTopLeftCornerAndLeavesTheRestAlone) {
     const std::vector<KeyRow> key{{1, A, 600000}, {2, C, 360000}};
     TBitmapData map;
     ASSERT_TRUE(bitmap.Map(TMapAccess::Write, map));
-    DrawKeyStamp(map, key, QFont(QStringLiteral("DejaVu Sans")));
+    DrawKeyStamp(map, key, std::uint64_t(width) * height, QFont(QStringLiteral("DejaVu Sans")));
     bitmap.Unmap(map);
     const Rows stamped = PixelsOf(bitmap);
     // The panel: white from the corner's inside, a black frame at the corner.

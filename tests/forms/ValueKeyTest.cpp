@@ -2,6 +2,7 @@
 // The value key: its window, the tones it lists as the picture changes, pointing at a tone,
 // recolouring a tone from its row, and stamping the key into the picture.
 #include "ValueKey.h"
+#include "CanvasGridKernel.h"
 #include "ColorComboBox.h"
 #include "EventBoundary.h"
 #include "FormFixture.h"
@@ -185,11 +186,51 @@ TEST_F(ValueKey, FollowsEveryKindOfChange) {
     TypeSpacing("7");
     form->ComboColorBox2->SetColor(0xFF00FF00u);
     form->Button6Click(form->Button6);
-    follows("grid");
-    EXPECT_EQ(KeyCounts().count(0xFF00FF00u), 1u);
+    Settle();
+    // Columns 6, 13, ..., 97 and rows 6, 13, ..., 55 of 100 x 60: 14 * 60 + 8 * 100 - 14 * 8.
+    auto study = PictureCounts();
+    EXPECT_EQ(study[0xFF00FF00u], 1528u);
+    study.erase(0xFF00FF00u);
+    EXPECT_EQ(KeyCounts(), study) << "the grid is listed apart, not as a tone";
+    EXPECT_EQ(Key().OverlayLabel->text(), "Grid and labels: 25.5 %");
+    EXPECT_TRUE(Key().OverlayLabel->isVisibleTo(&Key()));
     form->Button8Click(form->Button8);
     follows("the grid's Undo");
-    EXPECT_EQ(KeyCounts().count(0xFF00FF00u), 0u);
+    EXPECT_FALSE(Key().OverlayLabel->isVisibleTo(&Key()));
+}
+
+// The grid's lines and its cells' names (whose outline grey may be a tone of the study) stay out
+// of the tones' numbers and shares, whatever colours they share with the study.
+TEST_F(ValueKey, TheGridAndItsNamesAreListedApartFromTheTones) {
+    QImage photo(1200, 800, QImage::Format_RGB32);
+    photo.fill(qRgb(40, 40, 40));
+    Open(WritePicture("wide.png", photo));
+    OpenKey();
+    const TAlphaColor outline = OutlineGreyFor(claPalegreen);
+    Rows rows(800, std::vector<TAlphaColor>(1200, outline));
+    for (int y = 400; y < 800; ++y)
+        std::fill(rows[y].begin(), rows[y].end(), D);
+    Show(rows);
+    const std::vector<QStringList> before = Listed();
+    ASSERT_EQ(before.size(), 2u);
+
+    form->ComboColorBox2->SetColor(claPalegreen);
+    form->Canvas.cellNames = true;
+    form->Canvas.lineWidth = 3;
+    form->InsertCanvasGrid();
+    Settle();
+    ASSERT_EQ(PictureCounts().count(claPalegreen), 1u) << "lines in the grid's colour";
+    std::vector<QStringList> tones = Listed();
+    ASSERT_EQ(tones.size(), 2u) << "the same two tones, no line or outline colour among them";
+    for (std::size_t i = 0; i < tones.size(); ++i) {
+        EXPECT_EQ(tones[i].mid(0, 2), before[i].mid(0, 2));
+        EXPECT_LT(tones[i][3].toULongLong(), before[i][3].toULongLong()) << "less what covers it";
+    }
+    // The tones' shares are of the study's own pixels; the rest is the grid's.
+    const std::uint64_t study = tones[0][3].toULongLong() + tones[1][3].toULongLong();
+    EXPECT_EQ(tones[0][2], PercentText(tones[0][3].toULongLong(), study));
+    EXPECT_EQ(Key().OverlayLabel->text(),
+              "Grid and labels: " + PercentText(1200 * 800 - study, 1200 * 800));
 }
 
 TEST_F(ValueKey, NothingIsCountedWhileHiddenAndTheKeyCatchesUpWhenShown) {
@@ -342,7 +383,22 @@ TEST_F(ValueKey, StampKeyDrawsTheKeyAndTheGridsUndoTakesItBack) {
     EXPECT_GT(stampedPixels, 2000);
     EXPECT_LT(stampedPixels, 1200 * 800 / 10) << "a corner, not the picture";
     Settle();
-    EXPECT_EQ(KeyCounts(), PictureCounts()) << "the key follows its own stamp";
+    // The stamp is listed apart: the tones and their numbers as before, less what it covers.
+    int panelRight = 0, panelBottom = 0;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 1200; ++x)
+            if (stamped[y][x] != before[y][x]) {
+                panelRight = std::max(panelRight, x);
+                panelBottom = std::max(panelBottom, y);
+            }
+    std::map<TAlphaColor, std::uint64_t> uncovered;
+    for (int y = 0; y < 800; ++y)
+        for (int x = 0; x < 1200; ++x)
+            if (x > panelRight || y > panelBottom)
+                ++uncovered[stamped[y][x]];
+    EXPECT_EQ(KeyCounts(), uncovered);
+    const std::uint64_t panel = std::uint64_t(panelRight + 1) * (panelBottom + 1);
+    EXPECT_EQ(Key().OverlayLabel->text(), "Grid and labels: " + PercentText(panel, 1200 * 800));
 
     form->Button8Click(form->Button8);
     EXPECT_EQ(Shown(), before);

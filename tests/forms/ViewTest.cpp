@@ -3,6 +3,7 @@
 // the original shown for comparison. Every bitmap keeps its full-resolution pixels.
 #include "ColorComboBox.h"
 #include "FormFixture.h"
+#include "ImageCompare.h"
 #include "NumberBox.h"
 #include "PictureBox.h"
 #include "PictureView.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -270,6 +272,58 @@ TEST_F(View, ReducedViewsAreAveragedAndEnlargedViewsAreSharpSquares) {
     for (int y = 0; y < 144; ++y)
         for (int x = 0; x < 192; ++x)
             ASSERT_EQ(tripled.pixel(x, y), checks.pixel(x / 3, y / 3)) << x << "," << y;
+}
+
+// A grid's one-pixel lines would average away in a reduced view: there they show one screen pixel
+// wide in the grid's colour, as long as the picture holds them, and the picture keeps its pixels.
+TEST_F(View, GridLinesShowInReducedViewsWhileThePictureHoldsThem) {
+    constexpr TAlphaColor claRed = 0xFFFF0000u;
+    Open(WritePicture("p.png", TestPicture(1500, 1200)));
+    form->ComboColorBox2->SetColor(claRed);
+    form->NumberBox1->SetValue(200);
+    ZoomTo({1, 3});
+    const auto columnsAndRowsInRed = [this] {
+        const QImage shown = Painted();
+        EXPECT_EQ(shown.size(), QSize(500, 400));
+        std::vector<int> columns, rows;
+        for (int x = 0; x < shown.width(); ++x)
+            if (shown.pixel(x, 0) == 0xFFFF0000u &&
+                shown.pixel(x, shown.height() - 1) == 0xFFFF0000u)
+                columns.push_back(x);
+        for (int y = 0; y < shown.height(); ++y)
+            if (shown.pixel(0, y) == 0xFFFF0000u &&
+                shown.pixel(shown.width() - 1, y) == 0xFFFF0000u)
+                rows.push_back(y);
+        return std::pair{columns, rows};
+    };
+    using Lines = std::pair<std::vector<int>, std::vector<int>>;
+    EXPECT_EQ(columnsAndRowsInRed(), Lines()) << "no grid yet";
+
+    TBitmap before;
+    before.Assign(form->Image1->Bitmap());
+    form->Button6Click(form->Button6);
+    // Image columns and rows 199, 399, ... at a third: the screen pixels that hold them.
+    const Lines grid{{66, 133, 199, 266, 333, 399, 466}, {66, 133, 199, 266, 333, 399}};
+    EXPECT_EQ(columnsAndRowsInRed(), grid);
+    int red = 0;
+    for (const auto& row : PixelsOf(form->Image1->Bitmap()))
+        red += int(std::count(row.begin(), row.end(), claRed));
+    EXPECT_EQ(red, 7 * 1200 + 6 * 1500 - 7 * 6) << "the picture holds the one-pixel grid alone";
+
+    form->Button8Click(form->Button8);
+    EXPECT_EQ(columnsAndRowsInRed(), Lines()) << "the grid's Undo takes its lines away";
+    EXPECT_TRUE(SameBitmap(before, form->Image1->Bitmap()));
+
+    form->Button6Click(form->Button6);
+    // A recolour keeps the grid, and its Undo brings the picture with the grid back.
+    PickX = 100;
+    PickY = 100;
+    PressColorize();
+    form->Image1Click(form->Image1);
+    form->Button7Click(form->Button7);
+    EXPECT_EQ(columnsAndRowsInRed(), grid);
+    form->Button1Click(form->Button1);
+    EXPECT_EQ(columnsAndRowsInRed(), Lines()) << "a posterized picture has no grid";
 }
 
 TEST_F(View, CtrlWheelZoomsKeepingThePointUnderThePointer) {
