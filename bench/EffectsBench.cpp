@@ -174,7 +174,7 @@ void CanvasGridInsert(benchmark::State& state, Workbench& bench) {
         form.Canvas.cellsAcrossShortSide = 40;
         form.Canvas.cellNames = true;
         form.Canvas.diagonals = true;
-        form.Canvas.lineWidth = 3;
+        form.Canvas.lineWidthMm = 0.15; // 3 pixels at 0.05 mm a pixel
         for (auto _ : state) {
             RestoreShown(state, form);
             form.InsertCanvasGrid();

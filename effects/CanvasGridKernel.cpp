@@ -173,7 +173,7 @@ std::vector<QRect> DrawCanvasGrid(const TBitmapData& map, int spacing, TAlphaCol
                                   const GridStyle& style) {
     if (spacing < 1)
         return {};
-    const int width = std::clamp(style.lineWidth, 1, 5);
+    const int width = std::max(style.lineWidth, 1);
     DrawLines(map, spacing, colour, width);
     if (style.diagonals)
         DrawDiagonals(map, spacing, colour, width);

@@ -8,7 +8,8 @@
 
 // How a canvas grid is drawn beyond DrawGrid's one-pixel lines.
 struct GridStyle {
-    int lineWidth = 1;      // lines and diagonals this many pixels wide, centred on DrawGrid's
+    int lineWidth =
+        1; // lines and diagonals this many pixels wide (at least 1), centred on DrawGrid's
     bool diagonals = false; // both diagonals of every cell, corner to corner
     bool cellNames = false; // "A1", "B1", ... small in each cell's top-left corner
 };

@@ -41,6 +41,14 @@ CanvasPlan PlanCanvas(const CanvasSettings& settings, int pictureWidth, int pict
                                           std::max(1, settings.cellsAcrossShortSide);
     const double longerSide = std::max(pictureWidth, pictureHeight);
     plan.spacing = int(std::lround(std::clamp(exactSpacing, 1.0, longerSide)));
+    if (exactSpacing < 0.5)
+        plan.spacingHeld = CanvasPlan::Held::AtOnePixel;
+    else if (exactSpacing >= longerSide + 0.5)
+        plan.spacingHeld = CanvasPlan::Held::AtThePicture;
+    const int widest = std::max(1, plan.spacing / 4);
+    const long lineWidth = std::max(1L, std::lround(settings.lineWidthMm / mmPerPixel));
+    plan.lineWidth = int(std::min<long>(lineWidth, widest));
+    plan.lineWidthHeld = lineWidth > widest;
     plan.columns = CeilDiv(pictureWidth, plan.spacing);
     plan.rows = CeilDiv(pictureHeight, plan.spacing);
     plan.cellMm = plan.spacing * mmPerPixel;
@@ -73,12 +81,46 @@ QString FitReadout(const CanvasPlan& plan, LengthUnit unit) {
     return size;
 }
 
-QString GridReadout(const CanvasPlan& plan, LengthUnit unit) {
-    return QStringLiteral("Spacing %1 pixels, %2 x %3 cells of %4.")
-        .arg(plan.spacing)
-        .arg(plan.columns)
-        .arg(plan.rows)
-        .arg(LengthText(plan.cellMm, unit));
+CanvasSettings OrientedLike(CanvasSettings settings, int pictureWidth, int pictureHeight) {
+    const bool landscapePicture = pictureWidth > pictureHeight;
+    const bool portraitPicture = pictureWidth < pictureHeight;
+    if ((landscapePicture && settings.canvasWidthMm < settings.canvasHeightMm) ||
+        (portraitPicture && settings.canvasWidthMm > settings.canvasHeightMm))
+        std::swap(settings.canvasWidthMm, settings.canvasHeightMm);
+    return settings;
+}
+
+QString GridReadout(const CanvasPlan& plan, const CanvasSettings& settings) {
+    const LengthUnit unit = settings.unit;
+    QString text = QStringLiteral("Spacing %1 pixels, %2 x %3 cells of %4.")
+                       .arg(plan.spacing)
+                       .arg(plan.columns)
+                       .arg(plan.rows)
+                       .arg(LengthText(plan.cellMm, unit));
+    switch (plan.spacingHeld) {
+    case CanvasPlan::Held::Nothing:
+        break;
+    case CanvasPlan::Held::AtOnePixel:
+        text += settings.measure == GridMeasure::CellSize
+                    ? QStringLiteral(" The cell size is held at one pixel of the picture.")
+                    : QStringLiteral(" Held at one pixel a cell: %1 cells across would be "
+                                     "smaller than a pixel of the picture.")
+                          .arg(settings.cellsAcrossShortSide);
+        break;
+    case CanvasPlan::Held::AtThePicture:
+        text += QStringLiteral(" The cell size is held at %1: a cell is no larger than the "
+                               "picture.")
+                    .arg(LengthText(plan.cellMm, unit));
+        break;
+    }
+    if (settings.lineWidthMm > 0)
+        text += QStringLiteral(" Lines %1 mm: %2 pixels wide.")
+                    .arg(QString::number(settings.lineWidthMm, 'f', 2))
+                    .arg(plan.lineWidth);
+    if (plan.lineWidthHeld)
+        text += QStringLiteral(" The line width is held at %1 pixels, a quarter of a cell.")
+                    .arg(plan.lineWidth);
+    return text;
 }
 
 QString ColumnName(int column) {

@@ -18,7 +18,7 @@ struct CanvasSettings {
     int cellsAcrossShortSide = 6;
     bool cellNames = false;
     bool diagonals = false;
-    int lineWidth = 1; // 1 to 5 pixels
+    double lineWidthMm = 0; // the grid's lines on the canvas; 0 draws them one pixel wide
     Paper paper = Paper::A4;
     bool fitToOnePage = false;
 };
@@ -37,20 +37,31 @@ struct CanvasPlan {
     int columns = 0;         // cells across, the last one possibly cut by the picture's edge
     int rows = 0;            // cells down
     double cellMm = 0;       // a cell's side on the canvas
+    // The spacing the settings ask for was below one pixel, or above the picture's longer side,
+    // and is held there.
+    enum class Held { Nothing, AtOnePixel, AtThePicture } spacingHeld = Held::Nothing;
+    int lineWidth = 1;          // the grid's lines in picture pixels
+    bool lineWidthHeld = false; // held at a quarter of the spacing, so that cells stay open
 };
 
 // Lays a picture of the given pixel size on the canvas and derives the grid: the spacing is the
 // cell size on the canvas, or the short side divided by the cell count, rounded to whole pixels
-// and kept between 1 and the picture's longer side.
+// and held between 1 and the picture's longer side; the line width is the canvas's in whole
+// pixels, at least 1 and at most a quarter of the spacing.
 CanvasPlan PlanCanvas(const CanvasSettings& settings, int pictureWidth, int pictureHeight);
 
 double MillimetresPer(LengthUnit unit);
 // "12.5 cm", "4.92 in": a length in the unit the user works in.
 QString LengthText(double millimetres, LengthUnit unit);
+// The canvas turned to the picture's orientation, landscape or portrait; a square picture or a
+// square canvas leaves it as it is.
+CanvasSettings OrientedLike(CanvasSettings settings, int pictureWidth, int pictureHeight);
+
 // What the dialog reads out: which side fits and how much canvas is left; the spacing, the
-// cell count and the cell size on the canvas.
+// cell count and the cell size on the canvas, the line width where one is set, and what was held
+// and why.
 QString FitReadout(const CanvasPlan& plan, LengthUnit unit);
-QString GridReadout(const CanvasPlan& plan, LengthUnit unit);
+QString GridReadout(const CanvasPlan& plan, const CanvasSettings& settings);
 
 // Cell names as on a chess board: columns A, B, ... Z, AA, AB, ... from the left, rows 1, 2, ...
 // from the top; both counted from 0 here.

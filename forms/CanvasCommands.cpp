@@ -39,9 +39,11 @@ void CanvasCommands::WireEvents() {
     on(ExportPngItem, &CanvasCommands::ExportPngItemClick);   // "Export PNG..."
 }
 
-void CanvasCommands::EnableOutputs() {
+void CanvasCommands::PictureOpened(int width, int height) {
     for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
         item->setEnabled(true);
+    if (!canvasChosen_)
+        window_.Canvas = OrientedLike(window_.Canvas, width, height);
 }
 
 // "Canvas and Grid..." chosen: the dialog over the kept settings; "OK" keeps the changes,
@@ -53,6 +55,7 @@ void CanvasCommands::CanvasGridItemClick(QObject*) {
     if (outcome == CanvasDialog::Cancelled)
         return;
     window_.Canvas = dialog.Settings();
+    canvasChosen_ = true;
     if (outcome == CanvasDialog::Insert)
         window_.InsertCanvasGrid();
 }

@@ -31,8 +31,9 @@ public:
     void ExportPdfItemClick(QObject* Sender);
     void ExportPngItemClick(QObject* Sender);
 
-    // A picture was opened: print and the exports have something to put out.
-    void EnableOutputs();
+    // A picture was opened: print and the exports have something to put out, and a canvas not
+    // yet chosen in the dialog turns to the picture's orientation.
+    void PictureOpened(int width, int height);
 
 private:
     void WireEvents();
@@ -41,4 +42,5 @@ private:
     std::optional<QString> NewExportName(const QString& filter, const QString& extension);
 
     TForm1& window_;
+    bool canvasChosen_ = false; // "OK" or "Insert" of the dialog kept a canvas
 };

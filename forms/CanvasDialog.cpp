@@ -15,11 +15,38 @@
 
 namespace {
 
-QDoubleSpinBox* LengthBox(QWidget* parent) {
+// The ranges the fields take. The boxes themselves take any number typed, so that a value out
+// of range shows as typed, is said in the readout and refused by OK, rather than changed
+// silently.
+constexpr double ShortestLength = 0.1; // in the unit chosen, cm or in
+constexpr double LongestLength = 1000;
+constexpr int FewestCells = 1;
+constexpr int MostCells = 500;
+constexpr double WidestLineMm = 5;
+constexpr double AnyTyped = 1e7;
+
+QDoubleSpinBox* LengthBox(QWidget* parent, int decimals = 2) {
     auto* box = new QDoubleSpinBox(parent);
-    box->setDecimals(2);
-    box->setRange(0.1, 1000);
+    box->setDecimals(decimals);
+    box->setRange(-AnyTyped, AnyTyped);
     return box;
+}
+
+// A field with its range written beside it.
+QWidget* WithRange(QWidget* field, QLabel*& range) {
+    auto* row = new QWidget(field->parentWidget());
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    field->setParent(row);
+    layout->addWidget(field);
+    range = new QLabel(row);
+    range->setEnabled(false); // read as a hint
+    layout->addWidget(range);
+    return row;
+}
+
+bool Within(double value, double least, double most) {
+    return value >= least - 1e-9 && value <= most + 1e-9;
 }
 
 } // namespace
@@ -35,12 +62,13 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     UnitBox->addItems({QStringLiteral("cm"), QStringLiteral("in")});
     WidthBox = LengthBox(canvasGroup);
     HeightBox = LengthBox(canvasGroup);
+    QLabel *widthRange, *heightRange, *cellSizeRange, *cellCountRange, *lineWidthRange;
     FitReadout = new QLabel(canvasGroup);
     FitReadout->setWordWrap(true);
     auto* canvasForm = new QFormLayout(canvasGroup);
     canvasForm->addRow(QStringLiteral("Unit"), UnitBox);
-    canvasForm->addRow(QStringLiteral("Width"), WidthBox);
-    canvasForm->addRow(QStringLiteral("Height"), HeightBox);
+    canvasForm->addRow(QStringLiteral("Width"), WithRange(WidthBox, widthRange));
+    canvasForm->addRow(QStringLiteral("Height"), WithRange(HeightBox, heightRange));
     canvasForm->addRow(FitReadout);
 
     auto* gridGroup = new QGroupBox(QStringLiteral("Grid"), this);
@@ -48,18 +76,18 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     CellSizeBox = LengthBox(gridGroup);
     ByCountButton = new QRadioButton(QStringLiteral("Cells across the short side"), gridGroup);
     CellCountBox = new QSpinBox(gridGroup);
-    CellCountBox->setRange(1, 500);
+    CellCountBox->setRange(-int(AnyTyped), int(AnyTyped));
     NamesBox = new QCheckBox(QStringLiteral("Cell names"), gridGroup);
     DiagonalsBox = new QCheckBox(QStringLiteral("Diagonals"), gridGroup);
-    LineWidthBox = new QSpinBox(gridGroup);
-    LineWidthBox->setRange(1, 5);
-    LineWidthBox->setSuffix(QStringLiteral(" px"));
+    LineWidthBox = LengthBox(gridGroup);
+    LineWidthBox->setSingleStep(0.1);
+    LineWidthBox->setSuffix(QStringLiteral(" mm"));
     GridReadout = new QLabel(gridGroup);
     GridReadout->setWordWrap(true);
     auto* gridForm = new QFormLayout(gridGroup);
-    gridForm->addRow(BySizeButton, CellSizeBox);
-    gridForm->addRow(ByCountButton, CellCountBox);
-    gridForm->addRow(QStringLiteral("Line width"), LineWidthBox);
+    gridForm->addRow(BySizeButton, WithRange(CellSizeBox, cellSizeRange));
+    gridForm->addRow(ByCountButton, WithRange(CellCountBox, cellCountRange));
+    gridForm->addRow(QStringLiteral("Line width"), WithRange(LineWidthBox, lineWidthRange));
     gridForm->addRow(NamesBox, DiagonalsBox);
     gridForm->addRow(GridReadout);
 
@@ -73,7 +101,6 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     paperForm->addRow(FitOnePageBox);
 
     InsertButton = new QPushButton(QStringLiteral("Insert"), this);
-    InsertButton->setEnabled(pictureWidth > 0 && pictureHeight > 0);
     OkButton = new QPushButton(QStringLiteral("OK"), this);
     CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     auto* buttons = new QHBoxLayout;
@@ -82,11 +109,21 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     buttons->addWidget(OkButton);
     buttons->addWidget(CancelButton);
 
+    ProblemReadout = new QLabel(this);
+    ProblemReadout->setWordWrap(true);
+    ProblemReadout->setStyleSheet(QStringLiteral("color: #B00000"));
+    ProblemReadout->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(canvasGroup);
     layout->addWidget(gridGroup);
     layout->addWidget(paperGroup);
+    layout->addWidget(ProblemReadout);
     layout->addLayout(buttons);
+    // The ranges the lengths are read in follow the unit; the others stay.
+    rangeOfLengths_ = {widthRange, heightRange, cellSizeRange};
+    cellCountRange->setText(QStringLiteral("%1 to %2").arg(FewestCells).arg(MostCells));
+    lineWidthRange->setText(QStringLiteral("0 (one pixel) to %1 mm").arg(WidestLineMm, 0, 'f', 2));
 
     showing_ = true;
     UnitBox->setCurrentIndex(settings_.unit == LengthUnit::Inches ? 1 : 0);
@@ -94,7 +131,7 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
     CellCountBox->setValue(settings_.cellsAcrossShortSide);
     NamesBox->setChecked(settings_.cellNames);
     DiagonalsBox->setChecked(settings_.diagonals);
-    LineWidthBox->setValue(settings_.lineWidth);
+    LineWidthBox->setValue(settings_.lineWidthMm);
     PaperBox->setCurrentIndex(int(settings_.paper));
     FitOnePageBox->setChecked(settings_.fitToOnePage);
     showing_ = false;
@@ -112,11 +149,12 @@ CanvasDialog::CanvasDialog(const CanvasSettings& settings, int pictureWidth, int
         connect(box, &QDoubleSpinBox::valueChanged, this, [this, millimetres](double value) {
             if (showing_)
                 return;
-            settings_.*millimetres = value * MillimetresPer(settings_.unit);
+            if (Within(value, ShortestLength, LongestLength))
+                settings_.*millimetres = value * MillimetresPer(settings_.unit);
             TakeBoxes();
         });
-    for (QSpinBox* box : {CellCountBox, LineWidthBox})
-        connect(box, &QSpinBox::valueChanged, this, [this] { TakeBoxes(); });
+    connect(CellCountBox, &QSpinBox::valueChanged, this, [this] { TakeBoxes(); });
+    connect(LineWidthBox, &QDoubleSpinBox::valueChanged, this, [this] { TakeBoxes(); });
     for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{
              BySizeButton, NamesBox, DiagonalsBox, FitOnePageBox})
         connect(box, &QAbstractButton::toggled, this, [this] { TakeBoxes(); });
@@ -137,6 +175,11 @@ void CanvasDialog::ShowLengths() {
         box->setSuffix(suffix);
         box->setValue(millimetres / perUnit);
     }
+    for (QLabel* range : rangeOfLengths_)
+        range->setText(QStringLiteral("%1 to %2%3")
+                           .arg(ShortestLength, 0, 'f', 2)
+                           .arg(LongestLength, 0, 'f', 2)
+                           .arg(suffix));
     showing_ = false;
     TakeBoxes();
 }
@@ -149,13 +192,43 @@ void CanvasDialog::TakeBoxes() {
     // Only the measure in use can be changed.
     CellSizeBox->setEnabled(settings_.measure == GridMeasure::CellSize);
     CellCountBox->setEnabled(settings_.measure == GridMeasure::CellsAcrossShortSide);
-    settings_.cellsAcrossShortSide = CellCountBox->value();
+    if (Within(CellCountBox->value(), FewestCells, MostCells))
+        settings_.cellsAcrossShortSide = CellCountBox->value();
     settings_.cellNames = NamesBox->isChecked();
     settings_.diagonals = DiagonalsBox->isChecked();
-    settings_.lineWidth = LineWidthBox->value();
+    if (Within(LineWidthBox->value(), 0, WidestLineMm))
+        settings_.lineWidthMm = LineWidthBox->value();
     settings_.paper = Paper(PaperBox->currentIndex());
     settings_.fitToOnePage = FitOnePageBox->isChecked();
     const CanvasPlan plan = PlanCanvas(settings_, pictureWidth_, pictureHeight_);
     FitReadout->setText(::FitReadout(plan, settings_.unit));
-    GridReadout->setText(::GridReadout(plan, settings_.unit));
+    GridReadout->setText(::GridReadout(plan, settings_));
+    const QString problem = Problem();
+    ProblemReadout->setText(problem);
+    ProblemReadout->setVisible(!problem.isEmpty());
+    OkButton->setEnabled(problem.isEmpty());
+    InsertButton->setEnabled(problem.isEmpty() && pictureWidth_ > 0 && pictureHeight_ > 0);
+}
+
+QString CanvasDialog::Problem() const {
+    const QString unit =
+        settings_.unit == LengthUnit::Inches ? QStringLiteral("in") : QStringLiteral("cm");
+    const QString lengths = QStringLiteral(" must be from %1 to %2 %3.")
+                                .arg(ShortestLength, 0, 'f', 2)
+                                .arg(LongestLength, 0, 'f', 2)
+                                .arg(unit);
+    if (!Within(WidthBox->value(), ShortestLength, LongestLength))
+        return QStringLiteral("The width") + lengths;
+    if (!Within(HeightBox->value(), ShortestLength, LongestLength))
+        return QStringLiteral("The height") + lengths;
+    if (CellSizeBox->isEnabled() && !Within(CellSizeBox->value(), ShortestLength, LongestLength))
+        return QStringLiteral("The cell size") + lengths;
+    if (CellCountBox->isEnabled() && !Within(CellCountBox->value(), FewestCells, MostCells))
+        return QStringLiteral("The cells across the short side must be from %1 to %2.")
+            .arg(FewestCells)
+            .arg(MostCells);
+    if (!Within(LineWidthBox->value(), 0, WidestLineMm))
+        return QStringLiteral("The line width must be from 0 (one pixel) to %1 mm.")
+            .arg(WidestLineMm, 0, 'f', 2);
+    return {};
 }

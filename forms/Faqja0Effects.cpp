@@ -236,11 +236,11 @@ void TForm1::InsertCanvasGrid() {
     TBitmap& shown = Image1->Bitmap();
     UndoBitmap.Assign(shown);
     OfferUndo(UndoOffer::Grid);
-    const int spacing =
-        GridSpacing::Drawable(PlanCanvas(Canvas, shown.Width(), shown.Height()).spacing);
+    const CanvasPlan plan = PlanCanvas(Canvas, shown.Width(), shown.Height());
+    const int spacing = GridSpacing::Drawable(plan.spacing);
     if (GridSpacing::Shown(spacing, SourceBitmap.Width(), SourceBitmap.Height()))
         NumberBox1->SetValue(spacing);
-    LayGrid(spacing, GridStyle{Canvas.lineWidth, Canvas.diagonals, Canvas.cellNames}, false);
+    LayGrid(spacing, GridStyle{plan.lineWidth, Canvas.diagonals, Canvas.cellNames}, false);
 }
 
 // The grid's "Undo" clicked: the picture as it was before the grid.

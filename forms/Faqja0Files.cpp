@@ -125,7 +125,7 @@ void TForm1::OpenFile(const QString& path) {
     Button6->setEnabled(true);
     Button2->setEnabled(true);
     Button1->setEnabled(true);
-    CanvasMenu->EnableOutputs();
+    CanvasMenu->PictureOpened(width, height);
     Study->SimplifyItem->setEnabled(true);
     OfferUndo(UndoOffer::None);
 }

@@ -52,10 +52,16 @@ TEST(CanvasPlan, SpacingCellsAndReadouts) {
         {"a cell larger than the picture is kept to its longer side",
          Canvas(Cm, 100, 60, BySize, 2000, 0), 100, 60, FittingSide::Both, 100, 1, 1,
          "Picture 10.00 cm x 6.00 cm. Both sides fit the canvas.",
-         "Spacing 100 pixels, 1 x 1 cells of 10.00 cm."},
+         "Spacing 100 pixels, 1 x 1 cells of 10.00 cm. The cell size is held at 10.00 cm: a cell "
+         "is no larger than the picture."},
         {"a cell below one pixel becomes one pixel", Canvas(Cm, 100, 60, BySize, 0.1, 0), 100, 60,
          FittingSide::Both, 1, 100, 60, "Picture 10.00 cm x 6.00 cm. Both sides fit the canvas.",
-         "Spacing 1 pixels, 100 x 60 cells of 0.10 cm."},
+         "Spacing 1 pixels, 100 x 60 cells of 0.10 cm. The cell size is held at one pixel of "
+         "the picture."},
+        {"more cells than pixels across", Canvas(Cm, 100, 60, ByCount, 0, 500), 100, 60,
+         FittingSide::Both, 1, 100, 60, "Picture 10.00 cm x 6.00 cm. Both sides fit the canvas.",
+         "Spacing 1 pixels, 100 x 60 cells of 0.10 cm. Held at one pixel a cell: 500 cells across "
+         "would be smaller than a pixel of the picture."},
     };
     for (const PlanCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -65,7 +71,55 @@ TEST(CanvasPlan, SpacingCellsAndReadouts) {
         EXPECT_EQ(plan.columns, c.columns);
         EXPECT_EQ(plan.rows, c.rows);
         EXPECT_EQ(FitReadout(plan, c.settings.unit), c.fitReadout);
-        EXPECT_EQ(GridReadout(plan, c.settings.unit), c.gridReadout);
+        EXPECT_EQ(GridReadout(plan, c.settings), c.gridReadout);
+    }
+}
+
+// The line width is the canvas's in whole pixels, at least one and at most a quarter of a cell.
+TEST(CanvasPlan, LineWidthOnTheCanvasInPixels) {
+    struct Case {
+        double lineWidthMm;
+        int pixels;
+        const char* readoutEnd;
+    };
+    // 600 x 400 pixels on 30 x 20 cm: half a millimetre a pixel, 4 cells of 100 pixels.
+    for (const Case& c : {Case{0, 1, "of 5.00 cm."}, Case{0.2, 1, "Lines 0.20 mm: 1 pixels wide."},
+                          Case{1.26, 3, "Lines 1.26 mm: 3 pixels wide."},
+                          Case{5, 10, "Lines 5.00 mm: 10 pixels wide."}}) {
+        SCOPED_TRACE(c.lineWidthMm);
+        CanvasSettings settings = Canvas(Cm, 300, 200, ByCount, 0, 4);
+        settings.lineWidthMm = c.lineWidthMm;
+        const CanvasPlan plan = PlanCanvas(settings, 600, 400);
+        EXPECT_EQ(plan.lineWidth, c.pixels);
+        EXPECT_FALSE(plan.lineWidthHeld);
+        EXPECT_TRUE(GridReadout(plan, settings).endsWith(c.readoutEnd))
+            << GridReadout(plan, settings).toStdString();
+    }
+    CanvasSettings dense = Canvas(Cm, 300, 200, ByCount, 0, 40); // cells of 10 pixels
+    dense.lineWidthMm = 5;
+    const CanvasPlan held = PlanCanvas(dense, 600, 400);
+    EXPECT_EQ(held.lineWidth, 2);
+    EXPECT_TRUE(held.lineWidthHeld);
+    EXPECT_TRUE(GridReadout(held, dense)
+                    .endsWith("Lines 5.00 mm: 2 pixels wide. The line width is held at 2 pixels, a "
+                              "quarter of a cell."));
+}
+
+TEST(CanvasPlan, AnUnchosenCanvasTurnsToThePicture) {
+    struct Case {
+        double width, height;
+        int pictureWidth, pictureHeight;
+        double turnedWidth, turnedHeight;
+    };
+    for (const Case& c : {Case{300, 400, 600, 400, 400, 300}, Case{300, 400, 400, 600, 300, 400},
+                          Case{500, 300, 400, 600, 300, 500}, Case{500, 300, 600, 400, 500, 300},
+                          Case{300, 400, 500, 500, 300, 400}, Case{300, 300, 600, 400, 300, 300}}) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " for " << c.pictureWidth
+                                        << "x" << c.pictureHeight);
+        const CanvasSettings turned = OrientedLike(Canvas(Cm, c.width, c.height, ByCount, 0, 6),
+                                                   c.pictureWidth, c.pictureHeight);
+        EXPECT_EQ(turned.canvasWidthMm, c.turnedWidth);
+        EXPECT_EQ(turned.canvasHeightMm, c.turnedHeight);
     }
 }
 

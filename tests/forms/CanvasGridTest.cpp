@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <functional>
 
 namespace {
 
@@ -68,14 +69,15 @@ TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
 
 TEST_F(CanvasGrid, TheDialogReadsOutTheFitAndTheGridAsTheBoxesChange) {
     RunDialog([](CanvasDialog& dialog) {
-        // 300 x 200 pixels on the 30 x 40 cm canvas: the width fits at 1 mm per pixel.
+        // 300 x 200 pixels on the 30 x 40 cm canvas turned to the picture, 40 x 30 cm: the width
+        // fits at 4/3 mm per pixel.
         EXPECT_EQ(dialog.FitReadout->text(),
-                  "Picture 30.00 cm x 20.00 cm. The width fits; 20.00 cm of the canvas height is "
+                  "Picture 40.00 cm x 26.67 cm. The width fits; 3.33 cm of the canvas height is "
                   "left.");
-        EXPECT_EQ(dialog.GridReadout->text(), "Spacing 33 pixels, 10 x 7 cells of 3.30 cm.");
+        EXPECT_EQ(dialog.GridReadout->text(), "Spacing 33 pixels, 10 x 7 cells of 4.40 cm.");
         dialog.HeightBox->setValue(15);
         EXPECT_EQ(dialog.FitReadout->text(),
-                  "Picture 22.50 cm x 15.00 cm. The height fits; 7.50 cm of the canvas width is "
+                  "Picture 22.50 cm x 15.00 cm. The height fits; 17.50 cm of the canvas width is "
                   "left.");
         EXPECT_FALSE(dialog.CellSizeBox->isEnabled()) << "the measure not in use";
         dialog.BySizeButton->setChecked(true);
@@ -84,10 +86,10 @@ TEST_F(CanvasGrid, TheDialogReadsOutTheFitAndTheGridAsTheBoxesChange) {
         dialog.CellSizeBox->setValue(3);
         EXPECT_EQ(dialog.GridReadout->text(), "Spacing 40 pixels, 8 x 5 cells of 3.00 cm.");
         dialog.UnitBox->setCurrentIndex(1);
-        EXPECT_EQ(dialog.WidthBox->value(), 11.81);
+        EXPECT_EQ(dialog.WidthBox->value(), 15.75);
         EXPECT_EQ(dialog.GridReadout->text(), "Spacing 40 pixels, 8 x 5 cells of 1.18 in.");
         dialog.UnitBox->setCurrentIndex(0);
-        EXPECT_EQ(dialog.WidthBox->value(), 30) << "switching units does not round the canvas";
+        EXPECT_EQ(dialog.WidthBox->value(), 40) << "switching units does not round the canvas";
         return int(CanvasDialog::Kept);
     });
     EXPECT_DOUBLE_EQ(form->Canvas.canvasHeightMm, 150);
@@ -100,21 +102,88 @@ TEST_F(CanvasGrid, CancelKeepsTheSettingsOkKeepsTheChangesForTheNextDialog) {
         dialog.WidthBox->setValue(50);
         return int(CanvasDialog::Cancelled);
     });
-    EXPECT_DOUBLE_EQ(form->Canvas.canvasWidthMm, 300);
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasWidthMm, 400) << "as it was, turned to the picture";
     RunDialog([](CanvasDialog& dialog) {
         dialog.WidthBox->setValue(50);
         dialog.NamesBox->setChecked(true);
-        dialog.LineWidthBox->setValue(3);
+        dialog.LineWidthBox->setValue(2.5);
         dialog.PaperBox->setCurrentIndex(4);
         return int(CanvasDialog::Kept);
     });
     RunDialog([](CanvasDialog& dialog) {
         EXPECT_EQ(dialog.WidthBox->value(), 50);
         EXPECT_TRUE(dialog.NamesBox->isChecked());
-        EXPECT_EQ(dialog.LineWidthBox->value(), 3);
+        EXPECT_EQ(dialog.LineWidthBox->value(), 2.5);
         EXPECT_EQ(dialog.PaperBox->currentText(), "Tabloid");
         return int(CanvasDialog::Cancelled);
     });
+}
+
+// A value out of its field's range is neither changed nor taken: it shows as typed, the dialog
+// says which field and its range, and OK and Insert refuse it until it is mended.
+TEST_F(CanvasGrid, AValueOutOfRangeIsSaidAndRefusedNotChanged) {
+    RunDialog([](CanvasDialog& dialog) {
+        EXPECT_FALSE(dialog.ProblemReadout->isVisibleTo(&dialog));
+        const QString readout = dialog.GridReadout->text();
+        struct Case {
+            std::function<void()> type;
+            const char* problem;
+        };
+        const Case cases[] = {
+            {[&] { dialog.WidthBox->setValue(0); }, "The width must be from 0.10 to 1000.00 cm."},
+            {[&] { dialog.HeightBox->setValue(-5); },
+             "The height must be from 0.10 to 1000.00 cm."},
+            {[&] { dialog.WidthBox->setValue(100000); },
+             "The width must be from 0.10 to 1000.00 cm."},
+            {[&] { dialog.CellCountBox->setValue(1000); },
+             "The cells across the short side must be from 1 to 500."},
+            {[&] { dialog.LineWidthBox->setValue(7); },
+             "The line width must be from 0 (one pixel) to 5.00 mm."},
+        };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.problem);
+            dialog.WidthBox->setValue(40);
+            dialog.HeightBox->setValue(30);
+            dialog.CellCountBox->setValue(6);
+            dialog.LineWidthBox->setValue(0);
+            c.type();
+            EXPECT_EQ(dialog.ProblemReadout->text(), c.problem);
+            EXPECT_TRUE(dialog.ProblemReadout->isVisibleTo(&dialog));
+            EXPECT_FALSE(dialog.OkButton->isEnabled());
+            EXPECT_FALSE(dialog.InsertButton->isEnabled());
+            EXPECT_EQ(dialog.GridReadout->text(), readout) << "the last values that can be made";
+        }
+        EXPECT_EQ(dialog.LineWidthBox->value(), 7) << "shown as typed";
+        dialog.LineWidthBox->setValue(5);
+        EXPECT_TRUE(dialog.OkButton->isEnabled());
+        EXPECT_TRUE(dialog.InsertButton->isEnabled());
+        EXPECT_FALSE(dialog.ProblemReadout->isVisibleTo(&dialog));
+        // Values the picture cannot take are held, and the readout says so.
+        dialog.BySizeButton->setChecked(true);
+        dialog.CellSizeBox->setValue(100);
+        EXPECT_EQ(dialog.GridReadout->text(),
+                  "Spacing 300 pixels, 1 x 1 cells of 40.00 cm. The cell size is held at 40.00 cm: "
+                  "a cell is no larger than the picture. Lines 5.00 mm: 4 pixels wide.");
+        EXPECT_TRUE(dialog.OkButton->isEnabled());
+        return int(CanvasDialog::Kept);
+    });
+    EXPECT_DOUBLE_EQ(form->Canvas.lineWidthMm, 5);
+}
+
+// Until a canvas is kept in the dialog, it turns to each picture opened; once kept, it stays.
+TEST_F(CanvasGrid, TheCanvasFollowsThePicturesOrientationUntilOneIsChosen) {
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasWidthMm, 400) << "a landscape picture";
+    Open(WritePicture("tall.png", TestPicture(200, 300)));
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasWidthMm, 300) << "a portrait picture";
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasHeightMm, 400);
+    RunDialog([](CanvasDialog& dialog) {
+        dialog.WidthBox->setValue(30);
+        dialog.HeightBox->setValue(40);
+        return int(CanvasDialog::Kept);
+    });
+    Open(WritePicture("wide.png", TestPicture(300, 200)));
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasWidthMm, 300) << "the painter's own canvas";
+    EXPECT_DOUBLE_EQ(form->Canvas.canvasHeightMm, 400);
 }
 
 TEST_F(CanvasGrid, WithEveryOptionOffInsertDrawsExactlyWhatInsertGridDraws) {
@@ -167,7 +236,7 @@ TEST_F(CanvasGrid, OneUndoRemovesLinesDiagonalsAndNames) {
     form->Canvas = ByCount(4); // 50 pixels: room for names
     form->Canvas.cellNames = true;
     form->Canvas.diagonals = true;
-    form->Canvas.lineWidth = 3;
+    form->Canvas.lineWidthMm = 3; // 3 pixels at 1 mm a pixel
     form->InsertCanvasGrid();
     const Rows withGrid = Shown();
     ASSERT_NE(withGrid, before);

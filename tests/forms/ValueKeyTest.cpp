@@ -216,7 +216,7 @@ TEST_F(ValueKey, TheGridAndItsNamesAreListedApartFromTheTones) {
 
     form->ComboColorBox2->SetColor(claPalegreen);
     form->Canvas.cellNames = true;
-    form->Canvas.lineWidth = 3;
+    form->Canvas.lineWidthMm = 1; // 3 pixels at 1/3 mm a pixel
     form->InsertCanvasGrid();
     Settle();
     ASSERT_EQ(PictureCounts().count(claPalegreen), 1u) << "lines in the grid's colour";
