@@ -5,7 +5,7 @@
 # Building and running the program (DejaVu Sans Condensed is the windows' font).
 build_packages=(
     build-essential cmake pkgconf
-    qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins
+    qt6-base-dev qt6-qpa-plugins
     libjxr-dev libtiff-dev libpng-dev libtbb-dev
     fonts-dejavu-extra
 )

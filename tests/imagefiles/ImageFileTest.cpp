@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
@@ -250,8 +251,6 @@ TEST_F(LoadFailure, ContentNoDecoderReadsGivesTheLoadMessage) {
         // Run-length data without its end-of-bitmap marker: 12 pixels, and 100 bytes claiming
         // 8000 x 6000.
         "rle8_no_end.bmp", "rle_bomb.bmp",
-        // Signed samples, which no unsigned reading shows right.
-        "signed16.tif",
         // A text starting with a signature: its letters are no header, not a huge picture.
         "text.bmp"};
     for (const char* file : files)
@@ -316,6 +315,54 @@ TEST_F(LoadFailure, TruncatedFilesLoadTheirIntactPartOrFail) {
             EXPECT_EQ(bitmap.Height(), t.height);
         }
     }
+}
+
+// An 8-bit BMP, 2 x 1, with the given colour count in its header, a palette of red and blue
+// after the 40-byte header, and the pixel offset declared as `offset`.
+QByteArray PaletteBmp(quint32 colourCount, quint32 offset) {
+    QByteArray info(40, '\0');
+    const auto put32 = [](QByteArray& bytes, int at, quint32 value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = char(value >> (8 * i));
+    };
+    put32(info, 0, 40);
+    put32(info, 4, 2); // width
+    put32(info, 8, 1); // height
+    info[12] = 1;      // planes
+    info[14] = 8;      // bits
+    put32(info, 32, colourCount);
+    const QByteArray palette("\0\0\xff\0\xff\0\0\0", 8); // red, blue
+    const QByteArray pixels("\x01\x00\0\0", 4);          // blue, red
+    QByteArray file("BM", 2);
+    file += QByteArray(12, '\0');
+    put32(file, 2, quint32(14 + 40 + 8 + 4));
+    put32(file, 10, offset);
+    return file + info + palette + pixels;
+}
+
+// A pixel offset that leaves no room for the palette (at the palette's start, or inside the
+// headers) is read as the references read it: the palette after the headers, the pixels after
+// the palette. A colour count beyond what 8 bits index contradicts the header.
+TEST(BmpPalette, AnOffsetAtThePaletteReadsPastItAndTooManyColoursAreRefused) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const auto load = [&](const QByteArray& bytes) {
+        const QString path = folder.filePath(QStringLiteral("p.bmp"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        TBitmap bitmap;
+        LoadBitmapFromFile(bitmap, path);
+        return PixelsOf(bitmap);
+    };
+    const std::vector<std::vector<TAlphaColor>> blueRed{{0xFF0000FFu, 0xFFFF0000u}};
+    for (const quint32 offset : {14u + 40 + 8, 14u + 40, 14u + 20, 0u}) {
+        SCOPED_TRACE(offset);
+        EXPECT_EQ(load(PaletteBmp(2, offset)), blueRed);
+    }
+    EXPECT_THROW(load(PaletteBmp(1u << 30, 14 + 40 + 8)), AppError);
+    EXPECT_THROW(load(PaletteBmp(257, 14 + 40 + 8)), AppError);
 }
 
 TEST(ImageFile, LoadReplacesThePreviousPictureAndAFailedLoadKeepsIt) {

@@ -32,7 +32,7 @@ dpkg-deb --field "$deb"
 # Read off the linked libraries: Qt from the program, the JPEG XR library from the helper.
 depends=$(dpkg-deb --field "$deb" Depends)
 depended_on=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
-for needed in libc6 libstdc++6 libqt6widgets6 libqt6printsupport6 libjxr0 qt6-qpa-plugins qt6-image-formats-plugins \
+for needed in libc6 libstdc++6 libqt6widgets6 libqt6printsupport6 libjxr0 qt6-qpa-plugins \
     fonts-dejavu-extra; do
     grep -qxF "$needed" <<<"$depended_on" || fail "Depends lacks $needed: $depends"
 done

@@ -134,7 +134,7 @@ std::optional<BmpLayout> ParseLayout(QByteArrayView file) {
     const quint32 headerBytes = info->bytes;
     BmpLayout layout;
     const quint32 offset = U32(file, 10);
-    if (offset < FileHeaderBytes + headerBytes || offset > quint32(file.size()))
+    if (offset > quint32(file.size()))
         return std::nullopt;
     layout.pixelOffset = offset;
     layout.width = int(info->width);
@@ -171,8 +171,22 @@ std::optional<BmpLayout> ParseLayout(QByteArrayView file) {
     }
     if (layout.bitCount <= 8) {
         const quint32 full = 1u << layout.bitCount;
-        ReadPalette(file, paletteStart, headerBytes == 12 ? 3 : 4,
-                    colourCount == 0 || colourCount > full ? full : colourCount, layout);
+        // More colours than the bits can index: the header contradicts itself.
+        if (colourCount > full)
+            return std::nullopt;
+        const quint32 colours = colourCount == 0 ? full : colourCount;
+        const int entryBytes = headerBytes == 12 ? 3 : 4;
+        const qsizetype paletteEnd = paletteStart + qsizetype(colours) * entryBytes;
+        // A pixel offset that leaves no room for a palette (inside the headers, or at the
+        // palette's start): the palette follows the headers and the pixels follow the palette,
+        // as the reference decoders read such a file. An offset further on marks where a
+        // palette shorter than its count ends.
+        if (layout.pixelOffset <= paletteStart && paletteEnd <= file.size())
+            layout.pixelOffset = paletteEnd;
+        ReadPalette(file, paletteStart, entryBytes, colours, layout);
+    } else if (layout.pixelOffset < paletteStart) {
+        // Inside the headers: the pixels follow them.
+        layout.pixelOffset = std::min<qsizetype>(paletteStart, file.size());
     }
     layout.stride = (qsizetype(layout.width) * layout.bitCount + 31) / 32 * 4;
     return layout;

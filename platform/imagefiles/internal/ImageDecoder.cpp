@@ -16,12 +16,8 @@ std::unique_ptr<FormatDecoder> OpenDecoder(const QByteArray& bytes, ImageKind ki
         return OpenBmp(bytes);
     case ImageKind::Png:
         return OpenPng(bytes);
-    case ImageKind::Tiff: {
-        TiffOpening opening = OpenTiff(bytes);
-        if (opening.floatSamples)
-            return OpenWithQt(bytes, kind);
-        return std::move(opening.decoder);
-    }
+    case ImageKind::Tiff:
+        return OpenTiff(bytes);
     case ImageKind::Jxr:
         return OpenJxr(bytes, options);
     case ImageKind::Jpeg:

@@ -11,7 +11,7 @@
 #include <memory>
 
 // The decoder for a file of the recognised kind: ours for BMP, PNG and TIFF, the helper process
-// for JPEG XR, Qt's plug-in for the rest and for TIFF's floating-point samples. Null when the
+// for JPEG XR, Qt's plug-in for the rest. Null when the
 // chosen decoder finds the header damaged. `bytes` must outlive the decoder.
 std::unique_ptr<FormatDecoder> OpenDecoder(const QByteArray& bytes, ImageKind kind,
                                            const ImageLoadOptions& options);

@@ -22,12 +22,11 @@ const char* QtFormatName(ImageKind kind) {
         return "jpeg";
     case ImageKind::Gif:
         return "gif";
-    case ImageKind::Tiff:
-        return "tiff";
     case ImageKind::Ico:
         return "ico";
     case ImageKind::Bmp: // read by decoders of ours, never by Qt
     case ImageKind::Png:
+    case ImageKind::Tiff:
     case ImageKind::Jxr:
         break;
     }

@@ -7,8 +7,7 @@
 #include <QByteArray>
 #include <memory>
 
-// A file read by Qt's plug-in for its kind (JPEG, GIF, icons, and TIFF with floating-point
-// samples), and by no other plug-in. The declared size is the GIF header's logical screen, the
+// A file read by Qt's plug-in for its kind (JPEG, GIF, icons), and by no other plug-in. The declared size is the GIF header's logical screen, the
 // handler's header parser's otherwise. While the file is decoded, Qt's allocation limit follows
 // that size. Icons keep the transparency of their AND mask in 16- and 24-bit images too. Null when
 // the header declares no size or a side of 0.

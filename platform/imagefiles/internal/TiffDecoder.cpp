@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "TiffDecoder.h"
 
+#include "TiffSamples.h"
+
 #include <QRgb>
 #include <algorithm>
 #include <array>
@@ -186,9 +188,9 @@ class TiffDecoder final : public CanvasDecoder {
 public:
     explicit TiffDecoder(QByteArrayView bytes) { file_.bytes = bytes; }
 
-    // False when the header is damaged or its samples are signed; `floatSamples` set for
-    // floating-point samples.
-    bool Open(bool& floatSamples) {
+    // False when the header is damaged or its layout is one neither libtiff's RGBA interface
+    // nor our sample reader reads.
+    bool Open() {
         std::unique_ptr<TIFFOpenOptions, decltype(&TIFFOpenOptionsFree)> options(
             TIFFOpenOptionsAlloc(), &TIFFOpenOptionsFree);
         TIFFOpenOptionsSetErrorHandlerExtR(options.get(), &Quiet, nullptr);
@@ -198,26 +200,47 @@ public:
                                       &FileSize, &MapFile, &UnmapFile, options.get()));
         if (!tiff_)
             return false;
-        quint16 sampleFormat = SAMPLEFORMAT_UINT;
-        TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
-        if (sampleFormat == SAMPLEFORMAT_IEEEFP) {
-            floatSamples = true;
-            return false;
-        }
-        char message[1024];
-        if (sampleFormat != SAMPLEFORMAT_UINT || !TIFFRGBAImageOK(tiff_.get(), message) ||
-            !TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width_) ||
+        if (!TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &width_) ||
             !TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &height_) || width_ == 0 ||
             height_ == 0 || width_ > INT_MAX || height_ > INT_MAX)
             return false;
         TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_ORIENTATION, &orientation_);
         if (orientation_ < ORIENTATION_TOPLEFT || orientation_ > ORIENTATION_LEFTBOT)
             orientation_ = ORIENTATION_TOPLEFT;
+        quint16 sampleFormat = SAMPLEFORMAT_UINT;
+        quint16 photometric = 0;
+        TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_SAMPLEFORMAT, &sampleFormat);
+        TIFFGetField(tiff_.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+        // LogL and LogLuv pictures are turned to 8 bits by libtiff's own decoding; their sample
+        // format describes the encoded data, not what is read.
+        const bool logLuminance =
+            photometric == PHOTOMETRIC_LOGL || photometric == PHOTOMETRIC_LOGLUV;
+        if (logLuminance)
+            TIFFSetField(tiff_.get(), TIFFTAG_SGILOGDATAFMT, SGILOGDATAFMT_8BIT);
+        // Untyped samples are read as unsigned, as the TIFF specification allows.
+        const bool rgbaSamples = logLuminance || sampleFormat == SAMPLEFORMAT_UINT ||
+                                 sampleFormat == SAMPLEFORMAT_VOID;
+        if (!rgbaSamples || !RgbaInterfaceReads()) {
+            samples_ = TiffSampleReader::For(tiff_.get(), width_, height_);
+            return samples_ != nullptr;
+        }
         quint16 extraSamples = 0;
         quint16* extraKinds = nullptr;
         hasAlpha_ =
             TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_EXTRASAMPLES, &extraSamples, &extraKinds) &&
             extraSamples > 0;
+        return true;
+    }
+
+    // libtiff's RGBA interface takes the layout: its check passes some it has no routine for
+    // (16-bit CMYK, 2- and 4-bit RGB, 16-bit palettes), which only starting a read finds.
+    bool RgbaInterfaceReads() {
+        char message[1024];
+        TIFFRGBAImage image{};
+        if (!TIFFRGBAImageOK(tiff_.get(), message) ||
+            !TIFFRGBAImageBegin(&image, tiff_.get(), 1, message))
+            return false;
+        TIFFRGBAImageEnd(&image);
         return true;
     }
 
@@ -227,6 +250,8 @@ public:
 
 private:
     bool Paint(QImage& canvas) override {
+        if (samples_)
+            return samples_->Paint(canvas, orientation_);
         if (!Transposed()) {
             // libtiff turns the rows and columns of the first four orientations itself.
             auto* pixels = reinterpret_cast<quint32*>(canvas.bits());
@@ -289,6 +314,7 @@ private:
 
     MemoryFile file_;
     std::unique_ptr<TIFF, TiffCloser> tiff_;
+    std::unique_ptr<TiffSampleReader> samples_; // where libtiff's RGBA interface cannot read
     quint32 width_ = 0;
     quint32 height_ = 0;
     quint16 orientation_ = ORIENTATION_TOPLEFT;
@@ -297,10 +323,9 @@ private:
 
 } // namespace
 
-TiffOpening OpenTiff(QByteArrayView file) {
+std::unique_ptr<FormatDecoder> OpenTiff(QByteArrayView file) {
     auto decoder = std::make_unique<TiffDecoder>(file);
-    bool floatSamples = false;
-    if (!decoder->Open(floatSamples))
-        return {nullptr, floatSamples};
-    return {std::move(decoder)};
+    if (!decoder->Open())
+        return nullptr;
+    return decoder;
 }

@@ -6,15 +6,10 @@
 #include <QByteArrayView>
 #include <memory>
 
-// TIFF through libtiff's RGBA interface: the first page of any layout (strips or tiles, samples
-// interleaved or in separate planes), 1 to 16 bits a sample, palette, grey, RGB, CMYK, YCbCr
-// and CIELab, every compression the library has; turned upright as the Orientation tag says,
-// alpha premultiplied. Floating-point samples are not read here (Qt's plug-in reads them);
-// signed integer samples are refused.
-struct TiffOpening {
-    // Null when the header is damaged, the samples are signed or floating point.
-    std::unique_ptr<FormatDecoder> decoder;
-    // The header is valid, but the samples are floating point.
-    bool floatSamples = false;
-};
-TiffOpening OpenTiff(QByteArrayView file);
+// TIFF: the first page of any layout (strips or tiles, samples interleaved or in separate
+// planes), every compression libtiff has; turned upright as the Orientation tag says, alpha
+// premultiplied. libtiff's RGBA interface reads palette, grey, RGB, 8-bit CMYK, YCbCr, LogL and
+// LogLuv of 1 to 16 unsigned bits a sample, with CIELab converted by us; TiffSampleReader reads
+// the other sample layouts (1 to 64 bits, signed, floating point, 16-bit CMYK). Null when the
+// header is damaged or the layout is neither's.
+std::unique_ptr<FormatDecoder> OpenTiff(QByteArrayView file);
