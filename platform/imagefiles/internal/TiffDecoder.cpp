@@ -218,8 +218,8 @@ public:
         if (logLuminance)
             TIFFSetField(tiff_.get(), TIFFTAG_SGILOGDATAFMT, SGILOGDATAFMT_8BIT);
         // Untyped samples are read as unsigned, as the TIFF specification allows.
-        const bool rgbaSamples = logLuminance || sampleFormat == SAMPLEFORMAT_UINT ||
-                                 sampleFormat == SAMPLEFORMAT_VOID;
+        const bool rgbaSamples =
+            logLuminance || sampleFormat == SAMPLEFORMAT_UINT || sampleFormat == SAMPLEFORMAT_VOID;
         if (!rgbaSamples || !RgbaInterfaceReads()) {
             samples_ = TiffSampleReader::For(tiff_.get(), width_, height_);
             return samples_ != nullptr;
