@@ -51,6 +51,7 @@ void TForm1::PosterizeLevels() {
     const int levels = StrToInt(Edit2->Text());
     const ValueBands bands = StudyBands(Bands, levels, [this] { return Study->Histogram(); });
     PosterizeStep(GreyBitmap, PosterBitmap, bands, Passes(), &Image1->Bitmap());
+    Image1->ClearOverlay(); // a picture made anew has nothing drawn over it
     Study->Posterized(levels, bands);
     ShowIdle({RadioButton1, RadioButton2, RadioButton3, TrackBar1, Edit2});
 }
@@ -79,11 +80,8 @@ void TForm1::ChangeMethod(QRadioButton* sender) {
 void TForm1::OfferUndo(UndoOffer offer) {
     Button7->setEnabled(offer == UndoOffer::Recolour);
     Button8->setEnabled(offer == UndoOffer::Grid);
-    // What was drawn over the picture goes with it: an Undo snapshot keeps it aside, a picture
-    // made anew (or put back by an Undo) has none of its own.
-    if (offer == UndoOffer::None)
-        Image1->ClearOverlay();
-    else
+    // What was drawn over the picture goes with its Undo snapshot.
+    if (offer != UndoOffer::None)
         Image1->KeepOverlayAside();
 }
 
@@ -135,6 +133,7 @@ void TForm1::TrackBar1Click(QObject*) {
 void TForm1::Button2Click(QObject*) {
     ShowBusy({Button2});
     OilifyStep({PosterBitmap, OilRowsBitmap, OilBitmap}, Passes(), &Image1->Bitmap());
+    Image1->ClearOverlay();
     ShowIdle({Button2});
     OfferUndo(UndoOffer::None);
 }

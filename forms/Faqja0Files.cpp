@@ -97,6 +97,7 @@ void TForm1::dropEvent(QDropEvent* event) {
 // dropped on the window or named on the command line.
 void TForm1::OpenFile(const QString& path) {
     Image1->Bitmap().Clear(claWhite);
+    Image1->ClearOverlay();
     ImageLoadOptions options;
     options.workingSetBitmaps = WorkingSetBitmaps;
     LoadBitmapFromFile(SourceBitmap, path, options);

@@ -54,6 +54,7 @@ void StudyMenu::SimplifyItemClick(QObject*) {
 void StudyMenu::SimplifyShapes(std::uint64_t minimumPixels) {
     form_.ShowBusy({});
     SimplifyStep(form_.Image1->Bitmap(), minimumPixels, ReadMap, &OilBitmap, &PosterBitmap);
+    form_.Image1->ClearOverlay();
     form_.ShowIdle({});
     form_.OfferUndo(UndoOffer::None);
 }

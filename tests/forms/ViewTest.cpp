@@ -8,6 +8,7 @@
 #include "PictureBox.h"
 #include "PictureView.h"
 #include "RealScrollBar.h"
+#include "SpinBox.h"
 #include "ToggleButton.h"
 
 #include <QAction>
@@ -322,8 +323,11 @@ TEST_F(View, GridLinesShowInReducedViewsWhileThePictureHoldsThem) {
     form->Image1Click(form->Image1);
     form->Button7Click(form->Button7);
     EXPECT_EQ(columnsAndRowsInRed(), grid);
-    form->Button1Click(form->Button1);
-    EXPECT_EQ(columnsAndRowsInRed(), Lines()) << "a posterized picture has no grid";
+    form->Edit2->SetText(QStringLiteral("5"));
+    EXPECT_EQ(columnsAndRowsInRed(), Lines()) << "a picture posterized again has no grid";
+    form->Button6Click(form->Button6);
+    form->Button2Click(form->Button2);
+    EXPECT_EQ(columnsAndRowsInRed(), Lines()) << "nor one Oilify made";
 }
 
 TEST_F(View, CtrlWheelZoomsKeepingThePointUnderThePointer) {

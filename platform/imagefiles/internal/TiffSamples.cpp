@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -13,6 +14,18 @@ namespace {
 
 // The most one strip or tile may take once decoded: a damaged header can declare any size.
 constexpr tmsize_t LargestBlock = tmsize_t(1) << 30;
+
+// Whether the product of the factors (each at least 0) stays within LargestBlock; headers can
+// declare sizes whose products overflow.
+bool FitsBlock(std::initializer_list<qint64> factors) {
+    unsigned __int128 product = 1;
+    for (const qint64 factor : factors) {
+        product *= static_cast<unsigned __int128>(std::max<qint64>(factor, 0));
+        if (product > static_cast<unsigned __int128>(LargestBlock))
+            return false;
+    }
+    return true;
+}
 
 enum class Colours { Grey, GreyInverted, Rgb, Palette, Cmyk };
 
@@ -194,7 +207,7 @@ private:
         TIFFGetFieldDefaulted(tiff_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
         rowsPerStrip = std::clamp<quint32>(rowsPerStrip, 1, height_);
         const qint64 rowBytes = (qint64(width_) * PlanePixelBits() + 7) / 8;
-        if (rowBytes * rowsPerStrip * Planes() > LargestBlock)
+        if (!FitsBlock({rowBytes, rowsPerStrip, Planes()}))
             return false;
         std::vector<Block> strips = Blocks(Planes(), size_t(rowBytes * rowsPerStrip));
         auto rows = std::vector<const uchar*>(std::size_t(Planes()));
@@ -225,11 +238,12 @@ private:
             tileHeight == 0 || tileWidth * PlanePixelBits() % 8 != 0)
             return false;
         const qint64 tileRowBytes = qint64(tileWidth) * PlanePixelBits() / 8;
-        const tmsize_t tileBytes = tmsize_t(tileRowBytes * tileHeight);
         const qint64 across = (qint64(width_) + tileWidth - 1) / tileWidth;
-        const qint64 bandRowBytes = across * tileRowBytes;
-        if (tileBytes > LargestBlock || bandRowBytes * tileHeight * Planes() > LargestBlock)
+        if (!FitsBlock({tileRowBytes, tileHeight}) ||
+            !FitsBlock({across, tileRowBytes, tileHeight, Planes()}))
             return false;
+        const tmsize_t tileBytes = tmsize_t(tileRowBytes * tileHeight);
+        const qint64 bandRowBytes = across * tileRowBytes;
         Block tile{size_t(tileBytes)};
         std::vector<Block> bands = Blocks(Planes(), size_t(bandRowBytes * tileHeight));
         auto rows = std::vector<const uchar*>(std::size_t(Planes()));
