@@ -95,6 +95,13 @@ ShapeSize ShapeSizeOf(const QString& text) {
     return *size;
 }
 
+FrameProportions ProportionsOf(const QString& text) {
+    const std::optional<FrameProportions> proportions = FrameProportions::Parse(text);
+    if (!proportions)
+        Refuse(QStringLiteral("--crop-to takes proportions like 40x30, not \"%1\"").arg(text));
+    return *proportions;
+}
+
 SavedFormat FormatOf(const QString& text) {
     if (text == QStringLiteral("jpg"))
         return SavedFormat::Jpeg;
@@ -133,6 +140,7 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
     std::optional<BandPreset> bandPreset;
     std::optional<std::vector<std::uint8_t>> edges;
     bool levelsGiven = false;
+    bool cropExact = false;
     std::optional<QString> outputFolder;
     bool onlyFiles = false;
     ArgumentReader reader(arguments);
@@ -166,6 +174,10 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
             options.quiet = true;
         else if (option == QStringLiteral("-o"))
             outputFolder = value();
+        else if (option == QStringLiteral("--crop-to"))
+            options.study.crop = StudyCrop{ProportionsOf(value()), false};
+        else if (option == QStringLiteral("--crop-exact") && !joined)
+            cropExact = true;
         else if (option == QStringLiteral("--method"))
             options.study.method = MethodOf(value());
         else if (option == QStringLiteral("--levels")) {
@@ -200,6 +212,11 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
     if (command.action != BatchCommand::Action::Run)
         return command;
     ChooseBands(options.study, bandPreset, edges, levelsGiven);
+    if (cropExact) {
+        if (!options.study.crop)
+            Refuse(QStringLiteral("--crop-exact needs --crop-to"));
+        options.study.crop->exact = true;
+    }
     if (gridColour) {
         if (!options.study.grid)
             Refuse(QStringLiteral("--grid-colour needs --grid"));
@@ -236,6 +253,11 @@ QString BatchUsage(int defaultJobs) {
                ".jpg or .png. An existing file is never replaced.\n"
                "\n"
                "  -o FOLDER                where the studies go; the folder must exist\n"
+               "  --crop-to WxH            first crop to the largest centred frame of these\n"
+               "                           proportions (40x30), turned to the photo's\n"
+               "                           orientation, as \"Crop to Canvas...\" does; default "
+               "none\n"
+               "  --crop-exact             keep --crop-to's proportions as given, not turned\n"
                "  --method 1|2|3           grey from red (1), from green lightened (2), from blue\n"
                "                           lightened (3); default 2\n"
                "  --levels N               tones, 2 to 13; default 6\n"

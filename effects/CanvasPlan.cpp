@@ -10,9 +10,6 @@ int CeilDiv(int value, int divisor) {
     return (value + divisor - 1) / divisor;
 }
 
-// Scales that differ by less than this are the same fit: typed sizes carry two decimals.
-constexpr double SameScale = 1e-9;
-
 } // namespace
 
 CanvasPlan PlanCanvas(const CanvasSettings& settings, int pictureWidth, int pictureHeight) {
@@ -25,8 +22,15 @@ CanvasPlan PlanCanvas(const CanvasSettings& settings, int pictureWidth, int pict
     const double mmPerPixel = std::min(byWidth, byHeight);
     plan.pictureWidthMm = pictureWidth * mmPerPixel;
     plan.pictureHeightMm = pictureHeight * mmPerPixel;
-    if (std::abs(byWidth - byHeight) <= SameScale * std::max(byWidth, byHeight)) {
+    // A picture framed to the canvas's proportions misses them by the rounding of one side to
+    // whole pixels: it fits both ways, and fills the canvas.
+    const double canvasRatio = settings.canvasWidthMm / settings.canvasHeightMm;
+    const bool framed = std::abs(pictureHeight - pictureWidth / canvasRatio) <= 0.5 + 1e-9 ||
+                        std::abs(pictureWidth - pictureHeight * canvasRatio) <= 0.5 + 1e-9;
+    if (framed) {
         plan.fits = FittingSide::Both;
+        plan.pictureWidthMm = settings.canvasWidthMm;
+        plan.pictureHeightMm = settings.canvasHeightMm;
     } else if (byWidth < byHeight) {
         plan.fits = FittingSide::Width;
         plan.canvasLeftMm = settings.canvasHeightMm - plan.pictureHeightMm;

@@ -11,6 +11,15 @@ void MakeStudy(TBitmap& picture, const StudyParameters& parameters) {
     TAlphaColor outputColour = 0;
     const PassState state{readMap, writeMap, currentPixel, outputColour};
 
+    if (parameters.crop) {
+        const QSize size(picture.Width(), picture.Height());
+        const FrameProportions& proportions = parameters.crop->proportions;
+        CropStep(picture,
+                 LargestCentredFrame(size, parameters.crop->exact ? proportions
+                                                                  : proportions.OrientedLike(size)),
+                 picture);
+    }
+
     TBitmap grey;
     GreyStep(picture, grey, parameters.method, state);
     // The source is not needed again: it takes the posterized picture.

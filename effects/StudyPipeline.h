@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "CropFrame.h"
 #include "GreyKernel.h"
 #include "ShapeSimplify.h"
 #include "StudySteps.h"
@@ -17,9 +18,18 @@ struct StudyGrid {
     TAlphaColor colour = claPalegreen;
 };
 
-// What a study asks of the main window, in the order it runs them: a grey method and a level
-// count (what opening runs), Oilify clicks, "Simplify Shapes...", then one "Insert Grid..".
+// "Crop to Canvas..." with its first frame: the largest of these proportions, centred, turned to
+// the picture's orientation unless exact.
+struct StudyCrop {
+    FrameProportions proportions;
+    bool exact = false;
+};
+
+// What a study asks of the main window, in the order it runs them: a crop of the opened picture,
+// a grey method and a level count (what opening runs), Oilify clicks, "Simplify Shapes...", then
+// one "Insert Grid..".
 struct StudyParameters {
+    std::optional<StudyCrop> crop;
     GreyMethod method = GreyMethod::GreenLightened;
     int levels = 6;
     BandChoice bands;

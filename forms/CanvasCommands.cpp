@@ -3,10 +3,13 @@
 #include "AppError.h"
 #include "CanvasDialog.h"
 #include "CanvasPages.h"
+#include "CropFrame.h"
+#include "CropFrameView.h"
 #include "Desktop.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
 #include "PictureBox.h"
+#include "PictureView.h"
 #include "PngFile.h"
 
 #include <QAction>
@@ -19,10 +22,13 @@ CanvasCommands::CanvasCommands(TForm1& window) : QObject(&window), window_(windo
     Menu = window.MenuBar1->addMenu(QStringLiteral("Canvas"));
     CanvasGridItem = Menu->addAction(QStringLiteral("Canvas and Grid..."));
     Menu->addSeparator();
+    CropItem = Menu->addAction(QStringLiteral("Crop to Canvas..."));
+    FullPhotoItem = Menu->addAction(QStringLiteral("Full Photo"));
+    Menu->addSeparator();
     PrintItem = Menu->addAction(QStringLiteral("Print..."));
     ExportPdfItem = Menu->addAction(QStringLiteral("Export PDF..."));
     ExportPngItem = Menu->addAction(QStringLiteral("Export PNG..."));
-    for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
+    for (QAction* item : {CropItem, FullPhotoItem, PrintItem, ExportPdfItem, ExportPngItem})
         item->setEnabled(false);
     WireEvents();
 }
@@ -34,14 +40,20 @@ void CanvasCommands::WireEvents() {
                 [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
     };
     on(CanvasGridItem, &CanvasCommands::CanvasGridItemClick); // "Canvas and Grid..."
+    on(CropItem, &CanvasCommands::CropItemClick);             // "Crop to Canvas..."
+    on(FullPhotoItem, &CanvasCommands::FullPhotoItemClick);   // "Full Photo"
     on(PrintItem, &CanvasCommands::PrintItemClick);           // "Print..."
     on(ExportPdfItem, &CanvasCommands::ExportPdfItemClick);   // "Export PDF..."
     on(ExportPngItem, &CanvasCommands::ExportPngItemClick);   // "Export PNG..."
 }
 
 void CanvasCommands::PictureOpened(int width, int height) {
-    for (QAction* item : {PrintItem, ExportPdfItem, ExportPngItem})
+    EndCrop();
+    for (QAction* item : {CropItem, PrintItem, ExportPdfItem, ExportPngItem})
         item->setEnabled(true);
+    // Offered while a crop of the opened picture is studied.
+    FullPhotoItem->setEnabled(width != SourceCopyBitmap.Width() ||
+                              height != SourceCopyBitmap.Height());
     if (!canvasChosen_)
         window_.Canvas = OrientedLike(window_.Canvas, width, height);
 }
@@ -58,6 +70,50 @@ void CanvasCommands::CanvasGridItemClick(QObject*) {
     canvasChosen_ = true;
     if (outcome == CanvasDialog::Insert)
         window_.InsertCanvasGrid();
+}
+
+void CanvasCommands::CropItemClick(QObject*) {
+    if (CropView != nullptr) {
+        CropView->setFocus();
+        return;
+    }
+    window_.View->FitToWindowItemClick(window_.View->FitToWindowItem);
+    const QSize picture(SourceBitmap.Width(), SourceBitmap.Height());
+    const CanvasSettings& canvas = window_.Canvas;
+    const FrameProportions proportions =
+        canvasChosen_ ? FrameProportions{canvas.canvasWidthMm, canvas.canvasHeightMm}
+                      : FrameProportions{double(picture.width()), double(picture.height())};
+    const auto describe = [this](QRect frame) {
+        const CanvasPlan plan = PlanCanvas(window_.Canvas, frame.width(), frame.height());
+        return QStringLiteral("%1 x %2 px, %3 x %4 on the canvas")
+            .arg(frame.width())
+            .arg(frame.height())
+            .arg(LengthText(plan.pictureWidthMm, window_.Canvas.unit),
+                 LengthText(plan.pictureHeightMm, window_.Canvas.unit));
+    };
+    CropView =
+        new CropFrameView(*window_.Image1, picture, proportions, describe, window_, QPoint(0, 128));
+    CropView->OnCrop = [this] { CropTo(CropView->Frame()); };
+    CropView->OnCancel = [this] { EndCrop(); };
+}
+
+void CanvasCommands::EndCrop() {
+    if (CropView == nullptr)
+        return;
+    CropView->Finish();
+    CropView = nullptr;
+}
+
+void CanvasCommands::CropTo(QRect frame) {
+    EndCrop();
+    CropStep(SourceBitmap, frame, SourceBitmap);
+    window_.StudySource(std::nullopt);
+}
+
+void CanvasCommands::FullPhotoItemClick(QObject*) {
+    EndCrop();
+    SourceBitmap.Assign(SourceCopyBitmap);
+    window_.StudySource(std::nullopt);
 }
 
 // "Print...": the print dialog set to the chosen paper; the shown picture at the canvas size.

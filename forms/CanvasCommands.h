@@ -6,9 +6,11 @@
 #include "FileDialogs.h"
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <optional>
 
+class CropFrameView;
 class QAction;
 class QMenu;
 class TForm1;
@@ -20,6 +22,8 @@ public:
 
     QMenu* Menu;             // "Canvas" menu
     QAction* CanvasGridItem; // "Canvas and Grid..." menu item
+    QAction* CropItem;       // "Crop to Canvas..." menu item
+    QAction* FullPhotoItem;  // "Full Photo" menu item
     QAction* PrintItem;      // "Print..." menu item
     QAction* ExportPdfItem;  // "Export PDF..." menu item
     QAction* ExportPngItem;  // "Export PNG..." menu item
@@ -27,6 +31,16 @@ public:
     TSaveDialog ExportDialog; // the save-file dialog of "Export PDF..." and "Export PNG..."
 
     void CanvasGridItemClick(QObject* Sender);
+    // "Crop to Canvas...": the view at Fit, a frame of the canvas's proportions over it (the
+    // photo's own before a canvas is chosen), the largest that fits, centred.
+    void CropItemClick(QObject* Sender);
+    // "Full Photo": the whole opened picture studied again, as after "Open..".
+    void FullPhotoItemClick(QObject* Sender);
+    // The picture cropped to `frame` (pixels of SourceBitmap, held inside it) and studied again
+    // as after "Open..", without reading the file; the caption stays the file's.
+    void CropTo(QRect frame);
+    // The frame while "Crop to Canvas..." shows it; null otherwise.
+    CropFrameView* CropView = nullptr;
     void PrintItemClick(QObject* Sender);
     void ExportPdfItemClick(QObject* Sender);
     void ExportPngItemClick(QObject* Sender);
@@ -37,6 +51,8 @@ public:
 
 private:
     void WireEvents();
+    // Leaves "Crop to Canvas..." without cropping.
+    void EndCrop();
     // A name for a new file from the export dialog, `extension` appended unless it ends in it; a
     // name that exists is refused and the dialog asked again. Nothing when cancelled.
     std::optional<QString> NewExportName(const QString& filter, const QString& extension);

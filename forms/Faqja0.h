@@ -200,6 +200,10 @@ public:
     // The picture at a path opened as "Open.." opens the chosen file: also for a dropped file
     // and the command line's.
     void OpenFile(const QString& path);
+    // The steps "Open.." runs once SourceBitmap holds a new picture: the width warning, the
+    // caption (for a file read from `openedPath`), the spacing proposed, the layout, grey and
+    // posterize, the buttons, no Undo. A crop of the opened picture runs them too.
+    void StudySource(const std::optional<QString>& openedPath);
 
     // Faqja0Effects.cpp: "Insert" of "Canvas and Grid...": the grid of `Canvas` drawn as
     // "Insert Grid.." draws, with its spacing computed and its style.

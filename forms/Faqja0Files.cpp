@@ -101,8 +101,13 @@ void TForm1::OpenFile(const QString& path) {
     ImageLoadOptions options;
     options.workingSetBitmaps = WorkingSetBitmaps;
     LoadBitmapFromFile(SourceBitmap, path, options);
-    // The second copy is the same decoded picture; copying it spares a second decode.
+    // The second copy is the same decoded picture; copying it spares a second decode. It stays
+    // the whole opened picture while a crop of it is studied.
     SourceCopyBitmap.Assign(SourceBitmap);
+    StudySource(path);
+}
+
+void TForm1::StudySource(const std::optional<QString>& openedPath) {
     const int width = SourceBitmap.Width();
     const int height = SourceBitmap.Height();
     if (width < 500)
@@ -111,9 +116,11 @@ void TForm1::OpenFile(const QString& path) {
                 "Image is smaller than 500 pixel for width! For better result you need to "
                 "resize to minimum: width = 500 pixel.."),
             QStringLiteral("Halvane"));
-    setWindowTitle(QStringLiteral("Halvane - ") + path);
+    if (openedPath) {
+        setWindowTitle(QStringLiteral("Halvane - ") + *openedPath);
+        LastOpenedPath = openedPath->toLocal8Bit();
+    }
     NumberBox1->SetText(QString::number(GridSpacing::Proposed(width, height)));
-    LastOpenedPath = path.toLocal8Bit();
     // A new picture shows whole where Fit was chosen, else at one screen pixel per pixel, from
     // the top and the left as at the start of a run.
     View->StartNewPicture();

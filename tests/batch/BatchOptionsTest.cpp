@@ -79,6 +79,9 @@ TEST_F(BatchArguments, UsageErrors) {
         {{"a.jpg", "--grid", "9", "--grid-colour", "#ff0000", "-o", "OUT"},
          "--grid-colour takes #AARRGGBB"},
         {{"a.jpg", "--grid-colour", "#ffff0000", "-o", "OUT"}, "--grid-colour needs --grid"},
+        {{"a.jpg", "--crop-to", "40:30", "-o", "OUT"}, "--crop-to takes proportions like 40x30"},
+        {{"a.jpg", "--crop-to", "0x30", "-o", "OUT"}, "--crop-to takes proportions like 40x30"},
+        {{"a.jpg", "--crop-exact", "-o", "OUT"}, "--crop-exact needs --crop-to"},
         {{"a.jpg", "--unknown", "-o", "OUT"}, "unknown option \"--unknown\""},
         {{"a.jpg", "--quiet=yes", "-o", "OUT"}, "unknown option \"--quiet=yes\""},
         {{"a.jpg", "-o", "OUT", "--levels"}, "--levels needs a value"},
@@ -174,7 +177,8 @@ std::vector<QStringList> OptionsInUsage(const QString& usage, const QString& fol
                                          {"jpg|png", "png"},
                                          {"equal|lightness|areas|notan2|notan3", "areas"},
                                          {"E1,E2,...", "42,84,126,168,210,250"},
-                                         {"SIZE", "0.1%"}};
+                                         {"SIZE", "0.1%"},
+                                         {"WxH", "40x30"}};
     std::vector<QStringList> options;
     const QRegularExpression line(QStringLiteral("^  (-[-a-z]+)(?: (\\S+))?"),
                                   QRegularExpression::MultilineOption);
@@ -197,8 +201,9 @@ TEST_F(BatchArguments, EveryOptionTheUsageNamesIsTakenAndTheManualNamesItToo) {
     const QString manualText = QString::fromUtf8(manual.readAll()).remove(u'\\');
     for (const QStringList& option : options) {
         SCOPED_TRACE(option.join(u' ').toStdString());
+        // With the options that --grid-colour and --crop-exact go with.
         const BatchCommand command =
-            Read(option + QStringList{"--grid", "auto", "a.jpg", "-o", "OUT"});
+            Read(option + QStringList{"--grid", "auto", "--crop-to", "4x3", "a.jpg", "-o", "OUT"});
         EXPECT_NE(command.action, BatchCommand::Action::UsageError) << command.error.toStdString();
         const QRegularExpression entry(
             QStringLiteral("^\\.B[IR]? %1( |$)").arg(QRegularExpression::escape(option.front())),

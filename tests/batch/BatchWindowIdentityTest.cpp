@@ -3,7 +3,10 @@
 // and "Save As..", the same bytes (JPEG) or pixels (PNG).
 #include "AppError.h"
 #include "BatchProgram.h"
+#include "CanvasCommands.h"
+#include "CanvasDialog.h"
 #include "ColorComboBox.h"
+#include "CropFrameView.h"
 #include "FormFixture.h"
 #include "ImageCompare.h"
 #include "NumberBox.h"
@@ -222,6 +225,39 @@ TEST_F(BatchLikeWindow, SimplifiedShapesAsTheWindowsSimplifyShapes) {
         });
         const QString written = RunBatch(
             picture, BatchArgumentsFor(c.steps) + QStringList{"--simplify", c.size}, "jpg");
+        ASSERT_FALSE(FileBytes(saved).isEmpty());
+        EXPECT_TRUE(FileBytes(written) == FileBytes(saved));
+    }
+}
+
+// --crop-to frames as "Crop to Canvas..." first frames a picture for a canvas of those
+// proportions, turned to the picture, or as given with --crop-exact.
+TEST_F(BatchLikeWindow, CroppedAsTheWindowsCropToCanvas) {
+    const QString picture = SpeckledPicture(); // 90 x 60
+    struct CropCase {
+        Steps steps;
+        QStringList options;
+        double canvasWidthCm, canvasHeightCm;
+    };
+    for (const CropCase& c :
+         {CropCase{{2, 6, 1, {}, {}}, {"--crop-to", "30x40"}, 40, 30},
+          CropCase{{3, 5, 0, "auto", {}}, {"--crop-to", "30x40", "--crop-exact"}, 30, 40}}) {
+        SCOPED_TRACE(c.options.join(' ').toStdString());
+        const QString saved = folder.filePath("window.jpg");
+        QFile::remove(saved);
+        RunWindow(picture, c.steps, saved, [&] {
+            desktop.dialogAnswers.push_back([&](QDialog& dialog) {
+                auto& canvas = dynamic_cast<CanvasDialog&>(dialog);
+                canvas.WidthBox->setValue(c.canvasWidthCm);
+                canvas.HeightBox->setValue(c.canvasHeightCm);
+                return int(CanvasDialog::Kept);
+            });
+            form->CanvasMenu->CanvasGridItemClick(form->CanvasMenu->CanvasGridItem);
+            form->CanvasMenu->CropItemClick(form->CanvasMenu->CropItem);
+            form->CanvasMenu->CropView->CropButton->click();
+        });
+        EXPECT_NE(SourceBitmap.Width(), 90) << "cropped";
+        const QString written = RunBatch(picture, BatchArgumentsFor(c.steps) + c.options, "jpg");
         ASSERT_FALSE(FileBytes(saved).isEmpty());
         EXPECT_TRUE(FileBytes(written) == FileBytes(saved));
     }

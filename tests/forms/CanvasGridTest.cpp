@@ -60,10 +60,10 @@ TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
     for (QAction* action : form->CanvasMenu->Menu->actions())
         if (!action->isSeparator())
             items << action->text();
-    EXPECT_EQ(items,
-              (QStringList{"Canvas and Grid...", "Print...", "Export PDF...", "Export PNG..."}));
-    for (QAction* action : {form->CanvasMenu->PrintItem, form->CanvasMenu->ExportPdfItem,
-                            form->CanvasMenu->ExportPngItem})
+    EXPECT_EQ(items, (QStringList{"Canvas and Grid...", "Crop to Canvas...", "Full Photo",
+                                  "Print...", "Export PDF...", "Export PNG..."}));
+    for (QAction* action : {form->CanvasMenu->CropItem, form->CanvasMenu->PrintItem,
+                            form->CanvasMenu->ExportPdfItem, form->CanvasMenu->ExportPngItem})
         EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
 }
 
@@ -256,8 +256,8 @@ TEST_F(CanvasGrid, OneUndoRemovesLinesDiagonalsAndNames) {
 using CanvasBeforeAnyImage = FormTest;
 
 TEST_F(CanvasBeforeAnyImage, OnlyTheDialogIsOfferedAndItCannotInsert) {
-    for (QAction* action : {form->CanvasMenu->PrintItem, form->CanvasMenu->ExportPdfItem,
-                            form->CanvasMenu->ExportPngItem})
+    for (QAction* action : {form->CanvasMenu->CropItem, form->CanvasMenu->PrintItem,
+                            form->CanvasMenu->ExportPdfItem, form->CanvasMenu->ExportPngItem})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(form->CanvasMenu->CanvasGridItem->isEnabled());
     desktop.dialogAnswers.push_back([](QDialog& dialog) {

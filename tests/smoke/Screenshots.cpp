@@ -5,6 +5,9 @@
 // beside it. The open dialog is answered by the scripted
 // desktop. Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
 #include "Application.h"
+#include "CanvasCommands.h"
+#include "CanvasDialog.h"
+#include "CropFrameView.h"
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
@@ -18,6 +21,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
@@ -109,6 +113,25 @@ int main(int argc, char** argv) {
     mainWindow.Study->PresetChosen(BandPreset::EqualAreas);
     if (!SaveSideBySide(mainWindow, *mainWindow.Study->BandsWindow,
                         output.filePath(QStringLiteral("value-bands.png"))))
+        return 1;
+    mainWindow.Study->BandsWindow->hide();
+
+    // "Crop to Canvas..." for a 40 x 30 cm canvas, the frame moved a little to the right.
+    desktop.dialogAnswers.push_back([&](QDialog& dialog) {
+        auto& settings = dynamic_cast<CanvasDialog&>(dialog);
+        settings.WidthBox->setValue(40);
+        settings.HeightBox->setValue(30);
+        return int(CanvasDialog::Kept);
+    });
+    mainWindow.CanvasMenu->CanvasGridItemClick(mainWindow.CanvasMenu->CanvasGridItem);
+    mainWindow.CanvasMenu->CropItemClick(mainWindow.CanvasMenu->CropItem);
+    CropFrameView& frame = *mainWindow.CanvasMenu->CropView;
+    const QRect first = frame.Frame();
+    frame.SetFrame(ResizedFrame(first.topLeft(), first.topLeft() + QPoint(first.width() * 4 / 5, 0),
+                                frame.Proportions(),
+                                QSize(SourceBitmap.Width(), SourceBitmap.Height()))
+                       .translated(first.width() / 8, first.height() / 10));
+    if (!SaveWhenShown(mainWindow, output.filePath(QStringLiteral("crop-frame.png"))))
         return 1;
     return desktop.messages.empty() ? 0 : 1;
 }
