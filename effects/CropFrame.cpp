@@ -73,6 +73,18 @@ void CropStep(const TBitmap& picture, QRect frame, TBitmap& into) {
     const QRect inside = frame.intersected(QRect(0, 0, picture.Width(), picture.Height()));
     if (inside.isEmpty())
         return;
+    if (&picture == &into) {
+        // In place: each row moves to a lower address than any row still to move, and the
+        // bitmap keeps its storage, with these bytes, at the smaller size.
+        const qsizetype pitch = into.Pitch();
+        std::uint8_t* bits = into.Bits();
+        for (int y = 0; y < inside.height(); ++y)
+            std::memmove(bits + qsizetype(y) * inside.width() * 4,
+                         bits + (inside.top() + y) * pitch + qsizetype(inside.left()) * 4,
+                         size_t(inside.width()) * 4);
+        into.SetSize(inside.width(), inside.height());
+        return;
+    }
     TBitmap cropped;
     cropped.SetSize(inside.width(), inside.height());
     const QImage source = picture.ImageView();

@@ -48,17 +48,24 @@ void TBitmap::SetSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
+    if (bytes > 0 && bytes <= capacity_) {
+        width_ = width;
+        height_ = height;
+        Notify();
+        return;
+    }
     std::unique_ptr<std::uint8_t[], FreeDeleter> storage;
     if (bytes > 0) {
         // The old storage goes as soon as the new one is had, so it counts as available.
         const std::uint64_t available = AvailableMemoryBytes();
-        if (bytes > available && bytes - available > ByteCount())
+        if (bytes > available && bytes - available > capacity_)
             ThrowTooBig();
         storage.reset(AllocatePixels(bytes));
         if (!storage)
             ThrowTooBig();
     }
     pixels_ = std::move(storage);
+    capacity_ = bytes;
     width_ = width;
     height_ = height;
     Notify();
@@ -121,6 +128,7 @@ void TBitmap::Swap(TBitmap& other) {
         throw std::logic_error("TBitmap swapped while mapped");
     std::swap(width_, other.width_);
     std::swap(height_, other.height_);
+    std::swap(capacity_, other.capacity_);
     pixels_.swap(other.pixels_);
     Notify();
     other.Notify();

@@ -55,8 +55,11 @@ public:
     int Height() const { return height_; }
     bool IsEmpty() const { return width_ == 0 || height_ == 0; }
 
-    // Keeps the pixels when the size does not change; raises "Bitmap size too big." above
-    // MaxSide or when the storage cannot be had, leaving the bitmap as it was.
+    // Keeps the pixels when the size does not change, and keeps the storage with the bytes in
+    // it when the new size needs no more than the storage holds (a crop, or a picture back to a
+    // size the bitmap had, takes no new memory); a size of 0 gives the storage up. Raises
+    // "Bitmap size too big." above MaxSide or when the storage cannot be had, leaving the bitmap
+    // as it was.
     void SetSize(int width, int height);
 
     bool Map(TMapAccess access, TBitmapData& data);
@@ -90,6 +93,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
+    std::size_t capacity_ = 0; // bytes of pixels_, at least ByteCount()
     bool mapped_ = false;
     TMapAccess mappedAccess_ = TMapAccess::Read;
     std::function<void()> observer_;

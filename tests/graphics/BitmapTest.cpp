@@ -100,6 +100,26 @@ TEST(Bitmap, ResizeToTheSameSizeKeepsPixels) {
     EXPECT_EQ(PixelsOf(bitmap), (std::vector<std::vector<TAlphaColor>>{{1, 2, 3}, {4, 5, 6}}));
 }
 
+// A smaller size, and a size back up to what the storage held, take no new memory and keep the
+// bytes where they lay; a larger one takes new storage; 0 gives it up.
+TEST(Bitmap, ResizeKeepsTheStorageWhileItIsLargeEnough) {
+    TBitmap bitmap;
+    FillBitmap(bitmap, {{1, 2, 3}, {4, 5, 6}});
+    const std::uint8_t* storage = bitmap.Bits();
+    bitmap.SetSize(2, 2);
+    EXPECT_EQ(bitmap.Bits(), storage);
+    EXPECT_EQ(PixelsOf(bitmap), (std::vector<std::vector<TAlphaColor>>{{1, 2}, {3, 4}}));
+    bitmap.SetSize(3, 2);
+    EXPECT_EQ(bitmap.Bits(), storage);
+    bitmap.SetSize(1, 6);
+    EXPECT_EQ(bitmap.Bits(), storage);
+    bitmap.SetSize(4, 2);
+    EXPECT_EQ(bitmap.Width(), 4);
+    EXPECT_NE(bitmap.Bits(), nullptr);
+    bitmap.SetSize(0, 0);
+    EXPECT_EQ(bitmap.Bits(), nullptr);
+}
+
 TEST(Bitmap, ResizeRules) {
     struct Case {
         int width, height, expectedWidth, expectedHeight;
