@@ -16,13 +16,6 @@ namespace {
 
 constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 
-struct Run {
-    std::int32_t y;
-    std::int32_t start;
-    std::int32_t end; // one past the last column
-    std::uint32_t patch;
-};
-
 std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id) {
     while (parent[id] != id) {
         parent[id] = parent[parent[id]];
@@ -55,19 +48,33 @@ std::uint64_t ShapeSize::MinimumPixels(std::uint64_t total) const {
     return std::uint64_t(std::max(0.0, std::ceil(value * double(total) / 100.0 - 1e-6)));
 }
 
-// The picture's runs row by row and its patches: each patch's size, colour and runs.
+// The picture's runs row by row and its patches: each patch's size, colour and runs. A run is
+// its end and its patch (12 bytes with its place in `order`): its start is the end of the run
+// before it in the row, its row found from `rowStart`, and its neighbours in the rows above and
+// below by their ends, which rise along each row.
 struct ShapeMerger::Runs {
     int width = 0;
     int height = 0;
-    std::vector<Run> runs;
+    std::vector<std::int32_t> ends;      // one past each run's last column
+    std::vector<std::uint32_t> patches;  // each run's patch
     std::vector<std::uint32_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
-    // The first run of the row above and of the row below that shares a column with each run.
-    std::vector<std::uint32_t> firstAbove;
-    std::vector<std::uint32_t> firstBelow;
     std::vector<std::uint64_t> sizes;
     std::vector<TAlphaColor> colours;
     std::vector<std::uint32_t> patchRunStart; // runs of patch p: order[patchRunStart[p] ...]
     std::vector<std::uint32_t> order;
+
+    int RowOf(std::uint32_t run) const {
+        return int(std::upper_bound(rowStart.begin(), rowStart.end(), run) - rowStart.begin()) - 1;
+    }
+    std::int32_t StartOf(std::uint32_t run, int row) const {
+        return run == rowStart[std::size_t(row)] ? 0 : ends[run - 1];
+    }
+    // The first run of `row` that reaches past column `start`.
+    std::uint32_t FirstPast(int row, std::int32_t start) const {
+        const auto first = ends.begin() + rowStart[std::size_t(row)];
+        const auto last = ends.begin() + rowStart[std::size_t(row) + 1];
+        return std::uint32_t(std::upper_bound(first, last, start) - ends.begin());
+    }
 };
 
 // The merging's outcome: which patch each patch went into, and the sizes.
@@ -83,61 +90,53 @@ ShapeMerger::ShapeMerger(const TBitmapData& picture) : runs_(std::make_unique<Ru
     r.width = std::max(picture.FWidth, 0);
     r.height = std::max(picture.FHeight, 0);
     r.rowStart.assign(std::size_t(r.height) + 1, 0);
+    std::vector<std::int32_t> rowEnds(std::size_t(r.width) + 4);
+    // The runs counted first, so that every list is allocated once at its size.
+    for (int y = 0; y < r.height && r.width > 0; ++y)
+        r.rowStart[std::size_t(y) + 1] =
+            r.rowStart[std::size_t(y)] +
+            std::uint32_t(RunEndsOf(RowStart(picture, y), r.width, rowEnds.data()));
+    const std::size_t runCount = r.rowStart.back();
+    r.ends.resize(runCount);
+    r.patches.assign(runCount, NoPatch);
     std::vector<std::uint32_t> parent;
     std::vector<TAlphaColor> labelColours;
-    std::vector<std::int32_t> ends(std::size_t(r.width) + 4);
-    // A posterized photo has runs of a few pixels on average: room for that many at once.
-    const std::size_t expected = std::size_t(r.width) * std::size_t(r.height) / 4;
-    r.runs.reserve(expected);
-    r.firstAbove.reserve(expected);
-    r.firstBelow.reserve(expected);
-    for (int y = 0; y < r.height; ++y) {
+    for (int y = 0; y < r.height && r.width > 0; ++y) {
         const TAlphaColor* pixels = RowStart(picture, y);
-        const int count = r.width > 0 ? RunEndsOf(pixels, r.width, ends.data()) : 0;
-        const auto first = std::uint32_t(r.runs.size());
-        std::int32_t start = 0;
-        for (int i = 0; i < count; ++i) {
-            r.runs.push_back({y, start, ends[i], NoPatch});
-            r.firstAbove.push_back(NoPatch);
-            r.firstBelow.push_back(NoPatch);
-            start = ends[i];
-        }
+        const std::uint32_t first = r.rowStart[std::size_t(y)];
+        const std::uint32_t last = r.rowStart[std::size_t(y) + 1];
+        // The finder may write past a row's last run: it writes into room of the row's width.
+        RunEndsOf(pixels, r.width, rowEnds.data());
+        std::copy_n(rowEnds.begin(), last - first, r.ends.begin() + first);
         // Walking the row above alongside: a run joins the patches of the runs of its colour
         // above it, and takes the first one's label.
         if (y > 0) {
             const TAlphaColor* above = RowStart(picture, y - 1);
-            std::uint32_t a = r.rowStart[y - 1];
+            std::uint32_t a = r.rowStart[std::size_t(y) - 1];
             std::uint32_t b = first;
-            while (a < first && b < r.runs.size()) {
-                Run& run = r.runs[b];
-                const Run& up = r.runs[a];
-                // The walk meets each run's neighbours in the other row from the left.
-                if (r.firstAbove[b] == NoPatch)
-                    r.firstAbove[b] = a;
-                if (r.firstBelow[a] == NoPatch)
-                    r.firstBelow[a] = b;
-                if (above[up.end - 1] == pixels[run.end - 1]) {
-                    if (run.patch == NoPatch) {
-                        run.patch = up.patch;
+            while (a < first && b < last) {
+                const std::int32_t upEnd = r.ends[a];
+                const std::int32_t runEnd = r.ends[b];
+                if (above[upEnd - 1] == pixels[runEnd - 1]) {
+                    if (r.patches[b] == NoPatch) {
+                        r.patches[b] = r.patches[a];
                     } else {
-                        const std::uint32_t x = RootOf(parent, run.patch);
-                        const std::uint32_t z = RootOf(parent, up.patch);
+                        const std::uint32_t x = RootOf(parent, r.patches[b]);
+                        const std::uint32_t z = RootOf(parent, r.patches[a]);
                         if (x != z)
                             parent[std::max(x, z)] = std::min(x, z);
                     }
                 }
-                const bool upEnds = up.end <= run.end;
-                b += run.end <= up.end;
-                a += upEnds;
+                b += runEnd <= upEnd;
+                a += upEnd <= runEnd;
             }
         }
-        for (std::size_t i = first; i < r.runs.size(); ++i)
-            if (r.runs[i].patch == NoPatch) {
-                r.runs[i].patch = std::uint32_t(parent.size());
-                parent.push_back(r.runs[i].patch);
-                labelColours.push_back(pixels[r.runs[i].start]);
+        for (std::uint32_t i = first; i < last; ++i)
+            if (r.patches[i] == NoPatch) {
+                r.patches[i] = std::uint32_t(parent.size());
+                parent.push_back(r.patches[i]);
+                labelColours.push_back(pixels[r.StartOf(i, y)]);
             }
-        r.rowStart[std::size_t(y) + 1] = std::uint32_t(r.runs.size());
     }
     // Patches numbered by their first pixel, row by row: a root is its patch's oldest label.
     std::vector<std::uint32_t> number(parent.size(), NoPatch);
@@ -150,17 +149,20 @@ ShapeMerger::ShapeMerger(const TBitmapData& picture) : runs_(std::make_unique<Ru
         }
     r.sizes.assign(patches, 0);
     r.patchRunStart.assign(std::size_t(patches) + 1, 0);
-    for (Run& run : r.runs) {
-        run.patch = number[RootOf(parent, run.patch)];
-        r.sizes[run.patch] += std::uint64_t(run.end - run.start);
-        ++r.patchRunStart[std::size_t(run.patch) + 1];
-    }
+    for (int y = 0; y < r.height && r.width > 0; ++y)
+        for (std::uint32_t i = r.rowStart[std::size_t(y)]; i < r.rowStart[std::size_t(y) + 1];
+             ++i) {
+            const std::uint32_t patch = number[RootOf(parent, r.patches[i])];
+            r.patches[i] = patch;
+            r.sizes[patch] += std::uint64_t(r.ends[i] - r.StartOf(i, y));
+            ++r.patchRunStart[std::size_t(patch) + 1];
+        }
     for (std::size_t p = 0; p < patches; ++p)
         r.patchRunStart[p + 1] += r.patchRunStart[p];
-    r.order.resize(r.runs.size());
+    r.order.resize(runCount);
     std::vector<std::uint32_t> next(r.patchRunStart.begin(), r.patchRunStart.end() - 1);
-    for (std::uint32_t i = 0; i < r.runs.size(); ++i)
-        r.order[next[r.runs[i].patch]++] = i;
+    for (std::uint32_t i = 0; i < runCount; ++i)
+        r.order[next[r.patches[i]]++] = i;
 }
 
 ShapeMerger::~ShapeMerger() = default;
@@ -234,30 +236,42 @@ ShapeMerger::State ShapeMerger::Simulate(std::uint64_t minimumPixels) const {
             continue; // merged away, or grown since
         // The borders with every neighbour, pixel pair by pixel pair, from the region's runs.
         borders.clear();
-        const auto border = [&](const Run& other, std::uint64_t length) {
-            const std::uint32_t neighbour = RootOf(state.parent, other.patch);
+        const auto border = [&](std::uint32_t otherPatch, std::uint64_t length) {
+            const std::uint32_t neighbour = RootOf(state.parent, otherPatch);
             if (neighbour != region)
                 borders.emplace_back(neighbour, length);
         };
-        for (std::uint32_t p = region; p != NoPatch; p = next[p])
+        for (std::uint32_t p = region; p != NoPatch; p = next[p]) {
+            // A patch's runs come in the order of the picture: their rows only go down.
+            int row = r.patchRunStart[p] < r.patchRunStart[p + 1]
+                          ? r.RowOf(r.order[r.patchRunStart[p]])
+                          : 0;
             for (std::uint32_t k = r.patchRunStart[p]; k < r.patchRunStart[p + 1]; ++k) {
                 const std::uint32_t index = r.order[k];
-                const Run& run = r.runs[index];
-                if (run.start > 0)
-                    border(r.runs[index - 1], 1);
-                if (run.end < r.width)
-                    border(r.runs[index + 1], 1);
-                const auto overlaps = [&](std::uint32_t other, int row) {
-                    if (row < 0 || row >= r.height)
+                while (index >= r.rowStart[std::size_t(row) + 1])
+                    ++row;
+                const std::int32_t start = r.StartOf(index, row);
+                const std::int32_t end = r.ends[index];
+                if (start > 0)
+                    border(r.patches[index - 1], 1);
+                if (end < r.width)
+                    border(r.patches[index + 1], 1);
+                const auto overlaps = [&](int other) {
+                    if (other < 0 || other >= r.height)
                         return;
-                    for (; other < r.rowStart[row + 1] && r.runs[other].start < run.end; ++other)
-                        border(r.runs[other],
-                               std::uint64_t(std::min(run.end, r.runs[other].end) -
-                                             std::max(run.start, r.runs[other].start)));
+                    const std::uint32_t rowEnd = r.rowStart[std::size_t(other) + 1];
+                    for (std::uint32_t o = r.FirstPast(other, start); o < rowEnd; ++o) {
+                        const std::int32_t otherStart = r.StartOf(o, other);
+                        if (otherStart >= end)
+                            break;
+                        border(r.patches[o], std::uint64_t(std::min(end, r.ends[o]) -
+                                                           std::max(start, otherStart)));
+                    }
                 };
-                overlaps(r.firstAbove[index], run.y - 1);
-                overlaps(r.firstBelow[index], run.y + 1);
+                overlaps(row - 1);
+                overlaps(row + 1);
             }
+        }
         if (borders.empty())
             continue; // the whole picture
         std::sort(borders.begin(), borders.end());
@@ -305,11 +319,18 @@ void ShapeMerger::Merge(std::uint64_t minimumPixels, const TBitmapData& output,
                         const TBitmapData* copy) const {
     const Runs& r = *runs_;
     State state = Simulate(minimumPixels);
-    for (const Run& run : r.runs) {
-        const TAlphaColor colour =
-            state.everywhere ? *state.everywhere : r.colours[RootOf(state.parent, run.patch)];
-        std::fill(RowStart(output, run.y) + run.start, RowStart(output, run.y) + run.end, colour);
-        if (copy != nullptr)
-            std::fill(RowStart(*copy, run.y) + run.start, RowStart(*copy, run.y) + run.end, colour);
+    for (int y = 0; y < r.height; ++y) {
+        TAlphaColor* out = RowStart(output, y);
+        TAlphaColor* copied = copy != nullptr ? RowStart(*copy, y) : nullptr;
+        for (std::uint32_t i = r.rowStart[std::size_t(y)]; i < r.rowStart[std::size_t(y) + 1];
+             ++i) {
+            const TAlphaColor colour = state.everywhere
+                                           ? *state.everywhere
+                                           : r.colours[RootOf(state.parent, r.patches[i])];
+            const std::int32_t start = r.StartOf(i, y);
+            std::fill(out + start, out + r.ends[i], colour);
+            if (copied != nullptr)
+                std::fill(copied + start, copied + r.ends[i], colour);
+        }
     }
 }

@@ -265,18 +265,12 @@ private:
         std::vector<quint32> stored(size_t(width_) * height_);
         if (!ReadRgba(stored.data(), orientation_))
             return false;
-        const bool mirrorX = orientation_ == ORIENTATION_RIGHTTOP ||
-                             orientation_ == ORIENTATION_RIGHTBOT; // row 0 on the right
-        const bool mirrorY = orientation_ == ORIENTATION_RIGHTBOT ||
-                             orientation_ == ORIENTATION_LEFTBOT; // column 0 at the bottom
-        for (quint32 row = 0; row < height_; ++row) {
-            const int x = mirrorX ? int(height_ - 1 - row) : int(row);
+        for (quint32 row = 0; row < height_; ++row)
             for (quint32 column = 0; column < width_; ++column) {
-                const int y = mirrorY ? int(width_ - 1 - column) : int(column);
-                reinterpret_cast<QRgb*>(canvas.scanLine(y))[x] =
+                const QPoint at = TiffPlace(orientation_, column, row, width_, height_);
+                reinterpret_cast<QRgb*>(canvas.scanLine(at.y()))[at.x()] =
                     Own(stored[size_t(row) * width_ + column]);
             }
-        }
         return true;
     }
 

@@ -278,7 +278,7 @@ private:
                             : RawSample(planes[0], qint64(x) * l.samples + sample, l.bits);
         };
         for (quint32 x = 0; x < width_; ++x) {
-            QRgb colour;
+            QRgb colour = 0;
             switch (l.colours) {
             case Colours::Grey:
             case Colours::GreyInverted: {
@@ -315,42 +315,11 @@ private:
         }
     }
 
-    // A stored row put where the orientation shows it: rows stored as columns for 5 to 8.
+    // A stored row put where the orientation shows it.
     void Place(QImage& canvas, quint16 orientation, quint32 y, const std::vector<QRgb>& row) const {
-        const int w = int(width_);
-        const int h = int(height_);
-        const auto at = [&canvas](int cx, int cy) -> QRgb& {
-            return reinterpret_cast<QRgb*>(canvas.scanLine(cy))[cx];
-        };
-        for (int x = 0; x < w; ++x) {
-            const QRgb pixel = row[size_t(x)];
-            const int sy = int(y);
-            switch (orientation) {
-            case ORIENTATION_TOPRIGHT:
-                at(w - 1 - x, sy) = pixel;
-                break;
-            case ORIENTATION_BOTRIGHT:
-                at(w - 1 - x, h - 1 - sy) = pixel;
-                break;
-            case ORIENTATION_BOTLEFT:
-                at(x, h - 1 - sy) = pixel;
-                break;
-            case ORIENTATION_LEFTTOP:
-                at(sy, x) = pixel;
-                break;
-            case ORIENTATION_RIGHTTOP:
-                at(h - 1 - sy, x) = pixel;
-                break;
-            case ORIENTATION_RIGHTBOT:
-                at(h - 1 - sy, w - 1 - x) = pixel;
-                break;
-            case ORIENTATION_LEFTBOT:
-                at(sy, w - 1 - x) = pixel;
-                break;
-            default:
-                at(x, sy) = pixel;
-                break;
-            }
+        for (quint32 x = 0; x < width_; ++x) {
+            const QPoint at = TiffPlace(orientation, x, y, width_, height_);
+            reinterpret_cast<QRgb*>(canvas.scanLine(at.y()))[at.x()] = row[x];
         }
     }
 
@@ -362,6 +331,29 @@ private:
 };
 
 } // namespace
+
+QPoint TiffPlace(quint16 orientation, quint32 x, quint32 y, quint32 width, quint32 height) {
+    const int right = int(width - 1 - x);
+    const int bottom = int(height - 1 - y);
+    switch (orientation) {
+    case ORIENTATION_TOPRIGHT:
+        return {right, int(y)};
+    case ORIENTATION_BOTRIGHT:
+        return {right, bottom};
+    case ORIENTATION_BOTLEFT:
+        return {int(x), bottom};
+    case ORIENTATION_LEFTTOP: // rows stored as columns from here on
+        return {int(y), int(x)};
+    case ORIENTATION_RIGHTTOP:
+        return {bottom, int(x)};
+    case ORIENTATION_RIGHTBOT:
+        return {bottom, right};
+    case ORIENTATION_LEFTBOT:
+        return {int(y), right};
+    default:
+        return {int(x), int(y)};
+    }
+}
 
 std::unique_ptr<TiffSampleReader> TiffSampleReader::For(TIFF* tiff, quint32 width, quint32 height) {
     Layout layout;

@@ -16,8 +16,13 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <memory>
 #include <tiffio.h>
+
+// Where stored pixel (x, y) of a `width` x `height` picture shows once turned as the TIFF
+// Orientation value says: rows stored as columns for 5 to 8.
+QPoint TiffPlace(quint16 orientation, quint32 x, quint32 y, quint32 width, quint32 height);
 
 class TiffSampleReader {
 public:
