@@ -7,6 +7,7 @@
 
 #include "CropFrame.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 #include <functional>
@@ -61,7 +62,8 @@ private:
     FrameProportions proportions_;
     QRect frame_;
     std::function<QString(QRect frame)> describe_;
-    QWidget* strip_;
+    // The window's child: the window may have deleted it first when both go with the window.
+    QPointer<QWidget> strip_;
     enum class Drag { None, Move, Resize } drag_ = Drag::None;
     QRect pressFrame_;
     QPoint pressPoint_;
