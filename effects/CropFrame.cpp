@@ -73,7 +73,7 @@ void CropStep(const TBitmap& picture, QRect frame, TBitmap& into) {
     const QRect inside = frame.intersected(QRect(0, 0, picture.Width(), picture.Height()));
     if (inside.isEmpty())
         return;
-    if (&picture == &into) {
+    if (&picture == &into && into.KeepsStorageFor(inside.width(), inside.height())) {
         // In place: each row moves to a lower address than any row still to move, and the
         // bitmap keeps its storage, with these bytes, at the smaller size.
         const qsizetype pitch = into.Pitch();

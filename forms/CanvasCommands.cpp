@@ -61,6 +61,8 @@ void CanvasCommands::PictureOpened(int width, int height) {
 // "Canvas and Grid..." chosen: the dialog over the kept settings; "OK" keeps the changes,
 // "Insert" keeps them and draws the grid.
 void CanvasCommands::CanvasGridItemClick(QObject*) {
+    // A frame of the canvas's proportions would no longer be the canvas's.
+    EndCrop();
     const TBitmap& shown = window_.Image1->Bitmap();
     CanvasDialog dialog(window_.Canvas, shown.Width(), shown.Height(), &window_);
     const int outcome = CurrentDesktop().RunDialog(dialog);

@@ -81,8 +81,10 @@ void CropFrameView::Finish() {
 }
 
 void CropFrameView::SetFrame(QRect frame) {
-    frame_ =
-        MovedFrame(frame.intersected(QRect(QPoint(0, 0), pictureSize_)), QPoint(), pictureSize_);
+    const QRect inside = frame.intersected(QRect(QPoint(0, 0), pictureSize_));
+    if (inside.isEmpty())
+        return;
+    frame_ = inside;
     Changed();
 }
 

@@ -37,7 +37,8 @@ public:
 
     // "Rotate frame": portrait and landscape swapped, the largest such frame, centred.
     void RotateFrame();
-    // The frame's place and size, held inside the picture.
+    // The frame's place and size, the part inside the picture; a frame wholly outside is
+    // ignored.
     void SetFrame(QRect frame);
     // Leaves: the strip and the frame hidden at once, deleted once control returns to the event
     // loop (a handler of theirs may be running).

@@ -38,6 +38,12 @@ void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const {
     std::free(p);
 }
 
+bool TBitmap::KeepsStorageFor(int width, int height) const {
+    const std::size_t bytes =
+        std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * 4;
+    return bytes > 0 && bytes <= capacity_ && bytes >= capacity_ / 2;
+}
+
 void TBitmap::SetSize(int width, int height) {
     if (width == width_ && height == height_)
         return;
@@ -48,7 +54,7 @@ void TBitmap::SetSize(int width, int height) {
     width = std::max(width, 0);
     height = std::max(height, 0);
     const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4;
-    if (bytes > 0 && bytes <= capacity_) {
+    if (KeepsStorageFor(width, height)) {
         width_ = width;
         height_ = height;
         Notify();

@@ -56,11 +56,13 @@ public:
     bool IsEmpty() const { return width_ == 0 || height_ == 0; }
 
     // Keeps the pixels when the size does not change, and keeps the storage with the bytes in
-    // it when the new size needs no more than the storage holds (a crop, or a picture back to a
-    // size the bitmap had, takes no new memory); a size of 0 gives the storage up. Raises
-    // "Bitmap size too big." above MaxSide or when the storage cannot be had, leaving the bitmap
-    // as it was.
+    // it where KeepsStorageFor says so (a crop, or a picture back to a size the bitmap had,
+    // takes no new memory); a size of 0 gives the storage up. Raises "Bitmap size too big."
+    // above MaxSide or when the storage cannot be had, leaving the bitmap as it was.
     void SetSize(int width, int height);
+    // Whether a new size would keep the storage: it needs no more than the storage holds, and at
+    // least half of it, so that a much smaller picture gives the memory back.
+    bool KeepsStorageFor(int width, int height) const;
 
     bool Map(TMapAccess access, TBitmapData& data);
     void Unmap(TBitmapData& data);

@@ -110,7 +110,13 @@ TEST(CropFrame, TheCropIsThePictureInsideTheFrame) {
     EXPECT_EQ(PixelsOf(cropped),
               (std::vector<std::vector<TAlphaColor>>{{0xFF000021u, 0xFF000022u, 0xFF000023u},
                                                      {0xFF000031u, 0xFF000032u, 0xFF000033u}}));
-    CropStep(picture, QRect(4, 3, 1, 1), picture); // into itself
+    // Into itself: in place while the bitmap keeps its storage, through a copy below that.
+    CropStep(picture, QRect(1, 1, 4, 3), picture);
+    EXPECT_EQ(PixelsOf(picture), (std::vector<std::vector<TAlphaColor>>{
+                                     {0xFF000011u, 0xFF000012u, 0xFF000013u, 0xFF000014u},
+                                     {0xFF000021u, 0xFF000022u, 0xFF000023u, 0xFF000024u},
+                                     {0xFF000031u, 0xFF000032u, 0xFF000033u, 0xFF000034u}}));
+    CropStep(picture, QRect(3, 2, 1, 1), picture);
     EXPECT_EQ(PixelsOf(picture), (std::vector<std::vector<TAlphaColor>>{{0xFF000034u}}));
 }
 

@@ -70,7 +70,9 @@ TEST_F(Crop, TheFrameStartsAsTheLargestCentredAtFitAndTurns) {
     View().CancelButton->click();
     EXPECT_EQ(form->CanvasMenu->CropView, nullptr);
 
-    ChooseCanvas(500, 700); // a portrait canvas, kept
+    StartCrop();
+    ChooseCanvas(500, 700); // a portrait canvas, kept: a frame of the old one would be stale
+    EXPECT_EQ(form->CanvasMenu->CropView, nullptr);
     StartCrop();
     EXPECT_EQ(View().Frame(), QRect(314, 0, 571, 800)) << "the canvas's proportions";
     QTest::keyClick(&View(), Qt::Key_Escape);

@@ -100,8 +100,9 @@ TEST(Bitmap, ResizeToTheSameSizeKeepsPixels) {
     EXPECT_EQ(PixelsOf(bitmap), (std::vector<std::vector<TAlphaColor>>{{1, 2, 3}, {4, 5, 6}}));
 }
 
-// A smaller size, and a size back up to what the storage held, take no new memory and keep the
-// bytes where they lay; a larger one takes new storage; 0 gives it up.
+// A smaller size (down to half the storage), and a size back up to what the storage held, take
+// no new memory and keep the bytes where they lay; a larger one or a much smaller one takes new
+// storage; 0 gives it up.
 TEST(Bitmap, ResizeKeepsTheStorageWhileItIsLargeEnough) {
     TBitmap bitmap;
     FillBitmap(bitmap, {{1, 2, 3}, {4, 5, 6}});
@@ -113,6 +114,8 @@ TEST(Bitmap, ResizeKeepsTheStorageWhileItIsLargeEnough) {
     EXPECT_EQ(bitmap.Bits(), storage);
     bitmap.SetSize(1, 6);
     EXPECT_EQ(bitmap.Bits(), storage);
+    EXPECT_FALSE(bitmap.KeepsStorageFor(1, 2)) << "much smaller: the memory goes back";
+    EXPECT_FALSE(bitmap.KeepsStorageFor(4, 2)) << "larger";
     bitmap.SetSize(4, 2);
     EXPECT_EQ(bitmap.Width(), 4);
     EXPECT_NE(bitmap.Bits(), nullptr);

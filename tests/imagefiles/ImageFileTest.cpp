@@ -361,6 +361,8 @@ TEST(BmpPalette, AnOffsetAtThePaletteReadsPastItAndTooManyColoursAreRefused) {
         SCOPED_TRACE(offset);
         EXPECT_EQ(load(PaletteBmp(2, offset)), blueRed);
     }
+    // An offset inside the headers with no room for the palette after them is damage.
+    EXPECT_THROW(load(PaletteBmp(2, 14 + 20).left(14 + 40 + 4)), AppError);
     EXPECT_THROW(load(PaletteBmp(1u << 30, 14 + 40 + 8)), AppError);
     EXPECT_THROW(load(PaletteBmp(257, 14 + 40 + 8)), AppError);
 }

@@ -183,6 +183,8 @@ std::optional<BmpLayout> ParseLayout(QByteArrayView file) {
         // palette shorter than its count ends.
         if (layout.pixelOffset <= paletteStart && paletteEnd <= file.size())
             layout.pixelOffset = paletteEnd;
+        else if (layout.pixelOffset < paletteStart)
+            return std::nullopt; // inside the headers, and no room for the palette after them
         ReadPalette(file, paletteStart, entryBytes, colours, layout);
     } else if (layout.pixelOffset < paletteStart) {
         // Inside the headers: the pixels follow them.

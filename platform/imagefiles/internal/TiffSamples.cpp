@@ -239,29 +239,33 @@ private:
             return false;
         const qint64 tileRowBytes = qint64(tileWidth) * PlanePixelBits() / 8;
         const qint64 across = (qint64(width_) + tileWidth - 1) / tileWidth;
-        if (!FitsBlock({tileRowBytes, tileHeight}) ||
-            !FitsBlock({across, tileRowBytes, tileHeight, Planes()}))
+        // Only the tiles' rows inside the picture are decoded and kept: a tile may be declared
+        // far taller than the picture.
+        const quint32 bandRows = std::min(tileHeight, height_);
+        if (!FitsBlock({tileRowBytes, bandRows}) ||
+            !FitsBlock({across, tileRowBytes, bandRows, Planes()}))
             return false;
-        const tmsize_t tileBytes = tmsize_t(tileRowBytes * tileHeight);
         const qint64 bandRowBytes = across * tileRowBytes;
-        Block tile{size_t(tileBytes)};
-        std::vector<Block> bands = Blocks(Planes(), size_t(bandRowBytes * tileHeight));
+        Block tile{size_t(tileRowBytes * bandRows)};
+        std::vector<Block> bands = Blocks(Planes(), size_t(bandRowBytes * bandRows));
         auto rows = std::vector<const uchar*>(std::size_t(Planes()));
         for (quint32 top = 0; top < height_; top += tileHeight) {
+            const quint32 inside = std::min(tileHeight, height_ - top);
+            const tmsize_t wanted = tmsize_t(tileRowBytes * inside);
             for (int plane = 0; plane < Planes(); ++plane)
                 for (qint64 column = 0; column < across; ++column) {
                     const quint32 index =
                         TIFFComputeTile(tiff_, quint32(column * tileWidth), top, 0, quint16(plane));
                     if (index >= TIFFNumberOfTiles(tiff_) ||
                         TIFFGetStrileByteCount(tiff_, index) == 0 ||
-                        TIFFReadEncodedTile(tiff_, index, tile.Data(), tileBytes) < tileBytes)
+                        TIFFReadEncodedTile(tiff_, index, tile.Data(), wanted) < wanted)
                         return false;
-                    for (quint32 y = 0; y < tileHeight; ++y)
+                    for (quint32 y = 0; y < inside; ++y)
                         std::memcpy(bands[size_t(plane)].Data() + bandRowBytes * y +
                                         column * tileRowBytes,
                                     tile.Data() + tileRowBytes * y, size_t(tileRowBytes));
                 }
-            for (quint32 y = 0; y < tileHeight && top + y < height_; ++y) {
+            for (quint32 y = 0; y < inside; ++y) {
                 for (int plane = 0; plane < Planes(); ++plane)
                     rows[size_t(plane)] = bands[size_t(plane)].Data() + bandRowBytes * y;
                 visit(top + y, rows);
