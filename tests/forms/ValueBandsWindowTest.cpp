@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // "Value Bands..." in the window: the histogram of the grey picture with its bands, presets that
-// posterize the study again, edges dragged, stepped with the keys or typed, and the Parts'
+// posterize the study again, edges dragged, stepped with the keys or typed, and the plain
 // study untouched at the defaults.
 #include "ValueBandsWindow.h"
 #include "BandHistogram.h"

@@ -217,7 +217,7 @@ public:
             photometric == PHOTOMETRIC_LOGL || photometric == PHOTOMETRIC_LOGLUV;
         if (logLuminance)
             TIFFSetField(tiff_.get(), TIFFTAG_SGILOGDATAFMT, SGILOGDATAFMT_8BIT);
-        // Untyped samples are read as unsigned, as the TIFF specification allows.
+        // Untyped samples are read as unsigned.
         const bool rgbaSamples =
             logLuminance || sampleFormat == SAMPLEFORMAT_UINT || sampleFormat == SAMPLEFORMAT_VOID;
         if (!rgbaSamples || !RgbaInterfaceReads()) {
