@@ -36,8 +36,7 @@ CanvasCommands::CanvasCommands(TForm1& window) : QObject(&window), window_(windo
 // The menu's items behind the event boundary, as the window's own controls.
 void CanvasCommands::WireEvents() {
     const auto on = [this](QAction* item, void (CanvasCommands::*handler)(QObject*)) {
-        connect(item, &QAction::triggered, this,
-                [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
+        OnTriggered(item, this, *this, handler);
     };
     on(CanvasGridItem, &CanvasCommands::CanvasGridItemClick); // "Canvas and Grid..."
     on(CropItem, &CanvasCommands::CropItemClick);             // "Crop to Canvas..."

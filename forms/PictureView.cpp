@@ -36,8 +36,7 @@ PictureView::PictureView(TForm1& window, WindowShortcuts& keys)
 // picture zooms at the pointer.
 void PictureView::WireEvents() {
     const auto on = [this](QAction* item, void (PictureView::*handler)(QObject*)) {
-        connect(item, &QAction::triggered, this,
-                [=, this] { RunHandler([=, this] { (this->*handler)(item); }); });
+        OnTriggered(item, this, *this, handler);
     };
     on(FitToWindowItem, &PictureView::FitToWindowItemClick);   // "Fit to Window"
     on(ActualPixelsItem, &PictureView::ActualPixelsItemClick); // "Actual Pixels"

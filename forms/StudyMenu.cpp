@@ -21,14 +21,12 @@ StudyMenu::StudyMenu(TForm1& form, QMenuBar& menuBar, WindowShortcuts& keys) : f
     Menu = menuBar.addMenu(QStringLiteral("Study"));
     // The keys are the window's own (WindowShortcuts); the menu only names them.
     ValueBandsItem = Menu->addAction(QStringLiteral("Value Bands...\tCtrl+B"));
-    QObject::connect(ValueBandsItem, &QAction::triggered, &form,
-                     [this] { RunHandler([this] { ValueBandsItemClick(ValueBandsItem); }); });
+    OnTriggered(ValueBandsItem, &form, *this, &StudyMenu::ValueBandsItemClick);
     keys.Add(Qt::CTRL | Qt::Key_B, [this] { ValueBandsItemClick(ValueBandsItem); });
     SimplifyItem = Menu->addAction(QStringLiteral("Simplify Shapes...\tCtrl+K"));
     // It waits for a picture, as "Oilify.." does.
     SimplifyItem->setEnabled(false);
-    QObject::connect(SimplifyItem, &QAction::triggered, &form,
-                     [this] { RunHandler([this] { SimplifyItemClick(SimplifyItem); }); });
+    OnTriggered(SimplifyItem, &form, *this, &StudyMenu::SimplifyItemClick);
     keys.Add(Qt::CTRL | Qt::Key_K, [this] {
         if (SimplifyItem->isEnabled())
             SimplifyItemClick(SimplifyItem);

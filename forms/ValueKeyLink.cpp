@@ -15,8 +15,7 @@
 ValueKeyLink::ValueKeyLink(TForm1& window, QMenu& viewMenu) : QObject(&window), window_(window) {
     viewMenu.addSeparator();
     ValueKeyItem = viewMenu.addAction(QStringLiteral("Value Key"));
-    connect(ValueKeyItem, &QAction::triggered, this,
-            [this] { RunHandler([this] { ValueKeyItemClick(ValueKeyItem); }); });
+    OnTriggered(ValueKeyItem, this, *this, &ValueKeyLink::ValueKeyItemClick);
 }
 
 // "Value Key" chosen: the key window shown (beside the main window the first time) or brought

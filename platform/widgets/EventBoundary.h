@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QAction>
 #include <exception>
 #include <utility>
 
@@ -17,4 +18,13 @@ template <typename Handler> void RunHandler(Handler&& handler) {
     } catch (...) {
         ShowHandlerError(std::current_exception());
     }
+}
+
+// A menu item whose handler runs behind the boundary, as the window's own controls' handlers do:
+// `owner`'s `handler`, with the item as its sender, each time the item is triggered while
+// `context` lives.
+template <typename Owner>
+void OnTriggered(QAction* item, QObject* context, Owner& owner, void (Owner::*handler)(QObject*)) {
+    QObject::connect(item, &QAction::triggered, context,
+                     [item, &owner, handler] { RunHandler([&] { (owner.*handler)(item); }); });
 }
