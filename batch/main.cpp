@@ -10,7 +10,7 @@
 
 namespace {
 
-// Qt's warnings (a decoder's remarks on a file, the JPEG XR helper's log) would come from several
+// Qt's warnings (the log of how a decoder helper ended) would come from several
 // threads at once, without the file they concern; each failure's own message says what failed.
 void KeepOnlyCriticalMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)

@@ -3,11 +3,10 @@
 
 #include "AppError.h"
 #include "Bitmap.h"
-#include "ImageFile.h"
+#include "ImageDecoder.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -17,12 +16,6 @@ constexpr int WorkingSetBitmaps = 9;
 
 void DropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-// One file per process, rewritten for every input.
-QString InputPath(const QString& extension) {
-    return QDir::temp().filePath(
-        QStringLiteral("halvane-fuzz-%1%2").arg(QCoreApplication::applicationPid()).arg(extension));
-}
-
 } // namespace
 
 void StartFuzzing(int* argc, char*** argv) {
@@ -30,20 +23,13 @@ void StartFuzzing(int* argc, char*** argv) {
     qInstallMessageHandler(&DropMessage);
 }
 
-void LoadAsFile(const std::uint8_t* data, std::size_t size, const QString& extension) {
-    const QString path = InputPath(extension);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
-        abort();
-    file.close();
-    ImageLoadOptions options;
-    options.memoryLimit = WorkingSetLimit;
-    options.workingSetBitmaps = WorkingSetBitmaps;
-    options.jxrHelper = QStringLiteral("/nonexistent/halvane-jxr-decode");
+void DecodeAsTheHelperDoes(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     TBitmap bitmap;
     try {
-        LoadBitmapFromFile(bitmap, path, options);
+        DecodeImage(bytes, QStringLiteral("fuzz input"), WorkingSetBitmaps, WorkingSetLimit,
+                    bitmap);
     } catch (const AppError&) {
     }
 }

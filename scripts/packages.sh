@@ -6,7 +6,7 @@
 build_packages=(
     build-essential cmake pkgconf
     qt6-base-dev qt6-qpa-plugins
-    libjxr-dev libtiff-dev libpng-dev libtbb-dev
+    libjxr-dev libtiff-dev libpng-dev libtbb-dev libseccomp-dev
     fonts-dejavu-extra
 )
 # Making the Debian package (scripts/package): dpkg-shlibdeps finds its dependencies.

@@ -38,6 +38,34 @@ inline TAlphaColor* RowStart(const TBitmapData& map, int y) {
     return PixelAddress(map, 0, y);
 }
 
+// Memory that holds a bitmap's pixels and the way to give it back: the heap, or the mapping of a
+// shared memory file a picture was decoded into by another process.
+class PixelStorage {
+public:
+    using Release = void (*)(std::uint8_t* data, std::size_t bytes);
+
+    PixelStorage() = default;
+    PixelStorage(std::uint8_t* data, std::size_t bytes, Release release)
+        : data_(data), bytes_(bytes), release_(release) {}
+    ~PixelStorage();
+    PixelStorage(PixelStorage&& other) noexcept;
+    PixelStorage& operator=(PixelStorage&& other) noexcept;
+    PixelStorage(const PixelStorage&) = delete;
+    PixelStorage& operator=(const PixelStorage&) = delete;
+
+    // Heap memory for `bytes` bytes; empty when there is none to be had.
+    static PixelStorage FromHeap(std::size_t bytes);
+
+    std::uint8_t* Data() const { return data_; }
+    std::size_t Bytes() const { return bytes_; }
+    explicit operator bool() const { return data_ != nullptr; }
+
+private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t bytes_ = 0;
+    Release release_ = nullptr;
+};
+
 // An in-memory raster of 32-bit premultiplied BGRA pixels.
 //
 // Mapping rules: Map fails on an empty bitmap and leaves the record untouched; a Write mapping
@@ -63,6 +91,13 @@ public:
     // Whether a new size would keep the storage: it needs no more than the storage holds, and at
     // least half of it, so that a much smaller picture gives the memory back.
     bool KeepsStorageFor(int width, int height) const;
+    // Where SetSize takes new storage from (the heap when none is set): a function of the bytes
+    // needed that returns empty storage when it has none.
+    void SetStorageSource(std::function<PixelStorage(std::size_t)> source) {
+        storageSource_ = std::move(source);
+    }
+    // Takes `storage`, which holds width * height pixels, as the bitmap's own, without copying.
+    void Adopt(int width, int height, PixelStorage storage);
 
     bool Map(TMapAccess access, TBitmapData& data);
     void Unmap(TBitmapData& data);
@@ -82,20 +117,18 @@ public:
     // A view of the pixels for painting and encoding; valid until the next resize.
     QImage ImageView() const;
     // Direct access for codecs that decode straight into the bitmap.
-    std::uint8_t* Bits() { return pixels_.get(); }
+    std::uint8_t* Bits() { return pixels_.Data(); }
     int Pitch() const { return width_ * 4; }
     std::size_t ByteCount() const { return std::size_t(width_) * std::size_t(height_) * 4; }
 
 private:
-    struct FreeDeleter {
-        void operator()(std::uint8_t* p) const;
-    };
+    PixelStorage HeapStorage(std::size_t bytes) const;
     void Notify();
 
     int width_ = 0;
     int height_ = 0;
-    std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
-    std::size_t capacity_ = 0; // bytes of pixels_, at least ByteCount()
+    PixelStorage pixels_; // at least ByteCount() bytes
+    std::function<PixelStorage(std::size_t)> storageSource_;
     bool mapped_ = false;
     TMapAccess mappedAccess_ = TMapAccess::Read;
     std::function<void()> observer_;

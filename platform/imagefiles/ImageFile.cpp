@@ -3,7 +3,7 @@
 
 #include "AppError.h"
 #include "AvailableMemory.h"
-#include "ImageDecoder.h"
+#include "DecoderProcess.h"
 #include "ImageHeader.h"
 #include "RegularFileReader.h"
 
@@ -14,10 +14,9 @@ void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOpt
     if (file.Size() > options.memoryLimit.value_or(AvailableMemoryBytes()))
         throw AppError(QStringLiteral("Bitmap size too big."));
     const QByteArray bytes = file.ReadAll();
-    const std::optional<ImageKind> kind = RecogniseContent(bytes.left(ImageHeadBytes));
-    if (!kind)
+    if (!RecogniseContent(bytes.left(ImageHeadBytes)))
         ThrowLoadFailed(path);
     TBitmap decoded;
-    DecodeImage(bytes, *kind, path, options, decoded);
+    DecodeInHelper(bytes, path, options, decoded);
     target.Swap(decoded);
 }

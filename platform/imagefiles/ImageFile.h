@@ -12,10 +12,12 @@
 // How a load may run. The defaults suit one bitmap on its own; the program states its working
 // set, and tests and fuzzers narrow the rest.
 struct ImageLoadOptions {
-    // The JPEG XR helper executable; empty: JxrHelperBesideExecutable().
-    QString jxrHelper;
-    // How long the JPEG XR helper may run; nullopt: as long as the picture's size warrants.
-    std::optional<std::chrono::milliseconds> jxrTimeLimit;
+    // The decoder helper executable; empty: the one beside the program's executable, else where
+    // the package installs it.
+    QString decoderHelper;
+    // How long the decoder helper may take to read the header, and then to decode; nullopt: as
+    // long as the file's and the picture's sizes warrant.
+    std::optional<std::chrono::milliseconds> decoderTimeLimit;
     // The bytes the picture's working set may take; nullopt: AvailableMemoryBytes().
     std::optional<std::uint64_t> memoryLimit;
     // How many bitmaps of the picture's size the caller keeps at once: the working set.
@@ -40,7 +42,8 @@ struct ImageLoadOptions {
 //        set's bitmaps, exceeds the memory limit (no pixel data is decoded then), or when the
 //        file itself is larger than that limit (it is not read then).
 // The whole file is read with checked reads before anything is decoded, so a read error can never
-// end in a partly decoded picture. JPEG XR files are decoded by the helper process; whatever
-// stops it (a crash, a cap, the time limit, a missing helper) ends in the load message.
+// end in a partly decoded picture. Every file is decoded by the confined helper process (none in
+// this one); whatever stops it (a crash, a cap, its wall, the time limit, a missing helper) ends
+// in the load message.
 // Loads into different bitmaps may run on several threads at once.
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options = {});

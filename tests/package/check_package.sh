@@ -48,7 +48,7 @@ on_path=$(awk -F/ '$1 == "usr" && $2 == "bin" && NF == 3 && $3 != "" {print $3}'
 expected_on_path=$(printf '%s\n' "${programs[@]}" | sort | tr '\n' ' ')
 [[ $on_path == "$expected_on_path" ]] ||
     fail "usr/bin holds [$on_path], not the programs [$expected_on_path]"
-for file in usr/lib/halvane/halvane-jxr-decode \
+for file in usr/lib/halvane/halvane-decode \
     usr/share/applications/halvane.desktop \
     usr/share/metainfo/org.halvane.Halvane.metainfo.xml \
     usr/share/man/man1/halvane.1.gz \

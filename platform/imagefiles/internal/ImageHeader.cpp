@@ -2,7 +2,6 @@
 #include "ImageHeader.h"
 
 #include "AppError.h"
-#include "JxrHeader.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -27,6 +26,11 @@ bool HasImageExtension(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot >= 0 && Extensions.contains(name.mid(dot), Qt::CaseInsensitive);
+}
+
+bool IsJxrContent(const QByteArray& head) {
+    // "II", the HD Photo identifier 0xBC and a container version of 0 or 1.
+    return head.size() >= 4 && head.startsWith("II\xBC") && (head[3] == '\0' || head[3] == '\1');
 }
 
 std::optional<ImageKind> RecogniseContent(const QByteArray& head) {
@@ -55,4 +59,8 @@ void RequireWorkingSetFits(QSize size, int bitmaps, std::uint64_t memoryLimit) {
     const long double bytes = static_cast<long double>(size.width()) * size.height() * 4 * bitmaps;
     if (bytes > static_cast<long double>(memoryLimit))
         throw AppError(QStringLiteral("Bitmap size too big."));
+}
+
+void ThrowLoadFailed(const QString& path) {
+    throw AppError(QStringLiteral("Loading bitmap failed (%1).").arg(path));
 }

@@ -21,9 +21,15 @@ constexpr qsizetype ImageHeadBytes = 64;
 // .tiff .ico .wmp, in any letter case.
 bool HasImageExtension(const QString& path);
 
+// True when the bytes start like a JPEG XR container.
+bool IsJxrContent(const QByteArray& head);
+
 // The format from the file's first ImageHeadBytes bytes, whatever its name says.
 std::optional<ImageKind> RecogniseContent(const QByteArray& head);
 
 // The size policy: throws "Bitmap size too big." when `bitmaps` bitmaps of the declared size, at
 // 4 bytes a pixel, exceed `memoryLimit` bytes.
 void RequireWorkingSetFits(QSize size, int bitmaps, std::uint64_t memoryLimit);
+
+// The message of a file that is none of ours or that no decoder can read.
+[[noreturn]] void ThrowLoadFailed(const QString& path);

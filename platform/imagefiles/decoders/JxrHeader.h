@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ImageHeader.h"
+
 #include <QByteArray>
 #include <QSize>
 #include <optional>
 
-// What the program reads of a JPEG XR file itself: the container's directory and the codestream
-// header, by hand, so that the decoding library never runs inside the program (it runs in the
-// helper process of JxrHelper.h).
-
-// True when the bytes start like a JPEG XR container.
-bool IsJxrContent(const QByteArray& head);
+// What the JPEG XR decoder reads of a file by hand before the library sees it: the container's
+// directory and the codestream header, which give the declared size.
 
 // The width and height of the decoded picture: the size the codestream header declares (with
 // its window), turned a quarter when the container's orientation says so. nullopt when the bytes

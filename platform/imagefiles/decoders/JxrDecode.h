@@ -5,8 +5,8 @@
 #include <QSize>
 
 // JPEG XR decoding with the library. The library is fragile on damaged files (it crashes, aborts
-// on assertions and allocates without bounds), so only the helper process calls this, under its
-// caps; the fuzzer calls it directly to find such files.
+// on assertions and allocates without bounds); like every decoder, it runs in the confined
+// helper process, where that ends the helper, never the program.
 
 // Decodes the first image of the file into `pixels`: size.width() * size.height() premultiplied
 // 0xAARRGGBB values, rows top to bottom without padding. False, with `pixels` partly written,

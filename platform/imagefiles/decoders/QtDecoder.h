@@ -13,3 +13,6 @@
 // their AND mask in 16- and 24-bit images too. Null when the header declares no size or a side of
 // 0.
 std::unique_ptr<FormatDecoder> OpenWithQt(const QByteArray& bytes, ImageKind kind);
+
+// Loads the plug-ins of those kinds now: Qt otherwise opens them at the first file of each kind.
+void PrepareQtDecoders();

@@ -202,3 +202,13 @@ std::unique_ptr<FormatDecoder> OpenWithQt(const QByteArray& bytes, ImageKind kin
         return nullptr;
     return decoder;
 }
+
+void PrepareQtDecoders() {
+    for (const ImageKind kind : {ImageKind::Jpeg, ImageKind::Gif, ImageKind::Ico}) {
+        QBuffer empty;
+        empty.open(QIODevice::ReadOnly);
+        QImageReader reader(&empty, QtFormatName(kind));
+        reader.setAutoDetectImageFormat(false);
+        reader.canRead(); // creates the handler, which loads its plug-in
+    }
+}

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Where the program looks for its JPEG XR helper: beside itself in the build tree, in
+// Where the program looks for its decoder helper: beside itself in the build tree, in
 // lib/halvane/ next to its bin/ when installed.
-#include "JxrHelper.h"
+#include "DecoderProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,18 +35,18 @@ void Place(const QString& path, Helper helper) {
         file.setPermissions(helper == Helper::Executable ? readable | QFile::ExeOwner : readable));
 }
 
-TEST(JxrHelperLookup, FindsTheHelperOfABuildTreeOrAnInstalledProgram) {
+TEST(DecoderHelperLookup, FindsTheHelperOfABuildTreeOrAnInstalledProgram) {
     const Layout layouts[] = {
-        {"build tree", Helper::Executable, Helper::Missing, "bin/halvane-jxr-decode"},
-        {"installed", Helper::Missing, Helper::Executable, "lib/halvane/halvane-jxr-decode"},
+        {"build tree", Helper::Executable, Helper::Missing, "bin/halvane-decode"},
+        {"installed", Helper::Missing, Helper::Executable, "lib/halvane/halvane-decode"},
         {"both: the build's own wins", Helper::Executable, Helper::Executable,
-         "bin/halvane-jxr-decode"},
+         "bin/halvane-decode"},
         {"a plain file beside is no helper", Helper::NotExecutable, Helper::Executable,
-         "lib/halvane/halvane-jxr-decode"},
+         "lib/halvane/halvane-decode"},
         {"a folder beside is no helper", Helper::Folder, Helper::Executable,
-         "lib/halvane/halvane-jxr-decode"},
+         "lib/halvane/halvane-decode"},
         {"neither: the installed place is named", Helper::Missing, Helper::Missing,
-         "lib/halvane/halvane-jxr-decode"},
+         "lib/halvane/halvane-decode"},
     };
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.what);
@@ -55,11 +55,11 @@ TEST(JxrHelperLookup, FindsTheHelperOfABuildTreeOrAnInstalledProgram) {
         const QString programDir = prefix.filePath(QStringLiteral("bin"));
         ASSERT_TRUE(QDir().mkpath(programDir));
         ASSERT_NO_FATAL_FAILURE(
-            Place(prefix.filePath(QStringLiteral("bin/halvane-jxr-decode")), layout.beside));
-        ASSERT_NO_FATAL_FAILURE(Place(
-            prefix.filePath(QStringLiteral("lib/halvane/halvane-jxr-decode")), layout.installed));
+            Place(prefix.filePath(QStringLiteral("bin/halvane-decode")), layout.beside));
+        ASSERT_NO_FATAL_FAILURE(
+            Place(prefix.filePath(QStringLiteral("lib/halvane/halvane-decode")), layout.installed));
 
-        EXPECT_EQ(JxrHelperFor(programDir), prefix.filePath(QLatin1String(layout.expected)));
+        EXPECT_EQ(DecoderHelperFor(programDir), prefix.filePath(QLatin1String(layout.expected)));
     }
 }
 

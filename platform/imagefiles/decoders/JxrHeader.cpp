@@ -176,11 +176,6 @@ std::optional<PictureSize> ReadCodestreamSize(const QByteArray& bytes, quint64 o
 
 } // namespace
 
-bool IsJxrContent(const QByteArray& head) {
-    // "II", the HD Photo identifier 0xBC and a container version of 0 or 1.
-    return head.size() >= 4 && head.startsWith("II\xBC") && (head[3] == '\0' || head[3] == '\1');
-}
-
 std::optional<QSize> JxrImageSize(const QByteArray& fileBytes) {
     if (!IsJxrContent(fileBytes))
         return std::nullopt;

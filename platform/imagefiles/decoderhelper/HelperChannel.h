@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "Bitmap.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <cstddef>
+#include <optional>
+
+// The helper's side of DecoderProtocol.h: the descriptors it was given, used behind the wall.
+
+// The file's bytes, mapped read-only for the rest of the process's life; nullopt when the file
+// descriptor cannot be mapped.
+std::optional<QByteArray> MapFileBytes();
+
+// Sends a picture size to the program.
+bool SendSize(QSize size);
+
+// Waits for the program's go-ahead; false when the channel closes instead.
+bool AwaitGoAhead();
+
+// Storage for a bitmap in the pixels file, sized to `bytes`: what TBitmap::SetStorageSource
+// takes. Empty when the file cannot be sized or mapped.
+PixelStorage SharedPixels(std::size_t bytes);

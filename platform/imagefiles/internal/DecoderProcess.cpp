@@ -1,0 +1,417 @@
+// SPDX-License-Identifier: MIT
+#include "DecoderProcess.h"
+
+#include "AvailableMemory.h"
+#include "DecoderProtocol.h"
+#include "ImageHeader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtGlobal>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+
+extern char** environ;
+
+namespace {
+
+using namespace DecoderProtocol;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint64_t HelperBaseBytes = std::uint64_t(512) << 20;
+constexpr std::uint64_t BytesPerPixel = 16;
+constexpr std::uint64_t CopiesOfFile = 3;
+constexpr std::chrono::seconds BaseCpuTime{5};
+constexpr std::uint64_t PixelsPerCpuSecond = 1'000'000;
+constexpr int WallTimePerCpuTime = 2;
+// No picture has more, whatever the memory limit says: 2^40 pixels is 4 TB of bitmap.
+constexpr std::uint64_t MostPixels = std::uint64_t(1) << 40;
+
+// Owns a file descriptor.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    void Close() {
+        if (fd_ >= 0)
+            close(std::exchange(fd_, -1));
+    }
+
+private:
+    int fd_;
+};
+
+// A descriptor numbered above the helper's fixed ones, so that placing one of them cannot
+// overwrite another.
+FileDescriptor AboveFixedDescriptors(FileDescriptor made) {
+    if (!made.Valid())
+        return FileDescriptor();
+    return FileDescriptor(fcntl(made.Get(), F_DUPFD_CLOEXEC, ChannelFd + 1));
+}
+
+FileDescriptor SharedMemoryFile(const char* name, unsigned flags) {
+    return AboveFixedDescriptors(FileDescriptor(memfd_create(name, MFD_CLOEXEC | flags)));
+}
+
+bool WriteAll(int fd, const char* next, std::size_t left) {
+    while (left > 0) {
+        const ssize_t written = write(fd, next, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        next += written;
+        left -= std::size_t(written);
+    }
+    return true;
+}
+
+// The file's bytes, sealed: the helper decodes exactly what the program read.
+FileDescriptor SealedCopy(const QByteArray& bytes) {
+    FileDescriptor file = SharedMemoryFile("halvane-file", MFD_ALLOW_SEALING);
+    if (!file.Valid() || !WriteAll(file.Get(), bytes.constData(), std::size_t(bytes.size())) ||
+        fcntl(file.Get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) !=
+            0)
+        return FileDescriptor();
+    return file;
+}
+
+// Owns the attributes and file actions of one posix_spawn call.
+class SpawnSetup {
+public:
+    SpawnSetup() {
+        posix_spawnattr_init(&attributes_);
+        posix_spawn_file_actions_init(&actions_);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions_);
+        posix_spawnattr_destroy(&attributes_);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    // The helper sees the file, the pixels and the channel at its fixed descriptors, its output
+    // and the decoders' remarks on damaged files go nowhere (the program logs how the helper
+    // ended), and no other descriptor of the program reaches it. Signals start unblocked
+    // and with their default actions, whatever the calling thread had.
+    bool Prepare(int fileFd, int pixelsFd, int channelFd) {
+        sigset_t none;
+        sigset_t all;
+        sigemptyset(&none);
+        sigfillset(&all);
+        return posix_spawnattr_setflags(&attributes_,
+                                        POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
+               posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
+               posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
+               posix_spawn_file_actions_adddup2(&actions_, fileFd, FileFd) == 0 &&
+               posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY,
+                                                0) == 0 &&
+               posix_spawn_file_actions_adddup2(&actions_, STDOUT_FILENO, STDERR_FILENO) == 0 &&
+               posix_spawn_file_actions_adddup2(&actions_, pixelsFd, PixelsFd) == 0 &&
+               posix_spawn_file_actions_adddup2(&actions_, channelFd, ChannelFd) == 0 &&
+               posix_spawn_file_actions_addclosefrom_np(&actions_, ChannelFd + 1) == 0;
+    }
+
+    // 0 with the child's id in `child`, or the error number when it could not be started.
+    int Spawn(const QByteArray& path, char* const argv[], pid_t& child) const {
+        return posix_spawn(&child, path.constData(), &actions_, &attributes_, argv, environ);
+    }
+
+private:
+    posix_spawnattr_t attributes_;
+    posix_spawn_file_actions_t actions_;
+};
+
+// One run of the helper, from its start to its reaping: a run given up on the way (an error, an
+// exception) kills and reaps the helper, so that none is left behind.
+class HelperRun {
+public:
+    HelperRun(QByteArray path, pid_t child, FileDescriptor channel)
+        : path_(std::move(path)), child_(child), channel_(std::move(channel)),
+          exited_(int(syscall(SYS_pidfd_open, child, 0))) {}
+    ~HelperRun() {
+        if (child_ > 0) {
+            kill(child_, SIGKILL);
+            Reap();
+        }
+    }
+    HelperRun(const HelperRun&) = delete;
+    HelperRun& operator=(const HelperRun&) = delete;
+
+    const QByteArray& Path() const { return path_; }
+    pid_t Child() const { return child_; }
+
+    void SetDeadline(std::chrono::milliseconds fromNow) { deadline_ = Clock::now() + fromNow; }
+
+    // A size the helper sends; nullopt when the channel closes or the deadline passes first.
+    std::optional<QSize> ReceiveSize() {
+        PictureSize message;
+        if (!Receive(reinterpret_cast<char*>(&message), sizeof message))
+            return std::nullopt;
+        return QSize(message.width, message.height);
+    }
+
+    // Through send(): a helper that has died must not take the program with it by SIGPIPE.
+    bool SendGoAhead() {
+        const char go = 1;
+        ssize_t sent = 0;
+        while ((sent = send(channel_.Get(), &go, 1, MSG_NOSIGNAL)) < 0 && errno == EINTR) {
+        }
+        return sent == 1;
+    }
+
+    // The helper's exit status once it ends within the deadline; nullopt when it has to be
+    // killed for time. The helper is reaped either way.
+    std::optional<int> Finish() {
+        const bool ended = WaitReadable(exited_.Get());
+        if (!ended)
+            kill(child_, SIGKILL);
+        const int status = Reap();
+        if (!ended)
+            return std::nullopt;
+        return status;
+    }
+
+private:
+    // Waits until `fd` can be read, up to the deadline.
+    bool WaitReadable(int fd) const {
+        if (fd < 0)
+            return false;
+        for (;;) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd wait{fd, POLLIN, 0};
+            const int ready = poll(&wait, 1, int(std::min<std::int64_t>(left.count(), INT_MAX)));
+            if (ready > 0)
+                return true;
+            if (ready < 0 && errno != EINTR)
+                return false;
+        }
+    }
+
+    bool Receive(char* into, std::size_t bytes) {
+        while (bytes > 0) {
+            if (!WaitReadable(channel_.Get()))
+                return false;
+            const ssize_t got = read(channel_.Get(), into, bytes);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            into += got;
+            bytes -= std::size_t(got);
+        }
+        return true;
+    }
+
+    int Reap() {
+        int status = 0;
+        while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+        }
+        child_ = -1;
+        return status;
+    }
+
+    QByteArray path_;
+    pid_t child_;
+    FileDescriptor channel_;
+    FileDescriptor exited_;
+    Clock::time_point deadline_ = Clock::now();
+};
+
+struct StartCaps {
+    std::uint64_t addressSpace, addressSpaceCeiling, cpuSeconds, cpuSecondsCeiling;
+};
+
+// The limits the helper starts with: the header's, soft; the largest picture the memory limit
+// allows, hard, so that the program can raise them to the declared picture's.
+StartCaps CapsForStart(std::size_t fileBytes, const ImageLoadOptions& options,
+                       std::uint64_t memoryLimit) {
+    const std::uint64_t mostPixels = std::min<std::uint64_t>(
+        memoryLimit / 4 / std::uint64_t(std::max(options.workingSetBitmaps, 1)), MostPixels);
+    const DecoderLimits header = DecoderLimitsFor(QSize(), fileBytes);
+    const DecoderLimits largest = DecoderLimitsFor(QSize(1, 1), fileBytes);
+    return StartCaps{header.addressSpace, largest.addressSpace + mostPixels * BytesPerPixel,
+                     std::uint64_t(header.cpuTime.count()),
+                     std::uint64_t(largest.cpuTime.count()) + mostPixels / PixelsPerCpuSecond};
+}
+
+std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, int pixelsFd,
+                                     const StartCaps& caps) {
+    const QByteArray path = QFile::encodeName(helperPath);
+    int ends[2] = {-1, -1};
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        qWarning("Decoder helper not started: no channel (%s)", std::strerror(errno));
+        return std::nullopt;
+    }
+    FileDescriptor programEnd(ends[0]);
+    const FileDescriptor helperEnd = AboveFixedDescriptors(FileDescriptor(ends[1]));
+    std::string arguments[] = {path.toStdString(), std::to_string(caps.addressSpace),
+                               std::to_string(caps.addressSpaceCeiling),
+                               std::to_string(caps.cpuSeconds),
+                               std::to_string(caps.cpuSecondsCeiling)};
+    char* argv[ArgumentCount + 2] = {};
+    for (int i = 0; i <= ArgumentCount; ++i)
+        argv[i] = arguments[i].data();
+    SpawnSetup setup;
+    if (!helperEnd.Valid() || !setup.Prepare(fileFd, pixelsFd, helperEnd.Get())) {
+        qWarning("Decoder helper %s not started: no spawn setup", path.constData());
+        return std::nullopt;
+    }
+    pid_t child = 0;
+    if (const int error = setup.Spawn(path, argv, child); error != 0) {
+        qWarning("Decoder helper %s not started: %s", path.constData(), std::strerror(error));
+        return std::nullopt;
+    }
+    // Only the helper holds its end now, so the channel closes when the helper ends.
+    return std::optional<HelperRun>(std::in_place, path, child, std::move(programEnd));
+}
+
+// Logs why a helper that gave no picture ended, once it has been reaped.
+void LogEnding(const QByteArray& path, const std::optional<int>& status) {
+    if (!status)
+        qWarning("Decoder helper %s stopped: out of time", path.constData());
+    else if (WIFSIGNALED(*status))
+        qWarning("Decoder helper %s stopped by signal %d (%s)", path.constData(), WTERMSIG(*status),
+                 strsignal(WTERMSIG(*status)));
+    else if (!WIFEXITED(*status) || WEXITSTATUS(*status) != DecodedExitStatus)
+        qWarning("Decoder helper %s ended with status %d", path.constData(),
+                 WIFEXITED(*status) ? WEXITSTATUS(*status) : -1);
+}
+
+// Raises the helper's soft limits to what the declared picture needs and lowers its hard ones to
+// the same, so that it can take no more.
+bool LimitHelper(pid_t child, const DecoderLimits& limits) {
+    const rlimit addressSpace{rlim_t(limits.addressSpace), rlim_t(limits.addressSpace)};
+    const rlimit cpu{rlim_t(limits.cpuTime.count()), rlim_t(limits.cpuTime.count() + 1)};
+    return prlimit(child, RLIMIT_AS, &addressSpace, nullptr) == 0 &&
+           prlimit(child, RLIMIT_CPU, &cpu, nullptr) == 0;
+}
+
+bool Sensible(QSize size) {
+    return size.width() > 0 && size.height() > 0;
+}
+
+// The picture the helper left in the pixels file, taken over as `into`'s storage. False when the
+// helper's report does not fit what it declared or what the file holds.
+bool TakePixels(int pixelsFd, QSize declared, QSize decoded, TBitmap& into) {
+    if (!Sensible(decoded) || decoded.width() > TBitmap::MaxSide ||
+        decoded.height() > TBitmap::MaxSide ||
+        qint64(decoded.width()) * decoded.height() > qint64(declared.width()) * declared.height())
+        return false;
+    const std::size_t bytes = std::size_t(decoded.width()) * std::size_t(decoded.height()) * 4;
+    struct stat file {};
+    if (fstat(pixelsFd, &file) != 0 || std::uint64_t(file.st_size) < bytes)
+        return false;
+    void* pixels =
+        mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, pixelsFd, 0);
+    if (pixels == MAP_FAILED)
+        return false;
+    into.Adopt(decoded.width(), decoded.height(),
+               PixelStorage(static_cast<std::uint8_t*>(pixels), bytes,
+                            [](std::uint8_t* data, std::size_t size) { munmap(data, size); }));
+    return true;
+}
+
+} // namespace
+
+DecoderLimits DecoderLimitsFor(QSize size, std::size_t fileBytes) {
+    const std::uint64_t pixels =
+        std::uint64_t(std::max(size.width(), 0)) * std::uint64_t(std::max(size.height(), 0));
+    const std::chrono::seconds cpu =
+        BaseCpuTime + std::chrono::seconds(pixels / PixelsPerCpuSecond);
+    return DecoderLimits{HelperBaseBytes + pixels * BytesPerPixel + fileBytes * CopiesOfFile, cpu,
+                         WallTimePerCpuTime * cpu};
+}
+
+QString DecoderHelperFor(const QString& programDir) {
+    const QDir dir(programDir);
+    const QString beside = dir.filePath(QLatin1String(ExecutableName));
+    if (const QFileInfo file(beside); file.isFile() && file.isExecutable())
+        return beside;
+    return QDir::cleanPath(dir.filePath(QLatin1String(HALVANE_HELPERS_FROM_PROGRAM) + u'/' +
+                                        QLatin1String(ExecutableName)));
+}
+
+QString DecoderHelperBesideExecutable() {
+    return DecoderHelperFor(QCoreApplication::applicationDirPath());
+}
+
+void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoadOptions& options,
+                    TBitmap& into) {
+    const std::uint64_t memoryLimit = options.memoryLimit.value_or(AvailableMemoryBytes());
+    const FileDescriptor file = SealedCopy(bytes);
+    const FileDescriptor pixels = SharedMemoryFile("halvane-pixels", 0);
+    if (!file.Valid() || !pixels.Valid()) {
+        qWarning("Decoder helper not started: no shared memory (%s)", std::strerror(errno));
+        ThrowLoadFailed(path);
+    }
+    const QString helper =
+        options.decoderHelper.isEmpty() ? DecoderHelperBesideExecutable() : options.decoderHelper;
+    std::optional<HelperRun> run =
+        StartHelper(helper, file.Get(), pixels.Get(),
+                    CapsForStart(std::size_t(bytes.size()), options, memoryLimit));
+    if (!run)
+        ThrowLoadFailed(path);
+    const auto wallTime = [&](QSize size) {
+        return options.decoderTimeLimit.value_or(
+            DecoderLimitsFor(size, std::size_t(bytes.size())).wallTime);
+    };
+    run->SetDeadline(wallTime(QSize()));
+    const std::optional<QSize> declared = run->ReceiveSize();
+    if (!declared) {
+        LogEnding(run->Path(), run->Finish());
+        ThrowLoadFailed(path);
+    }
+    // From here every way out but a picture kills the helper (HelperRun's destructor).
+    if (!Sensible(*declared)) {
+        qWarning("Decoder helper %s declared no picture", run->Path().constData());
+        ThrowLoadFailed(path);
+    }
+    RequireWorkingSetFits(*declared, options.workingSetBitmaps, memoryLimit);
+    if (!LimitHelper(run->Child(), DecoderLimitsFor(*declared, std::size_t(bytes.size()))) ||
+        !run->SendGoAhead()) {
+        qWarning("Decoder helper %s not let on: %s", run->Path().constData(), std::strerror(errno));
+        ThrowLoadFailed(path);
+    }
+    run->SetDeadline(wallTime(*declared));
+    const std::optional<QSize> decoded = run->ReceiveSize();
+    const std::optional<int> status = run->Finish();
+    const bool exitedDecoded =
+        status && WIFEXITED(*status) && WEXITSTATUS(*status) == DecodedExitStatus;
+    if (!decoded || !exitedDecoded) {
+        LogEnding(run->Path(), status);
+        ThrowLoadFailed(path);
+    }
+    if (!TakePixels(pixels.Get(), *declared, *decoded, into)) {
+        qWarning("Decoder helper %s reported a picture it did not leave", run->Path().constData());
+        ThrowLoadFailed(path);
+    }
+}
