@@ -32,6 +32,8 @@ int main(int argc, char** argv) {
                                          ExportFamily(bench)};
     for (BenchFamily& family : ConvertedPhotoFamilies(bench))
         families.push_back(std::move(family));
+    for (BenchFamily& family : DecoderHelperFamilies(bench))
+        families.push_back(std::move(family));
     for (const BenchFamily& family : families)
         RegisterFamily(family);
     RatioReport report(families);

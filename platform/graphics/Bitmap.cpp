@@ -99,18 +99,6 @@ PixelStorage TBitmap::HeapStorage(std::size_t bytes) const {
     return PixelStorage::FromHeap(bytes);
 }
 
-void TBitmap::Adopt(int width, int height, PixelStorage storage) {
-    if (mapped_)
-        throw std::logic_error("TBitmap adopted storage while mapped");
-    if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide ||
-        storage.Bytes() < std::size_t(width) * std::size_t(height) * 4)
-        throw std::logic_error("TBitmap adopted storage too small for its size");
-    pixels_ = std::move(storage);
-    width_ = width;
-    height_ = height;
-    Notify();
-}
-
 bool TBitmap::Map(TMapAccess access, TBitmapData& data) {
     if (IsEmpty())
         return false;

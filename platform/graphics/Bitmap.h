@@ -38,8 +38,7 @@ inline TAlphaColor* RowStart(const TBitmapData& map, int y) {
     return PixelAddress(map, 0, y);
 }
 
-// Memory that holds a bitmap's pixels and the way to give it back: the heap, or the mapping of a
-// shared memory file a picture was decoded into by another process.
+// Memory that holds a bitmap's pixels and the way to give it back.
 class PixelStorage {
 public:
     using Release = void (*)(std::uint8_t* data, std::size_t bytes);
@@ -91,13 +90,11 @@ public:
     // Whether a new size would keep the storage: it needs no more than the storage holds, and at
     // least half of it, so that a much smaller picture gives the memory back.
     bool KeepsStorageFor(int width, int height) const;
-    // Where SetSize takes new storage from (the heap when none is set): a function of the bytes
-    // needed that returns empty storage when it has none.
+    // Where SetSize takes new storage from: a function of the bytes needed that returns empty
+    // storage when it has none. Unset, the heap, when the memory available allows.
     void SetStorageSource(std::function<PixelStorage(std::size_t)> source) {
         storageSource_ = std::move(source);
     }
-    // Takes `storage`, which holds width * height pixels, as the bitmap's own, without copying.
-    void Adopt(int width, int height, PixelStorage storage);
 
     bool Map(TMapAccess access, TBitmapData& data);
     void Unmap(TBitmapData& data);

@@ -16,7 +16,5 @@ void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOpt
     const QByteArray bytes = file.ReadAll();
     if (!RecogniseContent(bytes.left(ImageHeadBytes)))
         ThrowLoadFailed(path);
-    TBitmap decoded;
-    DecodeInHelper(bytes, path, options, decoded);
-    target.Swap(decoded);
+    DecodeInHelper(bytes, path, options, target);
 }

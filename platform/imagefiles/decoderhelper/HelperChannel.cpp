@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace {
@@ -57,12 +59,16 @@ bool AwaitGoAhead() {
     }
 }
 
-PixelStorage SharedPixels(std::size_t bytes) {
-    if (ftruncate(PixelsFd, off_t(bytes)) != 0)
-        return PixelStorage();
-    void* pixels = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, PixelsFd, 0);
-    if (pixels == MAP_FAILED)
-        return PixelStorage();
-    return PixelStorage(static_cast<std::uint8_t*>(pixels), bytes,
-                        [](std::uint8_t* data, std::size_t size) { munmap(data, size); });
+bool SendPixels(TBitmap& picture) {
+    iovec left{picture.Bits(), picture.ByteCount()};
+    while (left.iov_len > 0) {
+        const ssize_t moved = vmsplice(PixelsFd, &left, 1, 0);
+        if (moved < 0 && errno == EINTR)
+            continue;
+        if (moved <= 0)
+            return false;
+        left.iov_base = static_cast<std::uint8_t*>(left.iov_base) + moved;
+        left.iov_len -= std::size_t(moved);
+    }
+    return true;
 }

@@ -20,6 +20,7 @@ bool SendSize(QSize size);
 // Waits for the program's go-ahead; false when the channel closes instead.
 bool AwaitGoAhead();
 
-// Storage for a bitmap in the pixels file, sized to `bytes`: what TBitmap::SetStorageSource
-// takes. Empty when the file cannot be sized or mapped.
-PixelStorage SharedPixels(std::size_t bytes);
+// Hands the picture's pixels to the pixels pipe. The pipe takes references to the pages rather
+// than copies, so the picture must not change or be freed until the program has read them; the
+// program's read is the one copy.
+bool SendPixels(TBitmap& picture);

@@ -15,21 +15,25 @@ namespace {
 
 using namespace DecoderProtocol;
 
-ExitStatus Decode(const QByteArray& bytes) {
+// Decodes into `picture`, which must outlive the process: the pipe holds its pages, not copies,
+// until the program has read them.
+ExitStatus Decode(const QByteArray& bytes, TBitmap& picture) {
     const std::optional<ImageKind> kind = RecogniseContent(bytes.left(ImageHeadBytes));
     const std::unique_ptr<FormatDecoder> decoder = kind ? OpenDecoder(bytes, *kind) : nullptr;
     if (!decoder || !SendSize(decoder->Size()) || !AwaitGoAhead() || !decoder->DataComplete())
         return NotDecodedExitStatus;
-    TBitmap picture;
-    picture.SetStorageSource(&SharedPixels);
+    // Straight from the heap: the memory the system has available is in a file behind the wall;
+    // the address-space cap bounds the helper instead.
+    picture.SetStorageSource(&PixelStorage::FromHeap);
     try {
         if (!decoder->DecodeInto(picture))
             return NotDecodedExitStatus;
     } catch (const AppError&) { // no storage for the picture
         return NotDecodedExitStatus;
     }
-    return SendSize(QSize(picture.Width(), picture.Height())) ? DecodedExitStatus
-                                                              : NotDecodedExitStatus;
+    return SendSize(QSize(picture.Width(), picture.Height())) && SendPixels(picture)
+               ? DecodedExitStatus
+               : NotDecodedExitStatus;
 }
 
 } // namespace
@@ -42,6 +46,7 @@ int main(int argc, char** argv) {
     if (!ConfineSelf())
         return BadStart;
     const std::optional<QByteArray> bytes = MapFileBytes();
-    // Straight out: the pixels stay in the shared file whatever the exit handlers would do.
-    _exit(bytes ? Decode(*bytes) : BadStart);
+    // Straight out, the picture never freed: its pages may still be in the pipe, unread.
+    TBitmap picture;
+    _exit(bytes ? Decode(*bytes, picture) : BadStart);
 }

@@ -23,7 +23,6 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,6 +75,22 @@ FileDescriptor AboveFixedDescriptors(FileDescriptor made) {
 
 FileDescriptor SharedMemoryFile(const char* name, unsigned flags) {
     return AboveFixedDescriptors(FileDescriptor(memfd_create(name, MFD_CLOEXEC | flags)));
+}
+
+// The most a pipe may hold without privileges by default: fewer trips for the pixels.
+constexpr int PixelsPipeBytes = 1 << 20;
+
+// The pipe the pixels come through: reading end, writing end.
+std::optional<std::pair<FileDescriptor, FileDescriptor>> PixelsPipe() {
+    int ends[2] = {-1, -1};
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        return std::nullopt;
+    FileDescriptor reading(ends[0]);
+    FileDescriptor writing = AboveFixedDescriptors(FileDescriptor(ends[1]));
+    if (!writing.Valid())
+        return std::nullopt;
+    fcntl(writing.Get(), F_SETPIPE_SZ, PixelsPipeBytes); // a smaller pipe only takes more trips
+    return std::make_pair(std::move(reading), std::move(writing));
 }
 
 bool WriteAll(int fd, const char* next, std::size_t left) {
@@ -151,9 +166,9 @@ private:
 // exception) kills and reaps the helper, so that none is left behind.
 class HelperRun {
 public:
-    HelperRun(QByteArray path, pid_t child, FileDescriptor channel)
+    HelperRun(QByteArray path, pid_t child, FileDescriptor channel, FileDescriptor pixels)
         : path_(std::move(path)), child_(child), channel_(std::move(channel)),
-          exited_(int(syscall(SYS_pidfd_open, child, 0))) {}
+          pixels_(std::move(pixels)), exited_(int(syscall(SYS_pidfd_open, child, 0))) {}
     ~HelperRun() {
         if (child_ > 0) {
             kill(child_, SIGKILL);
@@ -171,9 +186,15 @@ public:
     // A size the helper sends; nullopt when the channel closes or the deadline passes first.
     std::optional<QSize> ReceiveSize() {
         PictureSize message;
-        if (!Receive(reinterpret_cast<char*>(&message), sizeof message))
+        if (!Receive(channel_.Get(), reinterpret_cast<char*>(&message), sizeof message))
             return std::nullopt;
         return QSize(message.width, message.height);
+    }
+
+    // The picture's pixels, into `into`'s storage; false when the pipe closes or the deadline
+    // passes first.
+    bool ReceivePixels(TBitmap& into) {
+        return Receive(pixels_.Get(), reinterpret_cast<char*>(into.Bits()), into.ByteCount());
     }
 
     // Through send(): a helper that has died must not take the program with it by SIGPIPE.
@@ -216,11 +237,11 @@ private:
         }
     }
 
-    bool Receive(char* into, std::size_t bytes) {
+    bool Receive(int fd, char* into, std::size_t bytes) {
         while (bytes > 0) {
-            if (!WaitReadable(channel_.Get()))
+            if (!WaitReadable(fd))
                 return false;
-            const ssize_t got = read(channel_.Get(), into, bytes);
+            const ssize_t got = read(fd, into, bytes);
             if (got < 0 && errno == EINTR)
                 continue;
             if (got <= 0)
@@ -242,6 +263,7 @@ private:
     QByteArray path_;
     pid_t child_;
     FileDescriptor channel_;
+    FileDescriptor pixels_;
     FileDescriptor exited_;
     Clock::time_point deadline_ = Clock::now();
 };
@@ -263,8 +285,7 @@ StartCaps CapsForStart(std::size_t fileBytes, const ImageLoadOptions& options,
                      std::uint64_t(largest.cpuTime.count()) + mostPixels / PixelsPerCpuSecond};
 }
 
-std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, int pixelsFd,
-                                     const StartCaps& caps) {
+std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, const StartCaps& caps) {
     const QByteArray path = QFile::encodeName(helperPath);
     int ends[2] = {-1, -1};
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
@@ -273,6 +294,7 @@ std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, int 
     }
     FileDescriptor programEnd(ends[0]);
     const FileDescriptor helperEnd = AboveFixedDescriptors(FileDescriptor(ends[1]));
+    std::optional<std::pair<FileDescriptor, FileDescriptor>> pixels = PixelsPipe();
     std::string arguments[] = {path.toStdString(), std::to_string(caps.addressSpace),
                                std::to_string(caps.addressSpaceCeiling),
                                std::to_string(caps.cpuSeconds),
@@ -281,7 +303,8 @@ std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, int 
     for (int i = 0; i <= ArgumentCount; ++i)
         argv[i] = arguments[i].data();
     SpawnSetup setup;
-    if (!helperEnd.Valid() || !setup.Prepare(fileFd, pixelsFd, helperEnd.Get())) {
+    if (!helperEnd.Valid() || !pixels ||
+        !setup.Prepare(fileFd, pixels->second.Get(), helperEnd.Get())) {
         qWarning("Decoder helper %s not started: no spawn setup", path.constData());
         return std::nullopt;
     }
@@ -290,8 +313,9 @@ std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, int 
         qWarning("Decoder helper %s not started: %s", path.constData(), std::strerror(error));
         return std::nullopt;
     }
-    // Only the helper holds its end now, so the channel closes when the helper ends.
-    return std::optional<HelperRun>(std::in_place, path, child, std::move(programEnd));
+    // Only the helper holds its ends now, so the channel and the pipe close when it ends.
+    return std::optional<HelperRun>(std::in_place, path, child, std::move(programEnd),
+                                    std::move(pixels->first));
 }
 
 // Logs why a helper that gave no picture ended, once it has been reaped.
@@ -319,25 +343,13 @@ bool Sensible(QSize size) {
     return size.width() > 0 && size.height() > 0;
 }
 
-// The picture the helper left in the pixels file, taken over as `into`'s storage. False when the
-// helper's report does not fit what it declared or what the file holds.
-bool TakePixels(int pixelsFd, QSize declared, QSize decoded, TBitmap& into) {
-    if (!Sensible(decoded) || decoded.width() > TBitmap::MaxSide ||
-        decoded.height() > TBitmap::MaxSide ||
-        qint64(decoded.width()) * decoded.height() > qint64(declared.width()) * declared.height())
-        return false;
-    const std::size_t bytes = std::size_t(decoded.width()) * std::size_t(decoded.height()) * 4;
-    struct stat file {};
-    if (fstat(pixelsFd, &file) != 0 || std::uint64_t(file.st_size) < bytes)
-        return false;
-    void* pixels =
-        mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, pixelsFd, 0);
-    if (pixels == MAP_FAILED)
-        return false;
-    into.Adopt(decoded.width(), decoded.height(),
-               PixelStorage(static_cast<std::uint8_t*>(pixels), bytes,
-                            [](std::uint8_t* data, std::size_t size) { munmap(data, size); }));
-    return true;
+// Whether the decoded size the helper reports fits what it declared: the same picture, turned or
+// reduced to TBitmap::MaxSide.
+bool FitsDeclared(QSize declared, QSize decoded) {
+    return Sensible(decoded) && decoded.width() <= TBitmap::MaxSide &&
+           decoded.height() <= TBitmap::MaxSide &&
+           qint64(decoded.width()) * decoded.height() <=
+               qint64(declared.width()) * declared.height();
 }
 
 } // namespace
@@ -368,16 +380,14 @@ void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoa
                     TBitmap& into) {
     const std::uint64_t memoryLimit = options.memoryLimit.value_or(AvailableMemoryBytes());
     const FileDescriptor file = SealedCopy(bytes);
-    const FileDescriptor pixels = SharedMemoryFile("halvane-pixels", 0);
-    if (!file.Valid() || !pixels.Valid()) {
+    if (!file.Valid()) {
         qWarning("Decoder helper not started: no shared memory (%s)", std::strerror(errno));
         ThrowLoadFailed(path);
     }
     const QString helper =
         options.decoderHelper.isEmpty() ? DecoderHelperBesideExecutable() : options.decoderHelper;
-    std::optional<HelperRun> run =
-        StartHelper(helper, file.Get(), pixels.Get(),
-                    CapsForStart(std::size_t(bytes.size()), options, memoryLimit));
+    std::optional<HelperRun> run = StartHelper(
+        helper, file.Get(), CapsForStart(std::size_t(bytes.size()), options, memoryLimit));
     if (!run)
         ThrowLoadFailed(path);
     const auto wallTime = [&](QSize size) {
@@ -403,15 +413,19 @@ void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoa
     }
     run->SetDeadline(wallTime(*declared));
     const std::optional<QSize> decoded = run->ReceiveSize();
+    if (decoded && !FitsDeclared(*declared, *decoded)) {
+        qWarning("Decoder helper %s reported a picture it did not declare",
+                 run->Path().constData());
+        ThrowLoadFailed(path);
+    }
+    TBitmap picture;
+    if (decoded)
+        picture.SetSize(decoded->width(), decoded->height());
+    const bool received = decoded && run->ReceivePixels(picture);
     const std::optional<int> status = run->Finish();
-    const bool exitedDecoded =
-        status && WIFEXITED(*status) && WEXITSTATUS(*status) == DecodedExitStatus;
-    if (!decoded || !exitedDecoded) {
+    if (!received || !status || !WIFEXITED(*status) || WEXITSTATUS(*status) != DecodedExitStatus) {
         LogEnding(run->Path(), status);
         ThrowLoadFailed(path);
     }
-    if (!TakePixels(pixels.Get(), *declared, *decoded, into)) {
-        qWarning("Decoder helper %s reported a picture it did not leave", run->Path().constData());
-        ThrowLoadFailed(path);
-    }
+    into.Swap(picture);
 }
