@@ -64,6 +64,7 @@ void MakeStudyFile(const QString& file, const QString& output, const BatchOption
     ImageLoadOptions loading;
     // Loading holds two (the one being decoded), the study at most StudyBitmaps.
     loading.workingSetBitmaps = StudyBitmaps;
+    loading.spareHelper = true;
     LoadBitmapFromFile(picture, file, loading);
     MakeStudy(picture, options.study);
     if (options.format == SavedFormat::Png)

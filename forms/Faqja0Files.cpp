@@ -100,6 +100,7 @@ void TForm1::OpenFile(const QString& path) {
     Image1->ClearOverlay();
     ImageLoadOptions options;
     options.workingSetBitmaps = WorkingSetBitmaps;
+    options.spareHelper = true;
     LoadBitmapFromFile(SourceBitmap, path, options);
     // The second copy is the same decoded picture; copying it spares a second decode. It stays
     // the whole opened picture while a crop of it is studied.

@@ -7,6 +7,7 @@
 #include "Desktop.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
+#include "ImageFile.h"
 #include "Startup.h"
 
 #include <QTimer>
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         program = std::make_unique<StartedProgram>();
+        // Readies itself while the painter chooses a file.
+        StartSpareDecoderHelper();
         Form1->showMaximized();
         if (asked.picture)
             QTimer::singleShot(

@@ -22,6 +22,10 @@ struct ImageLoadOptions {
     std::optional<std::uint64_t> memoryLimit;
     // How many bitmaps of the picture's size the caller keeps at once: the working set.
     int workingSetBitmaps = 1;
+    // Whether to keep a decoder helper started ahead for the next load: the load takes a waiting
+    // one where there is one and starts the next. Spares wait as child processes until they are
+    // used or the process ends.
+    bool spareHelper = false;
     // Reads the file's bytes; empty: read(2).
     ReadCall read;
 };
@@ -47,3 +51,7 @@ struct ImageLoadOptions {
 // in the load message.
 // Loads into different bitmaps may run on several threads at once.
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options = {});
+
+// Starts the decoder helper beside the executable ahead of the first load that keeps spares
+// (ImageLoadOptions::spareHelper), so that even that load finds one ready.
+void StartSpareDecoderHelper();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Stands in for the decoder helper in tests of its wall: it starts as the helper does, raises the
-// same wall from the same code, declares a 2 x 2 picture and, once let on, does what
-// HALVANE_WALL_PROBE names instead of decoding:
+// same wall from the same code, takes the file, declares a 2 x 2 picture and, once let on, does
+// what HALVANE_WALL_PROBE names instead of decoding:
 //   open, socket, execve, fork: what the wall must stop; when it does not, the probe exits with
 //     AttemptSucceeded;
 //   crash, hang, memory: a decoder's ways of dying (a wild write, a loop, an allocation past the
@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     const bool confine = !unconfined || std::strcmp(unconfined, "1") != 0;
     if (!caps || !what || !CapSelf(*caps) || (confine && !ConfineSelf()))
         return DecoderProtocol::BadStart;
-    if (!MapFileBytes() || !SendSize(QSize(2, 2)) || !AwaitGoAhead())
+    const std::optional<HelperFiles> files = ReceiveFiles();
+    if (!files || !MapFileBytes(files->file) || !SendSize(QSize(2, 2)) || !AwaitGoAhead())
         return DecoderProtocol::NotDecodedExitStatus;
     _exit(Attempt(what) ? AttemptSucceeded : DecoderProtocol::NotDecodedExitStatus);
 }

@@ -4,25 +4,25 @@
 #include <cstdint>
 
 // How the program and its decoder helper process talk. The program starts
-//     halvane-decode <address space> <address space ceiling> <cpu seconds> <cpu ceiling>
-// with the file's bytes in a sealed memory file on FileFd, the writing end of a pipe for the
-// pixels on PixelsFd and a socket to the program on ChannelFd. The helper caps itself (soft limits
-// the first and third numbers, hard limits the second and fourth) and confines itself
-// (DecoderWall.h) before it reads a byte of the file, then:
-//   1. reads the header and sends the declared size as a PictureSize;
-//   2. waits for one byte on the channel, the go-ahead: the program has checked the size against
-//      its memory and set the helper's limits for it;
-//   3. decodes, sends the decoded picture's size, writes its pixels to the pipe as premultiplied
-//      0xAARRGGBB rows without padding, and exits with DecodedExitStatus.
+//     halvane-decode <address space> <cpu seconds>
+// with a socket to the program on ChannelFd and nothing else open but /dev/null. The helper caps
+// itself at those soft limits and confines itself (DecoderWall.h), and waits; it can be started
+// ahead of the file it will decode. Then:
+//   1. the program sends one byte with two descriptors: the file's bytes in a sealed memory file
+//      and the writing end of a pipe for the pixels, and raises the helper's limits to what the
+//      file needs;
+//   2. the helper reads the header and sends the declared size as a PictureSize;
+//   3. it waits for one byte on the channel, the go-ahead: the program has checked the size
+//      against its memory and set the helper's limits for it;
+//   4. it decodes, sends the decoded picture's size, writes its pixels to the pipe as
+//      premultiplied 0xAARRGGBB rows without padding, and exits with DecodedExitStatus.
 // Any other ending (another exit status, a signal, the channel closed early, running out of time)
-// means no picture.
+// means no picture; a helper whose channel closes before a file comes ends quietly.
 namespace DecoderProtocol {
 
 constexpr const char* ExecutableName = "halvane-decode";
-constexpr int FileFd = 0;
-constexpr int PixelsFd = 3;
-constexpr int ChannelFd = 4;
-constexpr int ArgumentCount = 4;
+constexpr int ChannelFd = 3;
+constexpr int ArgumentCount = 2;
 
 struct PictureSize {
     std::int32_t width = 0;

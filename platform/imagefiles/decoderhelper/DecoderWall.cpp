@@ -26,11 +26,10 @@ std::optional<std::uint64_t> ParseNumber(const char* text) {
     return value;
 }
 
-bool SetLimit(int resource, std::uint64_t soft, std::uint64_t hard) {
+bool SetSoftLimit(int resource, std::uint64_t soft) {
     rlimit limit{};
     if (getrlimit(resource, &limit) != 0)
         return false;
-    limit.rlim_max = std::min<rlim_t>(hard, limit.rlim_max);
     limit.rlim_cur = std::min<rlim_t>(soft, limit.rlim_max);
     return setrlimit(resource, &limit) == 0;
 }
@@ -41,6 +40,7 @@ bool SetLimit(int resource, std::uint64_t soft, std::uint64_t hard) {
 constexpr int AllowedCalls[] = {
     SCMP_SYS(read),
     SCMP_SYS(write),
+    SCMP_SYS(recvmsg),
     SCMP_SYS(readv),
     SCMP_SYS(writev),
     SCMP_SYS(pread64),
@@ -101,14 +101,14 @@ std::optional<DecoderCaps> CapsFromArguments(int argc, char** argv) {
     for (int i = 0; i < DecoderProtocol::ArgumentCount; ++i)
         if (!(numbers[i] = ParseNumber(argv[i + 1])))
             return std::nullopt;
-    return DecoderCaps{*numbers[0], *numbers[1], *numbers[2], *numbers[3]};
+    return DecoderCaps{*numbers[0], *numbers[1]};
 }
 
 bool CapSelf(const DecoderCaps& caps) {
-    // Past the soft CPU limit the kernel sends SIGXCPU, at the hard one SIGKILL.
-    return SetLimit(RLIMIT_CORE, 0, 0) &&
-           SetLimit(RLIMIT_CPU, caps.cpuSeconds, caps.cpuSecondsCeiling + 1) &&
-           SetLimit(RLIMIT_AS, caps.addressSpace, caps.addressSpaceCeiling);
+    // Past the soft CPU limit the kernel sends SIGXCPU, which ends the process.
+    const rlimit noCore{0, 0};
+    return setrlimit(RLIMIT_CORE, &noCore) == 0 && SetSoftLimit(RLIMIT_CPU, caps.cpuSeconds) &&
+           SetSoftLimit(RLIMIT_AS, caps.addressSpace);
 }
 
 bool ConfineSelf() {

@@ -5,8 +5,10 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -32,13 +34,35 @@ bool WriteAll(int fd, const void* data, std::size_t bytes) {
 
 // The size from lseek() rather than fstat(): glibc makes fstat() a call that can also look a path
 // up, which the wall does not allow.
-std::optional<QByteArray> MapFileBytes() {
-    const off_t size = lseek(FileFd, 0, SEEK_END);
+std::optional<HelperFiles> ReceiveFiles() {
+    char byte = 0;
+    iovec data{&byte, 1};
+    alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
+    msghdr message{};
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t got = 0;
+    while ((got = recvmsg(ChannelFd, &message, MSG_CMSG_CLOEXEC)) < 0 && errno == EINTR) {
+    }
+    const cmsghdr* header = CMSG_FIRSTHDR(&message);
+    if (got != 1 || (message.msg_flags & MSG_CTRUNC) != 0 || !header ||
+        header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_RIGHTS ||
+        header->cmsg_len != CMSG_LEN(2 * sizeof(int)))
+        return std::nullopt;
+    int descriptors[2];
+    std::memcpy(descriptors, CMSG_DATA(header), sizeof descriptors);
+    return HelperFiles{descriptors[0], descriptors[1]};
+}
+
+std::optional<QByteArray> MapFileBytes(int file) {
+    const off_t size = lseek(file, 0, SEEK_END);
     if (size < 0)
         return std::nullopt;
     if (size == 0)
         return QByteArray();
-    void* bytes = mmap(nullptr, std::size_t(size), PROT_READ, MAP_SHARED, FileFd, 0);
+    void* bytes = mmap(nullptr, std::size_t(size), PROT_READ, MAP_SHARED, file, 0);
     if (bytes == MAP_FAILED)
         return std::nullopt;
     return QByteArray::fromRawData(static_cast<const char*>(bytes), qsizetype(size));
@@ -59,10 +83,10 @@ bool AwaitGoAhead() {
     }
 }
 
-bool SendPixels(TBitmap& picture) {
+bool SendPixels(int pipe, TBitmap& picture) {
     iovec left{picture.Bits(), picture.ByteCount()};
     while (left.iov_len > 0) {
-        const ssize_t moved = vmsplice(PixelsFd, &left, 1, 0);
+        const ssize_t moved = vmsplice(pipe, &left, 1, 0);
         if (moved < 0 && errno == EINTR)
             continue;
         if (moved <= 0)

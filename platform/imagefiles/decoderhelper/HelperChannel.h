@@ -5,14 +5,23 @@
 
 #include <QByteArray>
 #include <QSize>
-#include <cstddef>
 #include <optional>
 
-// The helper's side of DecoderProtocol.h: the descriptors it was given, used behind the wall.
+// The helper's side of DecoderProtocol.h, used behind the wall.
 
-// The file's bytes, mapped read-only for the rest of the process's life; nullopt when the file
+// What the program hands over: the file's bytes and the pipe for the pixels.
+struct HelperFiles {
+    int file = -1;
+    int pixels = -1;
+};
+
+// Waits for the program's file; nullopt when the channel closes instead or brings no two
+// descriptors.
+std::optional<HelperFiles> ReceiveFiles();
+
+// The file's bytes, mapped read-only for the rest of the process's life; nullopt when the
 // descriptor cannot be mapped.
-std::optional<QByteArray> MapFileBytes();
+std::optional<QByteArray> MapFileBytes(int file);
 
 // Sends a picture size to the program.
 bool SendSize(QSize size);
@@ -23,4 +32,4 @@ bool AwaitGoAhead();
 // Hands the picture's pixels to the pixels pipe. The pipe takes references to the pages rather
 // than copies, so the picture must not change or be freed until the program has read them; the
 // program's read is the one copy.
-bool SendPixels(TBitmap& picture);
+bool SendPixels(int pipe, TBitmap& picture);

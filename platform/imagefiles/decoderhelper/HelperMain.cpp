@@ -17,7 +17,7 @@ using namespace DecoderProtocol;
 
 // Decodes into `picture`, which must outlive the process: the pipe holds its pages, not copies,
 // until the program has read them.
-ExitStatus Decode(const QByteArray& bytes, TBitmap& picture) {
+ExitStatus Decode(const QByteArray& bytes, int pixels, TBitmap& picture) {
     const std::optional<ImageKind> kind = RecogniseContent(bytes.left(ImageHeadBytes));
     const std::unique_ptr<FormatDecoder> decoder = kind ? OpenDecoder(bytes, *kind) : nullptr;
     if (!decoder || !SendSize(decoder->Size()) || !AwaitGoAhead() || !decoder->DataComplete())
@@ -31,7 +31,7 @@ ExitStatus Decode(const QByteArray& bytes, TBitmap& picture) {
     } catch (const AppError&) { // no storage for the picture
         return NotDecodedExitStatus;
     }
-    return SendSize(QSize(picture.Width(), picture.Height())) && SendPixels(picture)
+    return SendSize(QSize(picture.Width(), picture.Height())) && SendPixels(pixels, picture)
                ? DecodedExitStatus
                : NotDecodedExitStatus;
 }
@@ -45,8 +45,11 @@ int main(int argc, char** argv) {
     PrepareDecoders();
     if (!ConfineSelf())
         return BadStart;
-    const std::optional<QByteArray> bytes = MapFileBytes();
+    const std::optional<HelperFiles> files = ReceiveFiles();
+    if (!files)
+        _exit(NotDecodedExitStatus);
+    const std::optional<QByteArray> bytes = MapFileBytes(files->file);
     // Straight out, the picture never freed: its pages may still be in the pipe, unread.
     TBitmap picture;
-    _exit(bytes ? Decode(*bytes, picture) : BadStart);
+    _exit(bytes ? Decode(*bytes, files->pixels, picture) : BadStart);
 }

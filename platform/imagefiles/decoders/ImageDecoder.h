@@ -19,7 +19,7 @@
 std::unique_ptr<FormatDecoder> OpenDecoder(const QByteArray& bytes, ImageKind kind);
 
 // Loads what decoding needs from files (Qt's image plug-ins), so that decoding afterwards opens
-// none.
+// none, and runs each decoder once on a tiny picture, so that its first file finds it ready.
 void PrepareDecoders();
 
 // The helper's whole decode in this process, for the fuzzers and the decoders' own tests: the

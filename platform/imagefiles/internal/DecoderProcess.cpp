@@ -16,6 +16,9 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <list>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -24,9 +27,11 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 extern char** environ;
 
@@ -41,8 +46,6 @@ constexpr std::uint64_t CopiesOfFile = 3;
 constexpr std::chrono::seconds BaseCpuTime{5};
 constexpr std::uint64_t PixelsPerCpuSecond = 1'000'000;
 constexpr int WallTimePerCpuTime = 2;
-// No picture has more, whatever the memory limit says: 2^40 pixels is 4 TB of bitmap.
-constexpr std::uint64_t MostPixels = std::uint64_t(1) << 40;
 
 // Owns a file descriptor.
 class FileDescriptor {
@@ -50,9 +53,15 @@ public:
     explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor() { Close(); }
     FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        if (this != &other) {
+            Close();
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
 
     int Get() const { return fd_; }
     bool Valid() const { return fd_ >= 0; }
@@ -65,16 +74,12 @@ private:
     int fd_;
 };
 
-// A descriptor numbered above the helper's fixed ones, so that placing one of them cannot
-// overwrite another.
+// A descriptor numbered above the helper's fixed one, so that placing it cannot overwrite
+// another.
 FileDescriptor AboveFixedDescriptors(FileDescriptor made) {
     if (!made.Valid())
         return FileDescriptor();
     return FileDescriptor(fcntl(made.Get(), F_DUPFD_CLOEXEC, ChannelFd + 1));
-}
-
-FileDescriptor SharedMemoryFile(const char* name, unsigned flags) {
-    return AboveFixedDescriptors(FileDescriptor(memfd_create(name, MFD_CLOEXEC | flags)));
 }
 
 // The most a pipe may hold without privileges by default: fewer trips for the pixels.
@@ -86,9 +91,7 @@ std::optional<std::pair<FileDescriptor, FileDescriptor>> PixelsPipe() {
     if (pipe2(ends, O_CLOEXEC) != 0)
         return std::nullopt;
     FileDescriptor reading(ends[0]);
-    FileDescriptor writing = AboveFixedDescriptors(FileDescriptor(ends[1]));
-    if (!writing.Valid())
-        return std::nullopt;
+    FileDescriptor writing(ends[1]);
     fcntl(writing.Get(), F_SETPIPE_SZ, PixelsPipeBytes); // a smaller pipe only takes more trips
     return std::make_pair(std::move(reading), std::move(writing));
 }
@@ -108,7 +111,7 @@ bool WriteAll(int fd, const char* next, std::size_t left) {
 
 // The file's bytes, sealed: the helper decodes exactly what the program read.
 FileDescriptor SealedCopy(const QByteArray& bytes) {
-    FileDescriptor file = SharedMemoryFile("halvane-file", MFD_ALLOW_SEALING);
+    FileDescriptor file(memfd_create("halvane-file", MFD_CLOEXEC | MFD_ALLOW_SEALING));
     if (!file.Valid() || !WriteAll(file.Get(), bytes.constData(), std::size_t(bytes.size())) ||
         fcntl(file.Get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) !=
             0)
@@ -130,11 +133,11 @@ public:
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-    // The helper sees the file, the pixels and the channel at its fixed descriptors, its output
-    // and the decoders' remarks on damaged files go nowhere (the program logs how the helper
-    // ended), and no other descriptor of the program reaches it. Signals start unblocked
-    // and with their default actions, whatever the calling thread had.
-    bool Prepare(int fileFd, int pixelsFd, int channelFd) {
+    // The helper sees the channel at its fixed descriptor and /dev/null for the standard ones:
+    // its output and the decoders' remarks on damaged files go nowhere (the program logs how the
+    // helper ended). No other descriptor of the program reaches it. Signals start unblocked and
+    // with their default actions, whatever the calling thread had.
+    bool Prepare(int channelFd) {
         sigset_t none;
         sigset_t all;
         sigemptyset(&none);
@@ -143,12 +146,12 @@ public:
                                         POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) == 0 &&
                posix_spawnattr_setsigmask(&attributes_, &none) == 0 &&
                posix_spawnattr_setsigdefault(&attributes_, &all) == 0 &&
-               posix_spawn_file_actions_adddup2(&actions_, fileFd, FileFd) == 0 &&
+               posix_spawn_file_actions_adddup2(&actions_, channelFd, ChannelFd) == 0 &&
+               posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY,
+                                                0) == 0 &&
                posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY,
                                                 0) == 0 &&
                posix_spawn_file_actions_adddup2(&actions_, STDOUT_FILENO, STDERR_FILENO) == 0 &&
-               posix_spawn_file_actions_adddup2(&actions_, pixelsFd, PixelsFd) == 0 &&
-               posix_spawn_file_actions_adddup2(&actions_, channelFd, ChannelFd) == 0 &&
                posix_spawn_file_actions_addclosefrom_np(&actions_, ChannelFd + 1) == 0;
     }
 
@@ -163,25 +166,63 @@ private:
 };
 
 // One run of the helper, from its start to its reaping: a run given up on the way (an error, an
-// exception) kills and reaps the helper, so that none is left behind.
+// exception, the end of the process for a spare) kills and reaps the helper, so that none is left
+// behind.
 class HelperRun {
 public:
-    HelperRun(QByteArray path, pid_t child, FileDescriptor channel, FileDescriptor pixels)
+    HelperRun(QByteArray path, pid_t child, FileDescriptor channel)
         : path_(std::move(path)), child_(child), channel_(std::move(channel)),
-          pixels_(std::move(pixels)), exited_(int(syscall(SYS_pidfd_open, child, 0))) {}
+          exited_(int(syscall(SYS_pidfd_open, child, 0))) {}
     ~HelperRun() {
         if (child_ > 0) {
             kill(child_, SIGKILL);
             Reap();
         }
     }
+    HelperRun(HelperRun&& other) noexcept
+        : path_(std::move(other.path_)), child_(std::exchange(other.child_, -1)),
+          channel_(std::move(other.channel_)), pixels_(std::move(other.pixels_)),
+          exited_(std::move(other.exited_)), deadline_(other.deadline_) {}
     HelperRun(const HelperRun&) = delete;
     HelperRun& operator=(const HelperRun&) = delete;
+    HelperRun& operator=(HelperRun&&) = delete;
 
     const QByteArray& Path() const { return path_; }
     pid_t Child() const { return child_; }
 
     void SetDeadline(std::chrono::milliseconds fromNow) { deadline_ = Clock::now() + fromNow; }
+
+    // Sends the file and the pipe's writing end; keeps the reading end for the pixels. Through
+    // sendmsg() with MSG_NOSIGNAL, as every write to the channel: a helper that has died must not
+    // take the program with it by SIGPIPE.
+    bool HandOver(const FileDescriptor& file, FileDescriptor pixelsReading,
+                  const FileDescriptor& pixelsWriting) {
+        pixels_ = std::move(pixelsReading);
+        const char byte = 0;
+        iovec data{const_cast<char*>(&byte), 1};
+        alignas(cmsghdr) char control[CMSG_SPACE(2 * sizeof(int))] = {};
+        msghdr message{};
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* header = CMSG_FIRSTHDR(&message);
+        header->cmsg_level = SOL_SOCKET;
+        header->cmsg_type = SCM_RIGHTS;
+        header->cmsg_len = CMSG_LEN(2 * sizeof(int));
+        const int descriptors[2] = {file.Get(), pixelsWriting.Get()};
+        std::memcpy(CMSG_DATA(header), descriptors, sizeof descriptors);
+        return SendOn(message);
+    }
+
+    bool SendGoAhead() {
+        const char go = 1;
+        iovec data{const_cast<char*>(&go), 1};
+        msghdr message{};
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        return SendOn(message);
+    }
 
     // A size the helper sends; nullopt when the channel closes or the deadline passes first.
     std::optional<QSize> ReceiveSize() {
@@ -197,15 +238,6 @@ public:
         return Receive(pixels_.Get(), reinterpret_cast<char*>(into.Bits()), into.ByteCount());
     }
 
-    // Through send(): a helper that has died must not take the program with it by SIGPIPE.
-    bool SendGoAhead() {
-        const char go = 1;
-        ssize_t sent = 0;
-        while ((sent = send(channel_.Get(), &go, 1, MSG_NOSIGNAL)) < 0 && errno == EINTR) {
-        }
-        return sent == 1;
-    }
-
     // The helper's exit status once it ends within the deadline; nullopt when it has to be
     // killed for time. The helper is reaped either way.
     std::optional<int> Finish() {
@@ -218,7 +250,20 @@ public:
         return status;
     }
 
+    // Whether the helper has ended already (a spare that died waiting).
+    bool Ended() const {
+        pollfd check{exited_.Get(), POLLIN, 0};
+        return exited_.Valid() && poll(&check, 1, 0) != 0;
+    }
+
 private:
+    bool SendOn(const msghdr& message) {
+        ssize_t sent = 0;
+        while ((sent = sendmsg(channel_.Get(), &message, MSG_NOSIGNAL)) < 0 && errno == EINTR) {
+        }
+        return sent == 1;
+    }
+
     // Waits until `fd` can be read, up to the deadline.
     bool WaitReadable(int fd) const {
         if (fd < 0)
@@ -268,24 +313,9 @@ private:
     Clock::time_point deadline_ = Clock::now();
 };
 
-struct StartCaps {
-    std::uint64_t addressSpace, addressSpaceCeiling, cpuSeconds, cpuSecondsCeiling;
-};
-
-// The limits the helper starts with: the header's, soft; the largest picture the memory limit
-// allows, hard, so that the program can raise them to the declared picture's.
-StartCaps CapsForStart(std::size_t fileBytes, const ImageLoadOptions& options,
-                       std::uint64_t memoryLimit) {
-    const std::uint64_t mostPixels = std::min<std::uint64_t>(
-        memoryLimit / 4 / std::uint64_t(std::max(options.workingSetBitmaps, 1)), MostPixels);
-    const DecoderLimits header = DecoderLimitsFor(QSize(), fileBytes);
-    const DecoderLimits largest = DecoderLimitsFor(QSize(1, 1), fileBytes);
-    return StartCaps{header.addressSpace, largest.addressSpace + mostPixels * BytesPerPixel,
-                     std::uint64_t(header.cpuTime.count()),
-                     std::uint64_t(largest.cpuTime.count()) + mostPixels / PixelsPerCpuSecond};
-}
-
-std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, const StartCaps& caps) {
+// Starts a helper, which readies itself (libraries, plug-ins, its wall) and waits for a file.
+// Its soft limits are the header's for an empty file; HandOver's caller raises them.
+std::optional<HelperRun> StartHelper(const QString& helperPath) {
     const QByteArray path = QFile::encodeName(helperPath);
     int ends[2] = {-1, -1};
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
@@ -294,17 +324,14 @@ std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, cons
     }
     FileDescriptor programEnd(ends[0]);
     const FileDescriptor helperEnd = AboveFixedDescriptors(FileDescriptor(ends[1]));
-    std::optional<std::pair<FileDescriptor, FileDescriptor>> pixels = PixelsPipe();
-    std::string arguments[] = {path.toStdString(), std::to_string(caps.addressSpace),
-                               std::to_string(caps.addressSpaceCeiling),
-                               std::to_string(caps.cpuSeconds),
-                               std::to_string(caps.cpuSecondsCeiling)};
+    const DecoderLimits start = DecoderLimitsFor(QSize(), 0);
+    std::string arguments[] = {path.toStdString(), std::to_string(start.addressSpace),
+                               std::to_string(start.cpuTime.count())};
     char* argv[ArgumentCount + 2] = {};
     for (int i = 0; i <= ArgumentCount; ++i)
         argv[i] = arguments[i].data();
     SpawnSetup setup;
-    if (!helperEnd.Valid() || !pixels ||
-        !setup.Prepare(fileFd, pixels->second.Get(), helperEnd.Get())) {
+    if (!helperEnd.Valid() || !setup.Prepare(helperEnd.Get())) {
         qWarning("Decoder helper %s not started: no spawn setup", path.constData());
         return std::nullopt;
     }
@@ -313,10 +340,53 @@ std::optional<HelperRun> StartHelper(const QString& helperPath, int fileFd, cons
         qWarning("Decoder helper %s not started: %s", path.constData(), std::strerror(error));
         return std::nullopt;
     }
-    // Only the helper holds its ends now, so the channel and the pipe close when it ends.
-    return std::optional<HelperRun>(std::in_place, path, child, std::move(programEnd),
-                                    std::move(pixels->first));
+    // Only the helper holds its end now, so the channel closes when it ends.
+    return std::optional<HelperRun>(std::in_place, path, child, std::move(programEnd));
 }
+
+// Helpers started ahead of the loads that will use them, per helper executable; killed and
+// reaped when the process ends. A load takes one and starts the next, which readies itself
+// while the load decodes.
+class SpareHelpers {
+public:
+    static SpareHelpers& Instance() {
+        static SpareHelpers spares;
+        return spares;
+    }
+
+    std::optional<HelperRun> Take(const QString& helperPath) {
+        const std::lock_guard lock(mutex_);
+        std::vector<HelperRun>& waiting = spares_[helperPath];
+        while (!waiting.empty()) {
+            HelperRun spare = std::move(waiting.back());
+            waiting.pop_back();
+            if (!spare.Ended())
+                return spare;
+        }
+        return std::nullopt;
+    }
+
+    void StartOne(const QString& helperPath) {
+        std::optional<HelperRun> spare = StartHelper(helperPath);
+        if (!spare)
+            return;
+        const std::lock_guard lock(mutex_);
+        spares_[helperPath].push_back(std::move(*spare));
+    }
+
+    // Keeps a helper that has given its picture until it has ended, and reaps those that have:
+    // its exit, which unmaps all it had, is no load's to wait for.
+    void Retire(HelperRun run) {
+        const std::lock_guard lock(mutex_);
+        retired_.remove_if([](const HelperRun& done) { return done.Ended(); });
+        retired_.push_back(std::move(run));
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<QString, std::vector<HelperRun>> spares_;
+    std::list<HelperRun> retired_;
+};
 
 // Logs why a helper that gave no picture ended, once it has been reaped.
 void LogEnding(const QByteArray& path, const std::optional<int>& status) {
@@ -330,13 +400,25 @@ void LogEnding(const QByteArray& path, const std::optional<int>& status) {
                  WIFEXITED(*status) ? WEXITSTATUS(*status) : -1);
 }
 
-// Raises the helper's soft limits to what the declared picture needs and lowers its hard ones to
-// the same, so that it can take no more.
+// Sets the helper's limits to `limits`, soft and hard alike, so that it can take no more.
 bool LimitHelper(pid_t child, const DecoderLimits& limits) {
     const rlimit addressSpace{rlim_t(limits.addressSpace), rlim_t(limits.addressSpace)};
     const rlimit cpu{rlim_t(limits.cpuTime.count()), rlim_t(limits.cpuTime.count() + 1)};
     return prlimit(child, RLIMIT_AS, &addressSpace, nullptr) == 0 &&
            prlimit(child, RLIMIT_CPU, &cpu, nullptr) == 0;
+}
+
+// Raises the helper's soft limits to `limits`, its hard ones left as they are for the next step.
+bool RaiseHelper(pid_t child, const DecoderLimits& limits) {
+    const auto raise = [child](decltype(RLIMIT_AS) resource, rlim_t soft) {
+        rlimit limit{};
+        if (prlimit(child, resource, nullptr, &limit) != 0)
+            return false;
+        limit.rlim_cur = std::min(soft, limit.rlim_max);
+        return prlimit(child, resource, &limit, nullptr) == 0;
+    };
+    return raise(RLIMIT_AS, rlim_t(limits.addressSpace)) &&
+           raise(RLIMIT_CPU, rlim_t(limits.cpuTime.count()));
 }
 
 bool Sensible(QSize size) {
@@ -350,6 +432,16 @@ bool FitsDeclared(QSize declared, QSize decoded) {
            decoded.height() <= TBitmap::MaxSide &&
            qint64(decoded.width()) * decoded.height() <=
                qint64(declared.width()) * declared.height();
+}
+
+// A helper for this load: a spare where the options keep them (and the next spare started),
+// else one started now.
+std::optional<HelperRun> HelperFor(const QString& helperPath, const ImageLoadOptions& options) {
+    if (!options.spareHelper)
+        return StartHelper(helperPath);
+    std::optional<HelperRun> spare = SpareHelpers::Instance().Take(helperPath);
+    SpareHelpers::Instance().StartOne(helperPath);
+    return spare ? std::move(spare) : StartHelper(helperPath);
 }
 
 } // namespace
@@ -376,26 +468,34 @@ QString DecoderHelperBesideExecutable() {
     return DecoderHelperFor(QCoreApplication::applicationDirPath());
 }
 
+void StartSpareDecoderHelper() {
+    SpareHelpers::Instance().StartOne(DecoderHelperBesideExecutable());
+}
+
 void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoadOptions& options,
                     TBitmap& into) {
     const std::uint64_t memoryLimit = options.memoryLimit.value_or(AvailableMemoryBytes());
+    const std::size_t fileBytes = std::size_t(bytes.size());
     const FileDescriptor file = SealedCopy(bytes);
-    if (!file.Valid()) {
-        qWarning("Decoder helper not started: no shared memory (%s)", std::strerror(errno));
+    std::optional<std::pair<FileDescriptor, FileDescriptor>> pixels = PixelsPipe();
+    if (!file.Valid() || !pixels) {
+        qWarning("Decoder helper not started: no shared memory or pipe (%s)", std::strerror(errno));
         ThrowLoadFailed(path);
     }
     const QString helper =
         options.decoderHelper.isEmpty() ? DecoderHelperBesideExecutable() : options.decoderHelper;
-    std::optional<HelperRun> run = StartHelper(
-        helper, file.Get(), CapsForStart(std::size_t(bytes.size()), options, memoryLimit));
+    std::optional<HelperRun> run = HelperFor(helper, options);
     if (!run)
         ThrowLoadFailed(path);
     const auto wallTime = [&](QSize size) {
-        return options.decoderTimeLimit.value_or(
-            DecoderLimitsFor(size, std::size_t(bytes.size())).wallTime);
+        return options.decoderTimeLimit.value_or(DecoderLimitsFor(size, fileBytes).wallTime);
     };
     run->SetDeadline(wallTime(QSize()));
-    const std::optional<QSize> declared = run->ReceiveSize();
+    // The program keeps no writing end of the pipe, so that it closes when the helper ends.
+    const bool handedOver = RaiseHelper(run->Child(), DecoderLimitsFor(QSize(), fileBytes)) &&
+                            run->HandOver(file, std::move(pixels->first), pixels->second);
+    pixels->second.Close();
+    const std::optional<QSize> declared = handedOver ? run->ReceiveSize() : std::optional<QSize>();
     if (!declared) {
         LogEnding(run->Path(), run->Finish());
         ThrowLoadFailed(path);
@@ -406,8 +506,7 @@ void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoa
         ThrowLoadFailed(path);
     }
     RequireWorkingSetFits(*declared, options.workingSetBitmaps, memoryLimit);
-    if (!LimitHelper(run->Child(), DecoderLimitsFor(*declared, std::size_t(bytes.size()))) ||
-        !run->SendGoAhead()) {
+    if (!LimitHelper(run->Child(), DecoderLimitsFor(*declared, fileBytes)) || !run->SendGoAhead()) {
         qWarning("Decoder helper %s not let on: %s", run->Path().constData(), std::strerror(errno));
         ThrowLoadFailed(path);
     }

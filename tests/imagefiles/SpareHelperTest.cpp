@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// Loads that keep a spare decoder helper: each finds one waiting and leaves the next waiting.
+// In a test program of their own, since the spare outlives every load.
+#include "Bitmap.h"
+#include "FileErrors.h"
+#include "ImageCompare.h"
+#include "ImageFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/wait.h>
+
+namespace {
+
+// The process's children, as the kernel lists them per thread.
+QStringList Children() {
+    QStringList children;
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile list(QStringLiteral("/proc/self/task/%1/children").arg(task));
+        if (list.open(QIODevice::ReadOnly))
+            children << QString::fromLatin1(list.readAll()).split(u' ', Qt::SkipEmptyParts);
+    }
+    return children;
+}
+
+ImageLoadOptions KeepingASpare() {
+    ImageLoadOptions options;
+    options.spareHelper = true;
+    return options;
+}
+
+// After each load one spare waits, a new one each time (beside it at most the helper that just
+// decoded, ending), and every picture is the one a load without spares gives; a spare that died
+// while waiting is passed over.
+TEST(SpareHelper, EachLoadTakesTheWaitingHelperAndLeavesANewOne) {
+    QStringList before;
+    for (const char* file : {"quads.png", "quads.jpg", "tiled.tif", "bgr24.wmp"}) {
+        SCOPED_TRACE(file);
+        TBitmap withSpare;
+        TBitmap without;
+        ASSERT_EQ(LoadError(withSpare, TestDataPath(file), KeepingASpare()), std::nullopt);
+        ASSERT_EQ(LoadError(without, TestDataPath(file)), std::nullopt);
+        EXPECT_TRUE(SameBitmap(without, withSpare));
+        const QStringList children = Children();
+        ASSERT_GE(children.size(), 1);
+        ASSERT_LE(children.size(), 2);
+        EXPECT_FALSE(before.contains(children.back())) << "no new helper was started";
+        before = children;
+    }
+    // The newest child is the waiting spare. Killed, and waited for until it has ended, without
+    // reaping it: that is the pool's to do.
+    const pid_t spare = before.back().toInt();
+    ASSERT_EQ(kill(spare, SIGKILL), 0);
+    siginfo_t ended{};
+    ASSERT_EQ(waitid(P_PID, id_t(spare), &ended, WEXITED | WNOWAIT), 0);
+    TBitmap afterDeath;
+    EXPECT_EQ(LoadError(afterDeath, TestDataPath("quads.png"), KeepingASpare()), std::nullopt);
+    EXPECT_EQ(afterDeath.Width(), 16);
+}
+
+} // namespace
