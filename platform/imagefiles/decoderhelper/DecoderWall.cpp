@@ -76,6 +76,12 @@ constexpr int AllowedCalls[] = {
     SCMP_SYS(sysinfo),
 };
 
+// A condition on a call's first argument (libseccomp's SCMP_A0 leaves the second datum to the
+// compiler's zero, which clang warns about).
+scmp_arg_cmp FirstArgument(scmp_compare op, scmp_datum_t a, scmp_datum_t b = 0) {
+    return scmp_arg_cmp{0, op, a, b};
+}
+
 bool AddRules(scmp_filter_ctx filter) {
     for (const int call : AllowedCalls)
         if (seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0) != 0)
@@ -84,12 +90,12 @@ bool AddRules(scmp_filter_ctx filter) {
     // answers "not implemented" and glibc falls back to clone.
     // Signals only to itself (abort() raises SIGABRT that way).
     return seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(clone), 1,
-                            SCMP_A0(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)) == 0 &&
+                            FirstArgument(SCMP_CMP_MASKED_EQ, CLONE_THREAD, CLONE_THREAD)) == 0 &&
            seccomp_rule_add(filter, SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0) == 0 &&
            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1,
-                            SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(getpid()))) == 0 &&
+                            FirstArgument(SCMP_CMP_EQ, scmp_datum_t(getpid()))) == 0 &&
            seccomp_rule_add(filter, SCMP_ACT_ALLOW, SCMP_SYS(prctl), 1,
-                            SCMP_A0(SCMP_CMP_EQ, PR_SET_NAME)) == 0;
+                            FirstArgument(SCMP_CMP_EQ, PR_SET_NAME)) == 0;
 }
 
 } // namespace
