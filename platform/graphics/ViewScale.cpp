@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ViewScale.h"
 
+#include "Cores.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -98,12 +100,14 @@ struct Divisor {
 
 } // namespace
 
-void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, ViewScale scale) {
-    Q_ASSERT(scale.Reduces() && qint64(scale.Shown) * ViewScale::MostReduction >= scale.Image);
+namespace {
+
+// The target rows [first, end) of ReduceByAreaAverage; `columns` and `rows` give the first source
+// pixel of each target column and row, and one past the last.
+void ReduceRows(const TBitmapData& source, const TBitmapData& target,
+                const std::vector<int>& columns, const std::vector<int>& rows, int first, int end) {
     const int sourceWidth = source.FWidth;
     const int targetWidth = target.FWidth;
-    const std::vector<int> columns = FirstSourcePixels(sourceWidth, targetWidth, scale);
-    const std::vector<int> rows = FirstSourcePixels(source.FHeight, target.FHeight, scale);
     const std::size_t channels = std::size_t(sourceWidth) * 4;
     std::vector<std::uint16_t> narrow(channels);
     std::vector<Divisor> divisors;
@@ -125,7 +129,7 @@ void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, V
         return __builtin_convertvector(column, Channels);
     };
 
-    for (int y = 0; y < target.FHeight; ++y) {
+    for (int y = first; y < end; ++y) {
         const int rowsFrom = rows[std::size_t(y)];
         const int rowsTo = rows[std::size_t(y) + 1];
         sumRows(rowsFrom, rowsTo);
@@ -148,4 +152,17 @@ void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, V
             out[x] = divisors[std::size_t(x)].Means(sums);
         }
     }
+}
+
+} // namespace
+
+void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, ViewScale scale) {
+    Q_ASSERT(scale.Reduces() && qint64(scale.Shown) * ViewScale::MostReduction >= scale.Image);
+    const std::vector<int> columns = FirstSourcePixels(source.FWidth, target.FWidth, scale);
+    const std::vector<int> rows = FirstSourcePixels(source.FHeight, target.FHeight, scale);
+    // A target row reads about Image / Shown rows of the source, rounded up.
+    const std::size_t sourceRowsPerRow = std::size_t((scale.Image + scale.Shown - 1) / scale.Shown);
+    ForEachRowBlock(
+        target.FHeight, std::size_t(source.FWidth) * sizeof(TAlphaColor) * sourceRowsPerRow,
+        [&](int first, int end) { ReduceRows(source, target, columns, rows, first, end); });
 }

@@ -13,6 +13,7 @@
 #include "PosterizeKernel.h"
 #include "RecolourKernel.h"
 #include "ToneCensus.h"
+#include "ViewScale.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -123,6 +124,19 @@ const SplitPass Passes[] = {
     {"Oilify down the columns",
      [](const Canvas& input, const Layout& layout) {
          return OilifyOutcome(input, layout, OilifyDirection::Columns);
+     }},
+    {"reduced copy",
+     [](const Canvas& input, const Layout& layout) {
+         Outcome outcome;
+         for (const ViewScale scale : {ViewScale{1, 3}, ViewScale{2, 5}}) {
+             const QSize shown = scale.ShownSize({layout.width, layout.height});
+             if (shown.isEmpty())
+                 continue;
+             const Canvas target(shown.width(), shown.height(), layout.gap);
+             ReduceByAreaAverage(input.Map(), target.Map(), scale);
+             outcome.insert(outcome.end(), target.Memory().begin(), target.Memory().end());
+         }
+         return outcome;
      }},
     {"tone count",
      [](const Canvas& input, const Layout&) {
