@@ -60,9 +60,9 @@ struct Refill {
 class PassSlots {
 public:
     // `step`: pixels from one slot's pixel to the next; `lineLength`: pixels on a whole line;
-    // `slots`: the slots' contents before the first vote.
-    PassSlots(std::ptrdiff_t step, int lineLength, const Slots& slots = UnfilledSlots())
-        : step_(step), lineLength_(lineLength), slots_(slots) {}
+    // `start`: the slots' contents before the first vote.
+    PassSlots(std::ptrdiff_t step, int lineLength, const Slots& start = UnfilledSlots())
+        : step_(step), lineLength_(lineLength), slots_(start) {}
 
     std::ptrdiff_t Step() const { return step_; }
 
@@ -299,10 +299,10 @@ struct BlockVotes {
     std::optional<TAlphaColor> lastVote;
 };
 
-// Rows [first, end) voted with the slots `slots` on entry; the votes before the first with a
+// Rows [first, end) voted with the slots `entrySlots` on entry; the votes before the first with a
 // winner are left for FillCarried.
-BlockVotes VoteBlock(const Pass& pass, const Slots& slots, int first, int end) {
-    PassSlots passSlots(pass.step, pass.LineLength(), slots);
+BlockVotes VoteBlock(const Pass& pass, const Slots& entrySlots, int first, int end) {
+    PassSlots passSlots(pass.step, pass.LineLength(), entrySlots);
     for (int y = first; y < end; ++y)
         for (int x = 0; x < pass.width; ++x) {
             if (!pass.Votes(x, y)) {

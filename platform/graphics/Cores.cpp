@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
 #include <tbb/global_control.h>
 #include <tbb/parallel_for.h>
 #include <tbb/partitioner.h>
@@ -38,6 +41,21 @@ int ThreadLimit() {
     }();
     return limit;
 }
+
+// oneTBB hands a block to a thread inside its own library, where ThreadSanitizer does not see
+// it: in such a build the hand-over is announced to it, the pass's start before each block and
+// each block's end before the pass goes on.
+#if defined(__SANITIZE_THREAD__)
+void HandOver(const void* pass) {
+    __tsan_release(const_cast<void*>(pass));
+}
+void TakeOver(const void* pass) {
+    __tsan_acquire(const_cast<void*>(pass));
+}
+#else
+void HandOver(const void*) {}
+void TakeOver(const void*) {}
+#endif
 
 } // namespace
 
@@ -75,13 +93,17 @@ void RowBlocks::ForEach(const std::function<void(int block)>& work) const {
         return;
     }
     // One task a block: the blocks are already sized for the cache and the threads.
+    HandOver(this);
     tbb::parallel_for(
         tbb::blocked_range<int>(0, count_, 1),
         [&](const tbb::blocked_range<int>& blocks) {
+            TakeOver(this);
             for (int block = blocks.begin(); block < blocks.end(); ++block)
                 work(block);
+            HandOver(this);
         },
         tbb::simple_partitioner());
+    TakeOver(this);
 }
 
 void ForEachRowBlock(int rows, std::size_t bytesPerRow,
