@@ -99,6 +99,8 @@ public:
             nodes_[std::max(a, b)].parent = std::min(a, b);
     }
 
+    std::size_t Size() const { return used_; }
+
     // Takes in `other`'s nodes after its own; gives the number added to other's node ids.
     std::uint32_t Append(const RunForest& other) {
         const auto offset = std::uint32_t(used_);
@@ -321,12 +323,17 @@ PatchCensus CountPatches(const TBitmapData& map) {
         return {};
     // Strips of rows are labelled apart, then their forests are put together and the runs on
     // each seam joined, as the row below a seam would have joined them.
-    const RowBlocks blocks(height, std::size_t(width) * sizeof(TAlphaColor));
+    // Few strips: each has a forest to be copied into the first.
+    const RowBlocks blocks(height, 0);
     std::vector<PatchStrip> strips(std::size_t(blocks.Count()));
     blocks.ForEach([&](int block) {
         strips[block] = LabelStrip(map, blocks.First(block), blocks.End(block));
     });
     RunForest& forest = strips.front().forest;
+    std::size_t nodes = 0;
+    for (const PatchStrip& strip : strips)
+        nodes += strip.forest.Size();
+    forest.Reserve(nodes - forest.Size());
     std::uint32_t aboveOffset = 0;
     for (std::size_t k = 1; k < strips.size(); ++k) {
         const std::uint32_t offset = forest.Append(strips[k].forest);

@@ -75,8 +75,9 @@ RowBlocks::RowBlocks(int rows, std::size_t bytesPerRow) : rows_(std::max(rows, 0
     if (threads == 1 || rows_ == 0) {
         rowsPerBlock_ = std::max(rows_, 1);
     } else {
-        const std::size_t cached =
-            std::max<std::size_t>(1, BlockBytes / std::max<std::size_t>(1, bytesPerRow));
+        const std::size_t cached = bytesPerRow == 0
+                                       ? std::size_t(rows_)
+                                       : std::max<std::size_t>(1, BlockBytes / bytesPerRow);
         const int shared = (rows_ + threads * BlocksPerThread - 1) / (threads * BlocksPerThread);
         rowsPerBlock_ = std::max(1, int(std::min<std::size_t>(cached, std::size_t(shared))));
     }

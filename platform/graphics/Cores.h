@@ -19,6 +19,9 @@ void WithThreads(int threads, const std::function<void()>& work);
 // blocks a thread, so that a thread left without work takes over part of another's.
 class RowBlocks {
 public:
+    // Blocks of rows of `bytesPerRow` bytes each. With `bytesPerRow` 0, the blocks are sized by
+    // the threads alone: for a pass whose every block costs a setting up of its own (a forest of
+    // patches, sums across a whole row) and that streams its rows through the cache anyway.
     RowBlocks(int rows, std::size_t bytesPerRow);
 
     int Count() const { return count_; }

@@ -160,9 +160,8 @@ void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, V
     Q_ASSERT(scale.Reduces() && qint64(scale.Shown) * ViewScale::MostReduction >= scale.Image);
     const std::vector<int> columns = FirstSourcePixels(source.FWidth, target.FWidth, scale);
     const std::vector<int> rows = FirstSourcePixels(source.FHeight, target.FHeight, scale);
-    // A target row reads about Image / Shown rows of the source, rounded up.
-    const std::size_t sourceRowsPerRow = std::size_t((scale.Image + scale.Shown - 1) / scale.Shown);
-    ForEachRowBlock(
-        target.FHeight, std::size_t(source.FWidth) * sizeof(TAlphaColor) * sourceRowsPerRow,
-        [&](int first, int end) { ReduceRows(source, target, columns, rows, first, end); });
+    // Each block sums its rows into buffers of its own, a source row long.
+    ForEachRowBlock(target.FHeight, 0, [&](int first, int end) {
+        ReduceRows(source, target, columns, rows, first, end);
+    });
 }

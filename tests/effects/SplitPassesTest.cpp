@@ -203,13 +203,16 @@ TEST(SplitPasses, CropGivesTheOneThreadResultOnEveryThreadCount) {
     }
 }
 
-TEST(SplitPasses, AThreadCountOfOneKeepsEveryRowInOneBlock) {
+TEST(SplitPasses, BlocksCoverEveryRowOnceAndOneThreadKeepsThemInOne) {
     WithThreads(1, [] {
         EXPECT_EQ(PassThreads(), 1);
         EXPECT_EQ(RowBlocks(5000, 4).Count(), 1);
     });
     WithThreads(3, [] {
         EXPECT_EQ(PassThreads(), 3);
+        // Rows of a mebibyte each: a row a block; sized by the threads alone: four a thread.
+        EXPECT_EQ(RowBlocks(1200, std::size_t(1) << 20).Count(), 1200);
+        EXPECT_EQ(RowBlocks(1200, 0).Count(), 12);
         const RowBlocks blocks(100, 4);
         EXPECT_GT(blocks.Count(), 3);
         EXPECT_EQ(blocks.First(0), 0);
