@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -220,6 +221,17 @@ TEST(SplitPasses, BlocksCoverEveryRowOnceAndOneThreadKeepsThemInOne) {
         for (int block = 1; block < blocks.Count(); ++block)
             EXPECT_EQ(blocks.First(block), blocks.End(block - 1));
     });
+}
+
+// Run with HALVANE_THREADS set (see tests/CMakeLists.txt): no arena runs a pass on more threads.
+TEST(SplitPasses, HalvaneThreadsLimitsThePassesOfEveryArena) {
+    const char* setting = std::getenv("HALVANE_THREADS");
+    if (setting == nullptr)
+        GTEST_SKIP() << "HALVANE_THREADS is not set";
+    const int limit = std::atoi(setting);
+    for (int threads : {1, 2, 8})
+        WithThreads(threads, [&] { EXPECT_EQ(PassThreads(), std::min(threads, limit)); });
+    EXPECT_LE(PassThreads(), limit);
 }
 
 } // namespace
