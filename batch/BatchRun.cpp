@@ -2,6 +2,7 @@
 #include "BatchRun.h"
 
 #include "AppError.h"
+#include "Cores.h"
 #include "ImageFile.h"
 #include "JpegFile.h"
 #include "PngFile.h"
@@ -102,9 +103,12 @@ int RunBatch(const BatchOptions& options, BatchProgress& progress) {
     std::condition_variable allDone;
     int running = std::min(options.jobs, count);
     std::vector<std::jthread> workers;
+    // Files side by side each run their steps on one thread, so that the workers do not crowd
+    // the cores; a single worker lets the steps split over all of them.
+    const int threadsPerFile = running > 1 ? 1 : PassThreads();
     for (int i = 0; i < running; ++i)
         workers.emplace_back([&] {
-            runFiles();
+            WithThreads(threadsPerFile, runFiles);
             const std::lock_guard lock(mutex);
             --running;
             allDone.notify_one();

@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,17 @@ struct TimedOperation {
     std::string description; // its line in the summary
     double goal = 0;         // at most this many times the family's yardstick; 0 for none
     std::function<void(benchmark::State&)> run;
-    double goalMs = 0;      // at most this many milliseconds of real time, in place of `goal`
+    double goalMs = 0; // at most this many milliseconds of real time, in place of `goal`
     double goalExtraMs = 0; // at most this many milliseconds more than the yardstick, in place
                             // of `goal`
+    int threads = 0;        // the threads the program's passes split over; 0: as many as it finds
 };
+
+// The operations, each one named in `goalsOnTwo` twice: its passes on one thread
+// ("<name>/threads:1", its own goal) and on two ("<name>/threads:2", the goal named), one beside
+// the other, so that the summary shows the scaling.
+std::vector<TimedOperation> OnOneAndTwoThreads(const std::vector<TimedOperation>& operations,
+                                               const std::map<std::string, double>& goalsOnTwo);
 
 // Operations measured against one yardstick timed in the same run.
 struct BenchFamily {

@@ -28,6 +28,16 @@ int main(int argc, char** argv) {
         effects.operations.push_back(std::move(bands));
     for (TimedOperation& simplify : SimplifyOperations(bench))
         effects.operations.push_back(std::move(simplify));
+    // The passes split over the cores, on one thread and on two; the goals on two threads.
+    effects.operations = OnOneAndTwoThreads(effects.operations, {{"GreyPass", 1.5},
+                                                                 {"PosterizePass", 1.5},
+                                                                 {"Button2Click", 6},
+                                                                 {"Image1Click", 1.5},
+                                                                 {"Button6Click", 1.3},
+                                                                 {"ReducedCopyAtFit", 1.0},
+                                                                 {"ValueKeyTones", 1.5},
+                                                                 {"ValueKeyPatches", 5},
+                                                                 {"ValueBandsHistogram", 1}});
     std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
                                          ExportFamily(bench)};
     for (BenchFamily& family : ConvertedPhotoFamilies(bench))

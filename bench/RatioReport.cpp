@@ -84,12 +84,20 @@ void RatioReport::PrintFamily(std::ostream& out, const BenchFamily& family) cons
         return;
     }
     PrintRow(out, title, {Fixed(yardstick->realMs, 1)});
+    // The one-thread run of an operation split over threads, printed just before its two-thread
+    // run: the scaling follows the latter.
+    const Result* oneThread = nullptr;
     for (const TimedOperation& operation : family.operations) {
         const std::string label = "  " + operation.description;
-        if (const Result* result = Find(family, operation))
+        const Result* result = Find(family, operation);
+        if (result != nullptr)
             PrintOperation(out, label, operation, *result, *yardstick);
         else
             PrintRow(out, label, {"not run"});
+        if (operation.threads == 2 && oneThread != nullptr && result != nullptr)
+            PrintRow(out, "    scaling from 1 to 2 threads",
+                     {"", Fixed(oneThread->realMs / result->realMs, 2) + "x"});
+        oneThread = operation.threads == 1 ? result : nullptr;
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CropFrame.h"
 
+#include "Cores.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -88,9 +90,13 @@ void CropStep(const TBitmap& picture, QRect frame, TBitmap& into) {
     TBitmap cropped;
     cropped.SetSize(inside.width(), inside.height());
     const QImage source = picture.ImageView();
-    for (int y = 0; y < inside.height(); ++y)
-        std::memcpy(cropped.Bits() + qsizetype(y) * cropped.Pitch(),
-                    source.constScanLine(inside.top() + y) + qsizetype(inside.left()) * 4,
-                    size_t(inside.width()) * 4);
+    // Rows that move within one bitmap (above) may overlap each other's old place, so only a
+    // copy into a new bitmap is split over the cores.
+    ForEachRowBlock(inside.height(), size_t(inside.width()) * 4, [&](int first, int end) {
+        for (int y = first; y < end; ++y)
+            std::memcpy(cropped.Bits() + qsizetype(y) * cropped.Pitch(),
+                        source.constScanLine(inside.top() + y) + qsizetype(inside.left()) * 4,
+                        size_t(inside.width()) * 4);
+    });
     into.Swap(cropped);
 }

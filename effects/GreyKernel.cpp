@@ -41,7 +41,7 @@ void GreyPass(const TBitmapData& source, const TBitmapData& target, GreyMethod m
     const ToneRule rule = GreyRule(method);
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(target));
-    ForEachRun({&source, &target}, width, height, [&](int y, std::size_t count) {
+    ForEachRunInBlocks({&source, &target}, width, height, [&](int y, std::size_t count) {
         kernels.tone(RowStart(source, y), RowStart(target, y), nullptr, count, rule, stream);
     });
     currentPixel = GetPixel(source, width - 1, height - 1);

@@ -14,19 +14,21 @@ void Draw(const TBitmapData& map, const TBitmapData* copy, int spacing, TAlphaCo
     const int height = map.FHeight;
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(map));
-    for (int y = 0; y < height; ++y) {
-        TAlphaColor* row = RowStart(map, y);
-        if (copy != nullptr)
-            kernels.copy(row, RowStart(*copy, y), std::size_t(width), stream);
-        if (spacing < 1)
-            continue;
-        if ((y + 1) % spacing == 0) {
-            std::fill_n(row, width, colour);
-            continue;
+    ForEachRowBlock(height, std::size_t(width) * sizeof(TAlphaColor), [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            TAlphaColor* row = RowStart(map, y);
+            if (copy != nullptr)
+                kernels.copy(row, RowStart(*copy, y), std::size_t(width), stream);
+            if (spacing < 1)
+                continue;
+            if ((y + 1) % spacing == 0) {
+                std::fill_n(row, width, colour);
+                continue;
+            }
+            for (int x = spacing - 1; x < width; x += spacing)
+                row[x] = colour;
         }
-        for (int x = spacing - 1; x < width; x += spacing)
-            row[x] = colour;
-    }
+    });
 }
 
 } // namespace

@@ -81,12 +81,12 @@ void Posterize(const TBitmapData& grey, const TBitmapData& target, const TBitmap
         return;
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(target));
-    ForEachRun({&grey, &target, copy != nullptr ? copy : &target}, width, height,
-               [&](int y, std::size_t count) {
-                   kernels.tone(RowStart(grey, y), RowStart(target, y),
-                                copy != nullptr ? RowStart(*copy, y) : nullptr, count, rule,
-                                stream);
-               });
+    ForEachRunInBlocks({&grey, &target, copy != nullptr ? copy : &target}, width, height,
+                       [&](int y, std::size_t count) {
+                           kernels.tone(RowStart(grey, y), RowStart(target, y),
+                                        copy != nullptr ? RowStart(*copy, y) : nullptr, count, rule,
+                                        stream);
+                       });
     currentPixel = GetPixel(grey, width - 1, height - 1);
     outputColour = GetPixel(target, width - 1, height - 1);
 }

@@ -9,11 +9,12 @@ namespace {
 void Replace(const TBitmapData& map, const TBitmapData* copy, TAlphaColor from, TAlphaColor to) {
     const VectorKernels& kernels = ChosenKernels();
     const bool stream = StreamsPictureOf(PictureBytes(map));
-    ForEachRun({&map, copy != nullptr ? copy : &map}, map.FWidth, map.FHeight,
-               [&](int y, std::size_t count) {
-                   kernels.replace(RowStart(map, y), copy != nullptr ? RowStart(*copy, y) : nullptr,
-                                   count, from, to, stream);
-               });
+    ForEachRunInBlocks({&map, copy != nullptr ? copy : &map}, map.FWidth, map.FHeight,
+                       [&](int y, std::size_t count) {
+                           kernels.replace(RowStart(map, y),
+                                           copy != nullptr ? RowStart(*copy, y) : nullptr, count,
+                                           from, to, stream);
+                       });
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ToneCensus.h"
 
+#include "Cores.h"
 #include "RowRuns.h"
 #include "VectorKernels.h"
 
@@ -98,6 +99,18 @@ public:
             nodes_[std::max(a, b)].parent = std::min(a, b);
     }
 
+    std::size_t Size() const { return used_; }
+
+    // Takes in `other`'s nodes after its own; gives the number added to other's node ids.
+    std::uint32_t Append(const RunForest& other) {
+        const auto offset = std::uint32_t(used_);
+        Reserve(other.used_);
+        for (std::size_t i = 0; i < other.used_; ++i)
+            nodes_[used_ + i] = {other.nodes_[i].parent + offset, other.nodes_[i].pixels};
+        used_ += other.used_;
+        return offset;
+    }
+
     std::uint32_t Root(std::uint32_t id) {
         while (nodes_[id].parent != id) {
             nodes_[id].parent = nodes_[nodes_[id].parent].parent; // path halving
@@ -165,37 +178,93 @@ void CountUnmatched(const TAlphaColor* pixels, int width, int before, KnownTones
     }
 }
 
+// The tones of some rows: the first colours met counted by the vector loops, the rest in a table.
+class ToneTally {
+public:
+    void CountRows(const TBitmapData& map, int first, int end) {
+        const VectorKernels& kernels = ChosenKernels();
+        for (int y = first; y < end; ++y) {
+            const TAlphaColor* pixels = RowStart(map, y);
+            const int before = known_.count;
+            const std::size_t matched =
+                before == 0 ? 0
+                            : kernels.countKnown(pixels, std::size_t(map.FWidth), known_.colours,
+                                                 before, known_.pixels);
+            // Rare once the first rows have shown the picture's few tones.
+            if (matched != std::size_t(map.FWidth))
+                CountUnmatched(pixels, map.FWidth, before, known_, others_, ends_);
+        }
+    }
+
+    std::vector<ToneCount> Counts() const {
+        std::vector<ToneCount> counts = others_.Counts();
+        for (int j = 0; j < known_.count; ++j)
+            if (known_.pixels[j] != 0)
+                counts.push_back({known_.colours[j], known_.pixels[j]});
+        return counts;
+    }
+
+private:
+    KnownTones known_;
+    ToneTable others_;
+    std::vector<std::int32_t> ends_;
+};
+
 } // namespace
 
 std::vector<ToneCount> CountTones(const TBitmapData& map) {
-    const VectorKernels& kernels = ChosenKernels();
-    KnownTones known;
-    ToneTable others;
-    std::vector<std::int32_t> ends;
-    for (int y = 0; y < map.FHeight; ++y) {
-        const TAlphaColor* pixels = RowStart(map, y);
-        const int before = known.count;
-        const std::size_t matched = before == 0
-                                        ? 0
-                                        : kernels.countKnown(pixels, std::size_t(map.FWidth),
-                                                             known.colours, before, known.pixels);
-        // Rare once the first rows have shown the picture's few tones.
-        if (matched != std::size_t(map.FWidth))
-            CountUnmatched(pixels, map.FWidth, before, known, others, ends);
-    }
-    std::vector<ToneCount> counts = others.Counts();
-    for (int j = 0; j < known.count; ++j)
-        if (known.pixels[j] != 0)
-            counts.push_back({known.colours[j], known.pixels[j]});
-    return counts;
+    const RowBlocks blocks(map.FHeight, std::size_t(std::max(map.FWidth, 0)) * sizeof(TAlphaColor));
+    std::vector<ToneTally> tallies(std::size_t(blocks.Count()));
+    blocks.ForEach(
+        [&](int block) { tallies[block].CountRows(map, blocks.First(block), blocks.End(block)); });
+    if (tallies.size() == 1)
+        return tallies.front().Counts();
+    ToneTable all;
+    for (const ToneTally& tally : tallies)
+        for (const ToneCount& tone : tally.Counts())
+            all.Add(tone.colour, tone.pixels);
+    return all.Counts();
 }
 
-PatchCensus CountPatches(const TBitmapData& map) {
-    const int width = map.FWidth;
-    const int height = map.FHeight;
-    if (width <= 0 || height <= 0)
-        return {};
+namespace {
+
+// A row's runs: where each ends and the node of its patch.
+struct LabelledRow {
+    const TAlphaColor* pixels = nullptr;
+    std::vector<std::int32_t> ends;
+    std::vector<std::uint32_t> labels;
+    int count = 0;
+};
+
+// The patches of a strip of rows, and its first and last rows' runs, where a strip below or
+// above joins it.
+struct PatchStrip {
     RunForest forest;
+    LabelledRow top;
+    LabelledRow bottom;
+};
+
+// Calls visit(a, b) for each pair of runs of two neighbouring rows that share a column and a
+// colour. Both rows cover every column, so walking them together visits each pair of runs that
+// share a column, and only those; a run's colour is its last pixel's.
+template <typename Visit>
+void ForEachSameColourPair(const LabelledRow& above, const LabelledRow& row, Visit visit) {
+    int a = 0;
+    int r = 0;
+    while (a < above.count && r < row.count) {
+        const std::int32_t aboveEnd = above.ends[a];
+        const std::int32_t rowEnd = row.ends[r];
+        if (above.pixels[aboveEnd - 1] == row.pixels[rowEnd - 1])
+            visit(a, r);
+        a += aboveEnd <= rowEnd;
+        r += rowEnd <= aboveEnd;
+    }
+}
+
+PatchStrip LabelStrip(const TBitmapData& map, int first, int end) {
+    const int width = map.FWidth;
+    PatchStrip strip;
+    RunForest& forest = strip.forest;
     // Per row: where its runs end and their patch labels; the row above's alongside.
     const auto columns = static_cast<std::size_t>(width);
     std::vector<std::int32_t> aboveEnds(columns + 4);
@@ -204,14 +273,12 @@ PatchCensus CountPatches(const TBitmapData& map) {
     std::vector<std::uint32_t> rowLabels(columns);
     const TAlphaColor* above = nullptr;
     int aboveCount = 0;
-    for (int y = 0; y < height; ++y) {
+    for (int y = first; y < end; ++y) {
         const TAlphaColor* pixels = RowStart(map, y);
         const int count = RunEndsOf(pixels, width, rowEnds.data());
         std::fill_n(rowLabels.begin(), count, NoPatch);
-        // Both rows cover every column, so walking them together visits each pair of runs that
-        // share a column, and only those: edge neighbours. A run takes the label of the first
-        // run of its colour above it and joins the others' to it; a run's colour is its last
-        // pixel's.
+        // As ForEachSameColourPair walks them: a run takes the label of the first run of its
+        // colour above it and joins the others' to it.
         int a = 0;
         int r = 0;
         while (a < aboveCount && r < count) {
@@ -236,10 +303,46 @@ PatchCensus CountPatches(const TBitmapData& map) {
             rowLabels[i] = forest.Label(rowLabels[i], std::uint32_t(rowEnds[i] - start));
             start = rowEnds[i];
         }
+        if (y == first)
+            strip.top = {pixels, rowEnds, rowLabels, count};
         std::swap(aboveEnds, rowEnds);
         std::swap(aboveLabels, rowLabels);
         above = pixels;
         aboveCount = count;
+    }
+    strip.bottom = {above, std::move(aboveEnds), std::move(aboveLabels), aboveCount};
+    return strip;
+}
+
+} // namespace
+
+PatchCensus CountPatches(const TBitmapData& map) {
+    const int width = map.FWidth;
+    const int height = map.FHeight;
+    if (width <= 0 || height <= 0)
+        return {};
+    // Strips of rows are labelled apart, then their forests are put together and the runs on
+    // each seam joined, as the row below a seam would have joined them.
+    // Few strips: each has a forest to be copied into the first.
+    const RowBlocks blocks(height, 0);
+    std::vector<PatchStrip> strips(std::size_t(blocks.Count()));
+    blocks.ForEach([&](int block) {
+        strips[block] = LabelStrip(map, blocks.First(block), blocks.End(block));
+    });
+    RunForest& forest = strips.front().forest;
+    std::size_t nodes = 0;
+    for (const PatchStrip& strip : strips)
+        nodes += strip.forest.Size();
+    forest.Reserve(nodes - forest.Size());
+    std::uint32_t aboveOffset = 0;
+    for (std::size_t k = 1; k < strips.size(); ++k) {
+        const std::uint32_t offset = forest.Append(strips[k].forest);
+        const LabelledRow& above = strips[k - 1].bottom;
+        const LabelledRow& row = strips[k].top;
+        ForEachSameColourPair(above, row, [&](int a, int r) {
+            forest.Join(above.labels[a] + aboveOffset, row.labels[r] + offset);
+        });
+        aboveOffset = offset;
     }
     const std::uint64_t total = std::uint64_t(width) * std::uint64_t(height);
     PatchCensus census{0, total, 0};

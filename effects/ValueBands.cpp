@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "ValueBands.h"
 
+#include "Cores.h"
 #include "PosterizeKernel.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <numeric>
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_reduce.h>
 
 namespace {
 
@@ -164,19 +163,18 @@ GreyHistogram HistogramOfRows(const TBitmapData& grey, int first, int last) {
 } // namespace
 
 GreyHistogram HistogramOf(const TBitmapData& grey) {
-    // Counting runs at about a pixel a cycle, slower than memory: the rows are split over the
-    // cores in blocks of about a million pixels.
-    const int rowsPerBlock = std::max(1, (1 << 20) / std::max(grey.FWidth, 1));
-    return tbb::parallel_reduce(
-        tbb::blocked_range<int>(0, std::max(grey.FHeight, 0), rowsPerBlock), GreyHistogram{},
-        [&](const tbb::blocked_range<int>& rows, GreyHistogram sum) {
-            AddInto(sum, HistogramOfRows(grey, rows.begin(), rows.end()));
-            return sum;
-        },
-        [](GreyHistogram a, const GreyHistogram& b) {
-            AddInto(a, b);
-            return a;
-        });
+    // Counting runs at about a pixel a cycle, slower than memory: each block of rows is counted
+    // apart, then the counts are summed.
+    const RowBlocks blocks(grey.FHeight,
+                           std::size_t(std::max(grey.FWidth, 0)) * sizeof(TAlphaColor));
+    std::vector<GreyHistogram> parts(std::size_t(blocks.Count()));
+    blocks.ForEach([&](int block) {
+        parts[block] = HistogramOfRows(grey, blocks.First(block), blocks.End(block));
+    });
+    GreyHistogram histogram{};
+    for (const GreyHistogram& part : parts)
+        AddInto(histogram, part);
+    return histogram;
 }
 
 std::optional<int> PresetLevels(BandPreset preset) {

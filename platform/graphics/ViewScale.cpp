@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ViewScale.h"
 
+#include "Cores.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -98,12 +100,14 @@ struct Divisor {
 
 } // namespace
 
-void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, ViewScale scale) {
-    Q_ASSERT(scale.Reduces() && qint64(scale.Shown) * ViewScale::MostReduction >= scale.Image);
+namespace {
+
+// The target rows [first, end) of ReduceByAreaAverage; `columns` and `rows` give the first source
+// pixel of each target column and row, and one past the last.
+void ReduceRows(const TBitmapData& source, const TBitmapData& target,
+                const std::vector<int>& columns, const std::vector<int>& rows, int first, int end) {
     const int sourceWidth = source.FWidth;
     const int targetWidth = target.FWidth;
-    const std::vector<int> columns = FirstSourcePixels(sourceWidth, targetWidth, scale);
-    const std::vector<int> rows = FirstSourcePixels(source.FHeight, target.FHeight, scale);
     const std::size_t channels = std::size_t(sourceWidth) * 4;
     std::vector<std::uint16_t> narrow(channels);
     std::vector<Divisor> divisors;
@@ -125,7 +129,7 @@ void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, V
         return __builtin_convertvector(column, Channels);
     };
 
-    for (int y = 0; y < target.FHeight; ++y) {
+    for (int y = first; y < end; ++y) {
         const int rowsFrom = rows[std::size_t(y)];
         const int rowsTo = rows[std::size_t(y) + 1];
         sumRows(rowsFrom, rowsTo);
@@ -148,4 +152,16 @@ void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, V
             out[x] = divisors[std::size_t(x)].Means(sums);
         }
     }
+}
+
+} // namespace
+
+void ReduceByAreaAverage(const TBitmapData& source, const TBitmapData& target, ViewScale scale) {
+    Q_ASSERT(scale.Reduces() && qint64(scale.Shown) * ViewScale::MostReduction >= scale.Image);
+    const std::vector<int> columns = FirstSourcePixels(source.FWidth, target.FWidth, scale);
+    const std::vector<int> rows = FirstSourcePixels(source.FHeight, target.FHeight, scale);
+    // Each block sums its rows into buffers of its own, a source row long.
+    ForEachRowBlock(target.FHeight, 0, [&](int first, int end) {
+        ReduceRows(source, target, columns, rows, first, end);
+    });
 }

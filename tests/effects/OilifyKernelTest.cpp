@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "OilifyKernel.h"
+#include "Cores.h"
 #include "ImageCompare.h"
 
 #include <algorithm>
@@ -400,6 +401,43 @@ TEST_P(OilifyBehaviour, SlotsPastTheEndOfALineKeepColoursReadEarlierInThePass) {
         PassColours colours{0, ColourOf('P')};
         Pass(c.rows, c.direction, colours);
         EXPECT_TRUE(OutputIs(c.expected));
+    }
+}
+
+// ---- The pass split over row blocks ----
+
+// Sixteen rows of nine pixels, each of its own colour but for the two that end row 1, which are
+// `Won`: the votes at the end of row 1 are won by it, and no vote after them has a winner. On 2,
+// 3 and 8 threads a block starts at row 2, so its thread votes before the colour it carries in,
+// the last of the block before, is known; each thread count also sets the carried colour and the
+// slots across other block borders.
+TEST(OilifyKernel, ABlockWhoseVotesHaveNoWinnerCarriesTheColourOfTheBlockBefore) {
+    constexpr TAlphaColor Won = 0xFF0000FEu;
+    Picture picture(16, std::vector<TAlphaColor>(9));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 9; ++x)
+            picture[y][x] = 0xFF000000u | TAlphaColor(y * 9 + x + 1) << 8;
+    picture[1][7] = picture[1][8] = Won;
+    for (OilifyDirection direction : {OilifyDirection::Rows, OilifyDirection::Columns}) {
+        TBitmap input;
+        FillBitmap(input, picture);
+        TBitmap expected;
+        PassColours expectedColours{0, 0xFF123456u};
+        RunPass(TranscribedPass, input, expected, direction, expectedColours);
+        for (int threads : {1, 2, 3, 8}) {
+            SCOPED_TRACE(testing::Message()
+                         << "along " << NameOf(direction) << ", " << threads << " threads");
+            TBitmap actual;
+            PassColours actualColours{0, 0xFF123456u};
+            WithThreads(threads,
+                        [&] { RunPass(OilifyPass, input, actual, direction, actualColours); });
+            EXPECT_TRUE(SameBitmap(expected, actual));
+            EXPECT_EQ(actualColours.currentPixel, expectedColours.currentPixel);
+            EXPECT_EQ(actualColours.outputColour, expectedColours.outputColour);
+            if (direction == OilifyDirection::Rows) {
+                EXPECT_EQ(PixelsOf(actual)[2][0], Won);
+            }
+        }
     }
 }
 
