@@ -15,7 +15,7 @@ struct TimedOperation {
     std::string description; // its line in the summary
     double goal = 0;         // at most this many times the family's yardstick; 0 for none
     std::function<void(benchmark::State&)> run;
-    double goalMs = 0; // at most this many milliseconds of real time, in place of `goal`
+    double goalMs = 0;      // at most this many milliseconds of real time, in place of `goal`
     double goalExtraMs = 0; // at most this many milliseconds more than the yardstick, in place
                             // of `goal`
     int threads = 0;        // the threads the program's passes split over; 0: as many as it finds
