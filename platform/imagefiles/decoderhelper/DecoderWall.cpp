@@ -123,11 +123,7 @@ bool ConfineSelf() {
     scmp_filter_ctx filter = seccomp_init(SCMP_ACT_KILL_PROCESS);
     if (!filter)
         return false;
-    // Without this the kernel turns the speculative store bypass mitigation on for a filtered
-    // process, which makes decoding three to four times slower. It guards secrets inside the
-    // process from code running in it; the helper holds none but the file it was given.
-    const bool loaded = seccomp_attr_set(filter, SCMP_FLTATR_CTL_SSB, 1) == 0 && AddRules(filter) &&
-                        seccomp_load(filter) == 0;
+    const bool loaded = AddRules(filter) && seccomp_load(filter) == 0;
     seccomp_release(filter);
     return loaded;
 }
