@@ -34,33 +34,14 @@ std::uint8_t* AllocatePixels(std::size_t bytes) {
 
 } // namespace
 
-PixelStorage::~PixelStorage() {
-    if (data_)
-        release_(data_, bytes_);
-}
-
-PixelStorage::PixelStorage(PixelStorage&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), bytes_(std::exchange(other.bytes_, 0)),
-      release_(other.release_) {}
-
-PixelStorage& PixelStorage::operator=(PixelStorage&& other) noexcept {
-    PixelStorage taken(std::move(other));
-    std::swap(data_, taken.data_);
-    std::swap(bytes_, taken.bytes_);
-    std::swap(release_, taken.release_);
-    return *this;
-}
-
-PixelStorage PixelStorage::FromHeap(std::size_t bytes) {
-    return PixelStorage(AllocatePixels(bytes), bytes,
-                        [](std::uint8_t* data, std::size_t) { std::free(data); });
+void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const {
+    std::free(p);
 }
 
 bool TBitmap::KeepsStorageFor(int width, int height) const {
     const std::size_t bytes =
         std::size_t(std::max(width, 0)) * std::size_t(std::max(height, 0)) * 4;
-    const std::size_t capacity = pixels_.Bytes();
-    return bytes > 0 && bytes <= capacity && bytes >= capacity / 2;
+    return bytes > 0 && bytes <= capacity_ && bytes >= capacity_ / 2;
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -79,24 +60,22 @@ void TBitmap::SetSize(int width, int height) {
         Notify();
         return;
     }
-    PixelStorage storage;
+    std::unique_ptr<std::uint8_t[], FreeDeleter> storage;
     if (bytes > 0) {
-        storage = storageSource_ ? storageSource_(bytes) : HeapStorage(bytes);
+        // The old storage goes as soon as the new one is had, so it counts as available.
+        const std::uint64_t available =
+            availableMemory_ ? availableMemory_() : AvailableMemoryBytes();
+        if (bytes > available && bytes - available > capacity_)
+            ThrowTooBig();
+        storage.reset(AllocatePixels(bytes));
         if (!storage)
             ThrowTooBig();
     }
     pixels_ = std::move(storage);
+    capacity_ = bytes;
     width_ = width;
     height_ = height;
     Notify();
-}
-
-PixelStorage TBitmap::HeapStorage(std::size_t bytes) const {
-    // The old storage goes as soon as the new one is had, so it counts as available.
-    const std::uint64_t available = AvailableMemoryBytes();
-    if (bytes > available && bytes - available > pixels_.Bytes())
-        return PixelStorage();
-    return PixelStorage::FromHeap(bytes);
 }
 
 bool TBitmap::Map(TMapAccess access, TBitmapData& data) {
@@ -109,13 +88,13 @@ bool TBitmap::Map(TMapAccess access, TBitmapData& data) {
     data.FPixelFormat = TPixelFormat::BGRA;
     data.FWidth = width_;
     data.FHeight = height_;
-    data.Data = pixels_.Data();
+    data.Data = pixels_.get();
     data.Pitch = Pitch();
     return true;
 }
 
 void TBitmap::Unmap(TBitmapData& data) {
-    if (!mapped_ || data.Data != pixels_.Data())
+    if (!mapped_ || data.Data != pixels_.get())
         return;
     mapped_ = false;
     if (mappedAccess_ != TMapAccess::Read)
@@ -156,7 +135,8 @@ void TBitmap::Swap(TBitmap& other) {
         throw std::logic_error("TBitmap swapped while mapped");
     std::swap(width_, other.width_);
     std::swap(height_, other.height_);
-    std::swap(pixels_, other.pixels_);
+    std::swap(capacity_, other.capacity_);
+    pixels_.swap(other.pixels_);
     Notify();
     other.Notify();
 }
@@ -164,7 +144,7 @@ void TBitmap::Swap(TBitmap& other) {
 QImage TBitmap::ImageView() const {
     if (IsEmpty())
         return QImage();
-    return QImage(pixels_.Data(), width_, height_, Pitch(), QImage::Format_ARGB32_Premultiplied);
+    return QImage(pixels_.get(), width_, height_, Pitch(), QImage::Format_ARGB32_Premultiplied);
 }
 
 void TBitmap::Notify() {

@@ -38,33 +38,6 @@ inline TAlphaColor* RowStart(const TBitmapData& map, int y) {
     return PixelAddress(map, 0, y);
 }
 
-// Memory that holds a bitmap's pixels and the way to give it back.
-class PixelStorage {
-public:
-    using Release = void (*)(std::uint8_t* data, std::size_t bytes);
-
-    PixelStorage() = default;
-    PixelStorage(std::uint8_t* data, std::size_t bytes, Release release)
-        : data_(data), bytes_(bytes), release_(release) {}
-    ~PixelStorage();
-    PixelStorage(PixelStorage&& other) noexcept;
-    PixelStorage& operator=(PixelStorage&& other) noexcept;
-    PixelStorage(const PixelStorage&) = delete;
-    PixelStorage& operator=(const PixelStorage&) = delete;
-
-    // Heap memory for `bytes` bytes; empty when there is none to be had.
-    static PixelStorage FromHeap(std::size_t bytes);
-
-    std::uint8_t* Data() const { return data_; }
-    std::size_t Bytes() const { return bytes_; }
-    explicit operator bool() const { return data_ != nullptr; }
-
-private:
-    std::uint8_t* data_ = nullptr;
-    std::size_t bytes_ = 0;
-    Release release_ = nullptr;
-};
-
 // An in-memory raster of 32-bit premultiplied BGRA pixels.
 //
 // Mapping rules: Map fails on an empty bitmap and leaves the record untouched; a Write mapping
@@ -90,10 +63,10 @@ public:
     // Whether a new size would keep the storage: it needs no more than the storage holds, and at
     // least half of it, so that a much smaller picture gives the memory back.
     bool KeepsStorageFor(int width, int height) const;
-    // Where SetSize takes new storage from: a function of the bytes needed that returns empty
-    // storage when it has none. Unset, the heap, when the memory available allows.
-    void SetStorageSource(std::function<PixelStorage(std::size_t)> source) {
-        storageSource_ = std::move(source);
+    // How many bytes SetSize may take beyond the storage it gives up: AvailableMemoryBytes()
+    // unless set. A process that may not read the system's figures sets its own.
+    void SetAvailableMemory(std::function<std::uint64_t()> available) {
+        availableMemory_ = std::move(available);
     }
 
     bool Map(TMapAccess access, TBitmapData& data);
@@ -114,21 +87,24 @@ public:
     // A view of the pixels for painting and encoding; valid until the next resize.
     QImage ImageView() const;
     // Direct access for codecs that decode straight into the bitmap.
-    std::uint8_t* Bits() { return pixels_.Data(); }
+    std::uint8_t* Bits() { return pixels_.get(); }
     int Pitch() const { return width_ * 4; }
     std::size_t ByteCount() const { return std::size_t(width_) * std::size_t(height_) * 4; }
 
 private:
-    PixelStorage HeapStorage(std::size_t bytes) const;
+    struct FreeDeleter {
+        void operator()(std::uint8_t* p) const;
+    };
     void Notify();
 
     int width_ = 0;
     int height_ = 0;
-    PixelStorage pixels_; // at least ByteCount() bytes
-    std::function<PixelStorage(std::size_t)> storageSource_;
+    std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
+    std::size_t capacity_ = 0; // bytes of pixels_, at least ByteCount()
     bool mapped_ = false;
     TMapAccess mappedAccess_ = TMapAccess::Read;
     std::function<void()> observer_;
+    std::function<std::uint64_t()> availableMemory_;
     std::uint64_t generation_ = 0;
 };
 

@@ -2,6 +2,7 @@
 #include "HelperChannel.h"
 
 #include "DecoderProtocol.h"
+#include "WholeWrite.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -12,28 +13,8 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-namespace {
-
 using namespace DecoderProtocol;
 
-bool WriteAll(int fd, const void* data, std::size_t bytes) {
-    const auto* next = static_cast<const char*>(data);
-    while (bytes > 0) {
-        const ssize_t written = write(fd, next, bytes);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        next += written;
-        bytes -= std::size_t(written);
-    }
-    return true;
-}
-
-} // namespace
-
-// The size from lseek() rather than fstat(): glibc makes fstat() a call that can also look a path
-// up, which the wall does not allow.
 std::optional<HelperFiles> ReceiveFiles() {
     char byte = 0;
     iovec data{&byte, 1};
@@ -56,6 +37,8 @@ std::optional<HelperFiles> ReceiveFiles() {
     return HelperFiles{descriptors[0], descriptors[1]};
 }
 
+// The size from lseek() rather than fstat(): glibc makes fstat() a call that can also look a path
+// up, which the wall does not allow.
 std::optional<QByteArray> MapFileBytes(int file) {
     const off_t size = lseek(file, 0, SEEK_END);
     if (size < 0)
@@ -70,7 +53,7 @@ std::optional<QByteArray> MapFileBytes(int file) {
 
 bool SendSize(QSize size) {
     const PictureSize message{size.width(), size.height()};
-    return WriteAll(ChannelFd, &message, sizeof message);
+    return WriteWhole(ChannelFd, &message, sizeof message);
 }
 
 bool AwaitGoAhead() {

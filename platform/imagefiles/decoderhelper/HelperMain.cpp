@@ -7,6 +7,7 @@
 #include "HelperChannel.h"
 #include "ImageDecoder.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -22,9 +23,9 @@ ExitStatus Decode(const QByteArray& bytes, int pixels, TBitmap& picture) {
     const std::unique_ptr<FormatDecoder> decoder = kind ? OpenDecoder(bytes, *kind) : nullptr;
     if (!decoder || !SendSize(decoder->Size()) || !AwaitGoAhead() || !decoder->DataComplete())
         return NotDecodedExitStatus;
-    // Straight from the heap: the memory the system has available is in a file behind the wall;
-    // the address-space cap bounds the helper instead.
-    picture.SetStorageSource(&PixelStorage::FromHeap);
+    // The system's figures are in a file behind the wall; the address-space cap bounds the helper
+    // instead, and an allocation past it fails as one beyond the memory available would.
+    picture.SetAvailableMemory([] { return UINT64_MAX; });
     try {
         if (!decoder->DecodeInto(picture))
             return NotDecodedExitStatus;

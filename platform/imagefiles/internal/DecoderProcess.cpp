@@ -4,6 +4,7 @@
 #include "AvailableMemory.h"
 #include "DecoderProtocol.h"
 #include "ImageHeader.h"
+#include "WholeWrite.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -96,23 +97,10 @@ std::optional<std::pair<FileDescriptor, FileDescriptor>> PixelsPipe() {
     return std::make_pair(std::move(reading), std::move(writing));
 }
 
-bool WriteAll(int fd, const char* next, std::size_t left) {
-    while (left > 0) {
-        const ssize_t written = write(fd, next, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        next += written;
-        left -= std::size_t(written);
-    }
-    return true;
-}
-
 // The file's bytes, sealed: the helper decodes exactly what the program read.
 FileDescriptor SealedCopy(const QByteArray& bytes) {
     FileDescriptor file(memfd_create("halvane-file", MFD_CLOEXEC | MFD_ALLOW_SEALING));
-    if (!file.Valid() || !WriteAll(file.Get(), bytes.constData(), std::size_t(bytes.size())) ||
+    if (!file.Valid() || !WriteWhole(file.Get(), bytes.constData(), std::size_t(bytes.size())) ||
         fcntl(file.Get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) !=
             0)
         return FileDescriptor();
