@@ -264,3 +264,32 @@ void DrawOutline(const OutlineTrace& trace, const OutlineLabels& labels, double 
             number);
     }
 }
+
+OutlineSheet::OutlineSheet(const TBitmapData& study, const CanvasSettings& canvas,
+                           const OutlineSettings& settings)
+    : trace_(TraceOutline(study)), canvas_(canvas),
+      plan_(PlanCanvas(canvas, trace_.width, trace_.height)) {
+    if (trace_.width > 0)
+        mmPerPixel_ = plan_.pictureWidthMm / trace_.width;
+    Choose(settings);
+}
+
+void OutlineSheet::Choose(const OutlineSettings& settings) {
+    settings_ = settings;
+    labels_ = PlaceLabels(trace_, {settings.smallestNumberMm / mmPerPixel_,
+                                   settings.largestNumberMm / mmPerPixel_, LineWidthPixels()});
+}
+
+OutlineGridPixels OutlineSheet::GridPixels() const {
+    if (!settings_.grid)
+        return {};
+    return {plan_.spacing, plan_.lineWidth, canvas_.diagonals};
+}
+
+void OutlineSheet::Draw(TBitmap& picture) const {
+    picture.SetSize(trace_.width, trace_.height);
+    TBitmapData map;
+    const ScopedMap mapped(picture, TMapAccess::Write, map);
+    if (mapped.Mapped())
+        DrawOutline(trace_, labels_, LineWidthPixels(), GridPixels(), map);
+}

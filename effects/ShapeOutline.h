@@ -5,6 +5,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "CanvasPlan.h"
 #include "ValueKeyTable.h"
 
 #include <QRectF>
@@ -95,3 +96,42 @@ constexpr TAlphaColor GridUnderColour = 0xFFC8C8C8;
 constexpr TAlphaColor PaperColour = 0xFFFFFFFF;
 void DrawOutline(const OutlineTrace& trace, const OutlineLabels& labels, double lineWidth,
                  const OutlineGridPixels& grid, const TBitmapData& map);
+
+// The outline sheet's choices, lengths in millimetres on the canvas.
+struct OutlineSettings {
+    double lineWidthMm = 0.3;
+    double smallestNumberMm = 2; // the digits' height
+    double largestNumberMm = 8;  //
+    bool grid = true;            // the canvas grid, light grey under the lines
+    bool operator==(const OutlineSettings&) const = default;
+};
+
+// A study's outline on a canvas: traced once, its labels placed for the settings.
+class OutlineSheet {
+public:
+    OutlineSheet(const TBitmapData& study, const CanvasSettings& canvas,
+                 const OutlineSettings& settings);
+
+    // The labels placed again for other settings; the trace stays.
+    void Choose(const OutlineSettings& settings);
+
+    const OutlineTrace& Trace() const { return trace_; }
+    const OutlineLabels& Labels() const { return labels_; }
+    const CanvasPlan& Plan() const { return plan_; }
+    const OutlineSettings& Settings() const { return settings_; }
+    const CanvasSettings& Canvas() const { return canvas_; }
+    double LineWidthPixels() const { return settings_.lineWidthMm / mmPerPixel_; }
+    // The grid drawn under the lines, in pixels; no grid where the settings leave it out.
+    OutlineGridPixels GridPixels() const;
+
+    // The sheet at the picture's resolution into `picture`, sized to it (see DrawOutline).
+    void Draw(TBitmap& picture) const;
+
+private:
+    OutlineTrace trace_;
+    CanvasSettings canvas_;
+    CanvasPlan plan_;
+    double mmPerPixel_ = 1;
+    OutlineSettings settings_;
+    OutlineLabels labels_;
+};
