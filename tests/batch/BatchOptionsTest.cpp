@@ -119,6 +119,35 @@ TEST_F(BatchArguments, SimplifyTakesAShareOrPixels) {
     }
 }
 
+TEST_F(BatchArguments, OutlineInEitherFormatOnAGivenOrTheFirstCanvas) {
+    const BatchCommand pdf = Read({"--outline", "pdf", "a.jpg", "-o", "OUT"});
+    ASSERT_EQ(pdf.action, BatchCommand::Action::Run) << pdf.error.toStdString();
+    EXPECT_EQ(pdf.options.outline, OutlineFormat::Pdf);
+    EXPECT_FALSE(pdf.options.canvas) << "the window's first canvas, turned to each picture";
+    const BatchCommand png = Read({"--outline=png", "--canvas", "50x35.5", "a.jpg", "-o", "OUT"});
+    ASSERT_EQ(png.action, BatchCommand::Action::Run) << png.error.toStdString();
+    EXPECT_EQ(png.options.outline, OutlineFormat::Png);
+    ASSERT_TRUE(png.options.canvas);
+    EXPECT_DOUBLE_EQ(png.options.canvas->canvasWidthMm, 500);
+    EXPECT_DOUBLE_EQ(png.options.canvas->canvasHeightMm, 355);
+    EXPECT_FALSE(Read({"a.jpg", "-o", "OUT"}).options.outline) << "none by default";
+    struct Wrong {
+        QStringList arguments;
+        QString error;
+    };
+    for (const Wrong& wrong :
+         {Wrong{{"--outline", "svg"}, "--outline takes pdf or png, not \"svg\""},
+          Wrong{{"--outline", "pdf", "--canvas", "40"}, "--canvas takes a size in cm"},
+          Wrong{{"--outline", "pdf", "--canvas", "0x30"}, "--canvas takes a size in cm"},
+          Wrong{{"--outline", "pdf", "--canvas", "1001x30"}, "--canvas takes a size in cm"},
+          Wrong{{"--canvas", "40x30"}, "--canvas needs --outline"}}) {
+        SCOPED_TRACE(wrong.arguments.join(' ').toStdString());
+        const BatchCommand command = Read(wrong.arguments + QStringList{"a.jpg", "-o", "OUT"});
+        EXPECT_EQ(command.action, BatchCommand::Action::UsageError);
+        EXPECT_TRUE(command.error.startsWith(wrong.error)) << command.error.toStdString();
+    }
+}
+
 TEST_F(BatchArguments, BandsByPresetOrByEdgesThatFitTheLevels) {
     struct Case {
         QStringList arguments;
