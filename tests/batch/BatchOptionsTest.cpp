@@ -204,6 +204,7 @@ std::vector<QStringList> OptionsInUsage(const QString& usage, const QString& fol
                                          {"N|auto", "auto"},
                                          {"#AARRGGBB", "#FF000000"},
                                          {"jpg|png", "png"},
+                                         {"pdf|png", "pdf"},
                                          {"equal|lightness|areas|notan2|notan3", "areas"},
                                          {"E1,E2,...", "42,84,126,168,210,250"},
                                          {"SIZE", "0.1%"},
@@ -230,9 +231,10 @@ TEST_F(BatchArguments, EveryOptionTheUsageNamesIsTakenAndTheManualNamesItToo) {
     const QString manualText = QString::fromUtf8(manual.readAll()).remove(u'\\');
     for (const QStringList& option : options) {
         SCOPED_TRACE(option.join(u' ').toStdString());
-        // With the options that --grid-colour and --crop-exact go with.
+        // With the options that --grid-colour, --crop-exact and --canvas go with.
         const BatchCommand command =
-            Read(option + QStringList{"--grid", "auto", "--crop-to", "4x3", "a.jpg", "-o", "OUT"});
+            Read(QStringList{"--outline", "png"} + option +
+                 QStringList{"--grid", "auto", "--crop-to", "4x3", "a.jpg", "-o", "OUT"});
         EXPECT_NE(command.action, BatchCommand::Action::UsageError) << command.error.toStdString();
         const QRegularExpression entry(
             QStringLiteral("^\\.B[IR]? %1( |$)").arg(QRegularExpression::escape(option.front())),

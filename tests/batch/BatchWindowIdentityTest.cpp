@@ -20,8 +20,8 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <functional>
 #include <optional>
 #include <random>
@@ -294,9 +294,9 @@ TEST_F(BatchLikeWindow, OutlineAsTheWindowsExportOutline) {
         QString format;
         std::optional<QSizeF> canvasCm; // none: the first canvas, turned to the picture
     };
-    for (const OutlineCase& c : {OutlineCase{"png", {}}, OutlineCase{"pdf", {}},
-                                 OutlineCase{"png", QSizeF(20, 50)},
-                                 OutlineCase{"pdf", QSizeF(20, 50)}}) {
+    for (const OutlineCase& c :
+         {OutlineCase{"png", {}}, OutlineCase{"pdf", {}}, OutlineCase{"png", QSizeF(20, 50)},
+          OutlineCase{"pdf", QSizeF(20, 50)}}) {
         SCOPED_TRACE(c.format.toStdString());
         const Steps steps{2, 6, 1, {}, {}};
         RunWindow(picture, steps, folder.filePath("unused.jpg"));
