@@ -43,14 +43,13 @@ void DepthsFromAbove(const PatchRuns& runs, const TBitmapData& study, Depth* dep
                                  Offer(colour, above[x], aboveDepth[x]),
                                  Offer(colour, above[x + 1], aboveDepth[x + 1])});
         }
-        // Along each run from its start, where the left neighbour has another colour.
+        // From the left: a run's first pixel has another colour to its left, and its 1 stops
+        // whatever the run before offers, so one sweep serves the whole row.
         for (std::uint32_t i = runs.rowStart[std::size_t(y)]; i < runs.rowStart[std::size_t(y) + 1];
-             ++i) {
-            const std::int32_t start = runs.StartOf(i, y);
-            depth[start] = 1;
-            for (std::int32_t x = start + 1; x < runs.ends[i]; ++x)
-                depth[x] = std::min(depth[x], Depth(depth[x - 1] + 1));
-        }
+             ++i)
+            depth[runs.StartOf(i, y)] = 1;
+        for (int x = 1; x < width; ++x)
+            depth[x] = std::min(depth[x], Depth(depth[x - 1] + 1));
     }
 }
 
@@ -76,17 +75,33 @@ void DepthsFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* dep
                                      Offer(colour, below[x + 1], belowDepth[x + 1])});
             }
         }
-        for (std::uint32_t i = runs.rowStart[std::size_t(y) + 1];
-             i-- > runs.rowStart[std::size_t(y)];) {
-            const std::int32_t start = runs.StartOf(i, y);
-            const std::int32_t end = runs.ends[i];
-            depth[end - 1] = 1;
-            for (std::int32_t x = end - 1; x-- > start;)
-                depth[x] = std::min(depth[x], Depth(depth[x + 1] + 1));
-            const Depth* deepest = std::max_element(depth + start, depth + end);
-            PatchPole& pole = poles[runs.patches[i]];
-            if (*deepest >= pole.depth)
-                pole = {std::int32_t(deepest - depth), y, *deepest};
+        const std::uint32_t firstRun = runs.rowStart[std::size_t(y)];
+        const std::uint32_t endRun = runs.rowStart[std::size_t(y) + 1];
+        for (std::uint32_t i = firstRun; i < endRun; ++i)
+            depth[runs.ends[i] - 1] = 1;
+        // From the right, as from the left; each run's deepest pixel, the first of them, found
+        // on the way.
+        std::uint32_t run = endRun - 1;
+        std::int32_t start = runs.StartOf(run, y);
+        Depth deepest = 0;
+        int deepestAt = 0;
+        for (int x = width - 1;;) {
+            if (depth[x] >= deepest) {
+                deepest = depth[x];
+                deepestAt = x;
+            }
+            if (x == start) {
+                PatchPole& pole = poles[runs.patches[run]];
+                if (deepest >= pole.depth)
+                    pole = {deepestAt, y, deepest};
+                if (run == firstRun)
+                    break;
+                --run;
+                start = runs.StartOf(run, y);
+                deepest = 0;
+            }
+            --x;
+            depth[x] = std::min(depth[x], Depth(depth[x + 1] + 1));
         }
     }
 }
@@ -162,11 +177,13 @@ void HorizontalSegments(const PatchRuns& runs, std::vector<OutlineSegment>& segm
 OutlineTrace TraceOutline(const TBitmapData& study) {
     const PatchRuns runs = FindPatchRuns(study);
     OutlineTrace trace;
+    if (runs.width == 0 || runs.height == 0)
+        return trace;
     trace.width = runs.width;
     trace.height = runs.height;
     trace.colours = runs.colours;
     trace.poles.assign(runs.PatchCount(), PatchPole{});
-    trace.depths.resize(std::size_t(runs.width) * std::size_t(runs.height));
+    trace.depths = PictureArray<Depth>(std::size_t(runs.width) * std::size_t(runs.height));
     DepthsFromAbove(runs, study, trace.depths.data());
     DepthsFromBelow(runs, study, trace.depths.data(), trace.poles);
 

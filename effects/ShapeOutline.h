@@ -6,6 +6,7 @@
 
 #include "Bitmap.h"
 #include "CanvasPlan.h"
+#include "PictureMemory.h"
 #include "ValueKeyTable.h"
 
 #include <QRectF>
@@ -37,7 +38,7 @@ struct OutlineTrace {
     // Each pixel's depth, row by row: its chessboard distance (steps to any of the 8 neighbours)
     // to the nearest pixel of another colour, the outside of the picture counting as one; 1 on
     // a boundary, corners included.
-    std::vector<std::uint16_t> depths;
+    PictureArray<std::uint16_t> depths;
     std::vector<TAlphaColor> colours;     // each patch's, patches numbered by their first pixel
     std::vector<PatchPole> poles;         // each patch's
     std::vector<KeyRow> key;              // the study's value key
