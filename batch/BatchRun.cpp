@@ -84,7 +84,11 @@ namespace {
 void WriteOutline(TBitmap& study, const QString& path, const BatchOptions& options) {
     const CanvasSettings canvas =
         options.canvas.value_or(OrientedLike(CanvasSettings{}, study.Width(), study.Height()));
-    const OutlineSheet sheet = OutlineStep(study, canvas, OutlineSettings{});
+    // The grid drawn into the study is no shape of it, as in the window.
+    StudyOverlay overlay;
+    if (options.study.grid && study.Width() >= 2)
+        overlay.colours.push_back(options.study.grid->colour);
+    const OutlineSheet sheet = OutlineStep(study, overlay, canvas, OutlineSettings{});
     if (*options.outline == OutlineFormat::Pdf) {
         WriteOutlinePdf(sheet, path);
         return;

@@ -27,7 +27,7 @@ void TraceAndPlace(benchmark::State& state, Workbench& bench) {
     bench.RunGuarded(state, [&] {
         TBitmap& study = ShowSimplifiedPhoto(bench);
         for (auto _ : state) {
-            const OutlineSheet sheet = OutlineStep(study, CanvasSettings{}, OutlineSettings{});
+            const OutlineSheet sheet = OutlineStep(study, {}, CanvasSettings{}, OutlineSettings{});
             benchmark::DoNotOptimize(sheet.Labels().labels.size());
         }
     });
@@ -40,7 +40,7 @@ void WritePdf(benchmark::State& state, Workbench& bench) {
         if (!UsableFolder(state, folder))
             return;
         const OutlineSheet sheet =
-            OutlineStep(ShowSimplifiedPhoto(bench), CanvasSettings{}, OutlineSettings{});
+            OutlineStep(ShowSimplifiedPhoto(bench), {}, CanvasSettings{}, OutlineSettings{});
         int written = 0;
         for (auto _ : state) {
             const QString path = folder.filePath(QStringLiteral("outline-%1.pdf").arg(++written));

@@ -3,11 +3,13 @@
 
 #include "CanvasGridKernel.h"
 #include "PatchRuns.h"
+#include "ToneCensus.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
@@ -174,7 +176,7 @@ void HorizontalSegments(const PatchRuns& runs, std::vector<OutlineSegment>& segm
 
 } // namespace
 
-OutlineTrace TraceOutline(const TBitmapData& study) {
+OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay) {
     const PatchRuns runs = FindPatchRuns(study);
     OutlineTrace trace;
     if (runs.width == 0 || runs.height == 0)
@@ -187,14 +189,8 @@ OutlineTrace TraceOutline(const TBitmapData& study) {
     DepthsFromAbove(runs, study, trace.depths.data());
     DepthsFromBelow(runs, study, trace.depths.data(), trace.poles);
 
-    std::unordered_map<TAlphaColor, std::uint64_t> pixels;
-    for (std::uint32_t p = 0; p < runs.PatchCount(); ++p)
-        pixels[runs.colours[p]] += runs.sizes[p];
-    std::vector<ToneCount> tones;
-    tones.reserve(pixels.size());
-    for (const auto& [colour, count] : pixels)
-        tones.push_back({colour, count});
-    trace.key = KeyRowsOf(std::move(tones));
+    trace.key = KeyRowsOf(CountStudyTones(study, overlay.colours, overlay.areas).tones);
+    trace.overlayAreas = overlay.areas;
 
     VerticalSegments(runs, trace.segments);
     HorizontalSegments(runs, trace.segments);
@@ -215,11 +211,13 @@ OutlineLabels PlaceLabels(const OutlineTrace& trace, const LabelRule& rule) {
     OutlineLabels placed;
     for (std::uint32_t patch = 0; patch < trace.poles.size(); ++patch) {
         const auto found = numbers.find(trace.colours[patch]);
-        if (found == numbers.end()) {
+        const PatchPole& pole = trace.poles[patch];
+        const auto covers = [&pole](const QRect& area) { return area.contains(pole.x, pole.y); };
+        if (found == numbers.end() ||
+            std::any_of(trace.overlayAreas.begin(), trace.overlayAreas.end(), covers)) {
             ++placed.unkeyed;
             continue;
         }
-        const PatchPole& pole = trace.poles[patch];
         // Every pixel within depth - 1 steps of the pole is of the patch, so a box reaching
         // less than depth - 1/2 from the pole's centre (less the lines) stays inside it; a hair
         // less, so that rounding never takes a box onto the next pixel.
@@ -244,7 +242,7 @@ QString LabelReadout(const OutlineLabels& labels) {
                        .arg(labels.labels.size())
                        .arg(labels.tooSmall);
     if (labels.unkeyed != 0)
-        text += QStringLiteral(", %1 of tones left out of the key").arg(labels.unkeyed);
+        text += QStringLiteral(", %1 without a number in the key").arg(labels.unkeyed);
     return text;
 }
 
@@ -267,24 +265,29 @@ void DrawOutline(const OutlineTrace& trace, const OutlineLabels& labels, double 
     QImage picture(static_cast<uchar*>(map.Data), map.FWidth, map.FHeight, map.Pitch,
                    QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&picture);
-    painter.setPen(Qt::black);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // The digits' outlines filled as paths, unhinted: the same pixels whatever fonts and glyph
+    // caches the process has set up before, so that the window and the batch agree.
     QFont font(QStringLiteral("DejaVu Sans"));
+    font.setHintingPreference(QFont::PreferNoHinting);
     for (const OutlineLabel& label : labels.labels) {
-        font.setPointSizeF(label.box.height() / DigitHeightPerEm * 72.0 / picture.logicalDpiY());
-        painter.setFont(font);
-        const QString number = QString::number(label.number);
-        const double advance = QFontMetricsF(font, &picture).horizontalAdvance(number);
-        // The digits stand on the box's bottom; the clip keeps any stray ink in the box.
+        font.setPixelSize(1000);
+        QPainterPath digits;
+        digits.addText(QPointF(0, 0), font, QString::number(label.number));
+        // Standing on the box's bottom, centred across it; the clip keeps any stray ink in it.
+        const double scale = label.box.height() / (DigitHeightPerEm * 1000);
+        const QRectF ink = digits.boundingRect();
+        QTransform place;
+        place.translate(label.box.center().x() - ink.center().x() * scale, label.box.bottom());
+        place.scale(scale, scale);
         painter.setClipRect(label.box);
-        painter.drawText(
-            QPointF(label.box.left() + (label.box.width() - advance) / 2, label.box.bottom()),
-            number);
+        painter.fillPath(place.map(digits), Qt::black);
     }
 }
 
-OutlineSheet::OutlineSheet(const TBitmapData& study, const CanvasSettings& canvas,
-                           const OutlineSettings& settings)
-    : trace_(TraceOutline(study)), canvas_(canvas),
+OutlineSheet::OutlineSheet(const TBitmapData& study, const StudyOverlay& overlay,
+                           const CanvasSettings& canvas, const OutlineSettings& settings)
+    : trace_(TraceOutline(study, overlay)), canvas_(canvas),
       plan_(PlanCanvas(canvas, trace_.width, trace_.height)) {
     if (trace_.width > 0)
         mmPerPixel_ = plan_.pictureWidthMm / trace_.width;

@@ -9,6 +9,7 @@
 #include "PictureMemory.h"
 #include "ValueKeyTable.h"
 
+#include <QRect>
 #include <QRectF>
 #include <QString>
 #include <cstdint>
@@ -31,6 +32,13 @@ struct PatchPole {
     std::uint16_t depth = 0;
 };
 
+// What was drawn over a study and is none of its tones, as the value key leaves it out: the
+// grids' lines (their colours) and the areas covered whole (the key's stamp, the cells' names).
+struct StudyOverlay {
+    std::vector<TAlphaColor> colours;
+    std::vector<QRect> areas;
+};
+
 // A study traced once; the labels are placed from it for any sizes.
 struct OutlineTrace {
     int width = 0;
@@ -41,11 +49,12 @@ struct OutlineTrace {
     PictureArray<std::uint16_t> depths;
     std::vector<TAlphaColor> colours;     // each patch's, patches numbered by their first pixel
     std::vector<PatchPole> poles;         // each patch's
-    std::vector<KeyRow> key;              // the study's value key
+    std::vector<KeyRow> key;              // the study's value key, its overlay left out
+    std::vector<QRect> overlayAreas;      // where no number goes
     std::vector<OutlineSegment> segments; // every boundary, the picture's edges included
 };
 
-OutlineTrace TraceOutline(const TBitmapData& study);
+OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay = {});
 
 // Label sizes in pixels of the picture: a number's digits `height` high, between the smallest
 // and the largest; it keeps clear of lines `lineWidth` wide centred on the boundaries.
@@ -70,14 +79,16 @@ struct OutlineLabel {
 struct OutlineLabels {
     std::vector<OutlineLabel> labels;
     std::uint64_t tooSmall = 0; // patches whose room is below the smallest label
-    std::uint64_t unkeyed = 0;  // patches of a tone the key sums as "other"
+    // patches of no numbered tone: of what was drawn over the study (a grid's lines, a patch
+    // whose pole lies in a covered area), or of a tone the key sums as "other"
+    std::uint64_t unkeyed = 0;
 };
 
 // Each keyed patch's number as large as its room allows, up to the largest, centred on its pole;
 // its box lies inside the patch, clear of the lines, so no two boxes meet.
 OutlineLabels PlaceLabels(const OutlineTrace& trace, const LabelRule& rule);
 
-// "412 shapes numbered, 37 too small" (and how many tones the key leaves out, where any).
+// "412 shapes numbered, 37 too small" (and how many have no number in the key, where any).
 QString LabelReadout(const OutlineLabels& labels);
 
 // How far from a boundary a pixel of the outline picture is drawn as line: at least 1, about
@@ -110,8 +121,8 @@ struct OutlineSettings {
 // A study's outline on a canvas: traced once, its labels placed for the settings.
 class OutlineSheet {
 public:
-    OutlineSheet(const TBitmapData& study, const CanvasSettings& canvas,
-                 const OutlineSettings& settings);
+    OutlineSheet(const TBitmapData& study, const StudyOverlay& overlay,
+                 const CanvasSettings& canvas, const OutlineSettings& settings);
 
     // The labels placed again for other settings; the trace stays.
     void Choose(const OutlineSettings& settings);

@@ -193,9 +193,9 @@ std::vector<QRect> GridStep(TBitmap& picture, int spacing, TAlphaColor colour,
     return {};
 }
 
-OutlineSheet OutlineStep(TBitmap& study, const CanvasSettings& canvas,
+OutlineSheet OutlineStep(TBitmap& study, const StudyOverlay& overlay, const CanvasSettings& canvas,
                          const OutlineSettings& settings) {
     TBitmapData map;
     const ScopedMap mapped(study, TMapAccess::Read, map);
-    return OutlineSheet(map, canvas, settings);
+    return OutlineSheet(map, overlay, canvas, settings);
 }

@@ -81,9 +81,9 @@ void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* s
 void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map,
                   TBitmap* result = nullptr, TBitmap* nextStart = nullptr);
 
-// The outline sheet of `study`, the shown study, on `canvas`: its shapes' boundaries and their
-// numbers (see OutlineSheet).
-OutlineSheet OutlineStep(TBitmap& study, const CanvasSettings& canvas,
+// The outline sheet of `study`, the shown study with `overlay` drawn over it, on `canvas`: its
+// shapes' boundaries and their numbers (see OutlineSheet).
+OutlineSheet OutlineStep(TBitmap& study, const StudyOverlay& overlay, const CanvasSettings& canvas,
                          const OutlineSettings& settings);
 
 // Whether a snapshot for Undo can be taken in the pass of the step it is for.

@@ -6,6 +6,7 @@
 #include "CropFrame.h"
 #include "CropFrameView.h"
 #include "Desktop.h"
+#include "DrawnOverlay.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
 #include "OutlineDialog.h"
@@ -162,7 +163,8 @@ void CanvasCommands::ExportPngItemClick(QObject*) {
 std::optional<OutlineSheet> CanvasCommands::ChooseOutline() {
     EndCrop();
     window_.ShowBusy({});
-    OutlineSheet sheet = OutlineStep(window_.Image1->Bitmap(), window_.Canvas, Outline);
+    OutlineSheet sheet = OutlineStep(window_.Image1->Bitmap(), DrawnOverlay(*window_.Image1),
+                                     window_.Canvas, Outline);
     window_.ShowIdle({});
     OutlineDialog dialog(sheet, &window_);
     if (CurrentDesktop().RunDialog(dialog) != QDialog::Accepted)

@@ -293,15 +293,21 @@ TEST_F(BatchLikeWindow, OutlineAsTheWindowsExportOutline) {
     struct OutlineCase {
         QString format;
         std::optional<QSizeF> canvasCm; // none: the first canvas, turned to the picture
+        Steps steps;
     };
+    // A grid drawn into the study is left out of the outline's shapes, as of the value key.
+    const Steps gridded{2, 6, 1, "7", {}};
     for (const OutlineCase& c :
-         {OutlineCase{"png", {}}, OutlineCase{"pdf", {}}, OutlineCase{"png", QSizeF(20, 50)},
-          OutlineCase{"pdf", QSizeF(20, 50)}}) {
-        SCOPED_TRACE(c.format.toStdString());
-        const Steps steps{2, 6, 1, {}, {}};
-        RunWindow(picture, steps, folder.filePath("unused.jpg"));
+         {OutlineCase{"png", {}, {}}, OutlineCase{"pdf", {}, {}},
+          OutlineCase{"png", QSizeF(20, 50), {}}, OutlineCase{"pdf", QSizeF(20, 50), {}},
+          OutlineCase{"png", {}, gridded}}) {
+        const QStringList stepArguments = BatchArgumentsFor(c.steps);
+        SCOPED_TRACE((c.format + ' ' + stepArguments.join(' ')).toStdString());
+        RunWindow(picture, c.steps, folder.filePath("unused.jpg"));
         QFile::remove(folder.filePath("unused.jpg"));
-        QStringList arguments = BatchArgumentsFor(steps) + QStringList{"--outline", c.format};
+        QStringList arguments = stepArguments + QStringList{"--outline", c.format};
+        // The first canvas, as the batch takes it, unless one is set.
+        form->Canvas = OrientedLike(CanvasSettings{}, SourceBitmap.Width(), SourceBitmap.Height());
         if (c.canvasCm) {
             form->Canvas.canvasWidthMm = c.canvasCm->width() * 10;
             form->Canvas.canvasHeightMm = c.canvasCm->height() * 10;

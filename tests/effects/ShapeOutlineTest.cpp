@@ -13,13 +13,13 @@
 
 namespace {
 
-OutlineTrace Trace(const Rows& picture) {
+OutlineTrace Trace(const Rows& picture, const StudyOverlay& overlay = {}) {
     TBitmap bitmap;
     FillBitmap(bitmap, picture);
     TBitmapData map;
     OutlineTrace trace;
     if (bitmap.Map(TMapAccess::Read, map)) {
-        trace = TraceOutline(map);
+        trace = TraceOutline(map, overlay);
         bitmap.Unmap(map);
     }
     return trace;
@@ -236,7 +236,35 @@ TEST(ShapeOutline, ToneLeftOutOfTheKeyIsNotNumbered) {
     EXPECT_EQ(placed.unkeyed, 40u - 31u);
     EXPECT_EQ(placed.labels.size(), 31u);
     EXPECT_EQ(LabelReadout(placed),
-              QStringLiteral("31 shapes numbered, 0 too small, 9 of tones left out of the key"));
+              QStringLiteral("31 shapes numbered, 0 too small, 9 without a number in the key"));
+}
+
+TEST(ShapeOutline, WhatWasDrawnOverTheStudyIsNeitherInTheKeyNorNumbered) {
+    // Four tones in quarters, a grid line in the middle of each, and a stamp over the top left.
+    const TAlphaColor grid = 0xFF98FB98;
+    const TAlphaColor tones[] = {0xFF202020, 0xFF606060, 0xFFA0A0A0, 0xFFE0E0E0};
+    Rows picture(40, std::vector<TAlphaColor>(40));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            picture[y][x] = x == 30 || y == 30 ? grid : tones[(y / 20) * 2 + x / 20];
+    const StudyOverlay overlay{{grid}, {QRect(0, 0, 20, 20)}};
+    const OutlineTrace trace = Trace(picture, overlay);
+    std::vector<TAlphaColor> keyed;
+    for (const KeyRow& row : trace.key)
+        keyed.push_back(row.colour);
+    EXPECT_EQ(keyed, (std::vector<TAlphaColor>{tones[1], tones[2], tones[3]}))
+        << "the grid's colour and the stamp's darkest tone are left out, numbered from 1";
+    const OutlineLabels placed = PlaceLabels(trace, {1, 4, 1});
+    std::set<int> numbers;
+    for (const OutlineLabel& label : placed.labels) {
+        const PatchPole& pole = trace.poles[label.patch];
+        EXPECT_NE(picture[pole.y][pole.x], grid);
+        EXPECT_FALSE(QRect(0, 0, 20, 20).contains(pole.x, pole.y)) << "nothing under the stamp";
+        numbers.insert(label.number);
+    }
+    EXPECT_EQ(numbers, (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(placed.unkeyed + placed.tooSmall + placed.labels.size(), trace.poles.size());
+    EXPECT_GE(placed.unkeyed, 2u) << "the grid's lines and the stamped quarter";
 }
 
 TEST(ShapeOutline, PictureHasLinesExactlyNearBoundariesAndNumbersOnlyInTheirBoxes) {

@@ -5,6 +5,7 @@
 #include "CanvasCommands.h"
 #include "CanvasPages.h"
 #include "ColorComboBox.h"
+#include "DrawnOverlay.h"
 #include "EventBoundary.h"
 #include "FormFixture.h"
 #include "OutlineDialog.h"
@@ -334,8 +335,8 @@ TEST_F(CanvasOutput, OutlinePdfOnTheStudysPagesWithVectorLinesNumbersAndLegend) 
         EXPECT_TRUE(ImagesOf(At(number + "-outline.pdf")).empty()) << "no picture in it";
         // Each boundary piece a move and a line of a stroked path.
         const QByteArray contents = PdfContents(At(number + "-outline.pdf"));
-        const OutlineSheet sheet =
-            OutlineStep(form->Image1->Bitmap(), form->Canvas, form->CanvasMenu->Outline);
+        const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), DrawnOverlay(*form->Image1),
+                                               form->Canvas, form->CanvasMenu->Outline);
         EXPECT_GE(contents.count(" l\n"), qsizetype(sheet.Trace().segments.size()));
         EXPECT_TRUE(contents.contains("\nS\n"));
         // The numbers and the legend's greys as text on the pages.
@@ -363,8 +364,8 @@ TEST_F(CanvasOutput, OutlinePngHasLinesAtTheBoundariesAndNumbersInTheirPatches) 
         });
         const QImage written = QImage(path).convertToFormat(QImage::Format_ARGB32);
         const auto study = PixelsOf(form->Image1->Bitmap());
-        const OutlineSheet sheet =
-            OutlineStep(form->Image1->Bitmap(), form->Canvas, form->CanvasMenu->Outline);
+        const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), DrawnOverlay(*form->Image1),
+                                               form->Canvas, form->CanvasMenu->Outline);
         const int band = LineBandOf(sheet.LineWidthPixels());
         ASSERT_EQ(written.size(), QSize(300, 200));
         ASSERT_FALSE(sheet.Labels().labels.empty());
@@ -406,8 +407,8 @@ TEST_F(CanvasOutput, OutlinePngHasLinesAtTheBoundariesAndNumbersInTheirPatches) 
 
 TEST_F(CanvasOutput, OutlineDialogCountsTheNumberedShapesAndKeepsItsChoices) {
     OpenPicture(300, 200);
-    const OutlineSheet sheet =
-        OutlineStep(form->Image1->Bitmap(), form->Canvas, form->CanvasMenu->Outline);
+    const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), DrawnOverlay(*form->Image1),
+                                           form->Canvas, form->CanvasMenu->Outline);
     const auto patches = sheet.Trace().poles.size();
     ExportOutline(form->CanvasMenu->ExportOutlinePngItem, {}, [&](OutlineDialog& dialog) {
         EXPECT_EQ(dialog.CountReadout->text(), LabelReadout(sheet.Labels()));
@@ -455,7 +456,7 @@ TEST_F(CanvasOutput, OutlineExportsNeverReplaceAFile) {
         EXPECT_GT(QFile(At("new" + extension)).size(), 0);
     }
     // A file that appears between the dialog and the writing is not replaced either.
-    const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), form->Canvas, {});
+    const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), {}, form->Canvas, {});
     try {
         WriteOutlinePdf(sheet, At("mine.pdf"));
         ADD_FAILURE() << "written over an existing file";

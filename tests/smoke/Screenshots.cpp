@@ -75,8 +75,8 @@ bool SaveSideBySide(QWidget& mainWindow, QWidget& tool, const QString& path) {
 bool SaveOutlinePage(TForm1& mainWindow, const QString& path) {
     QTemporaryDir folder;
     const QString pdf = folder.filePath(QStringLiteral("outline.pdf"));
-    WriteOutlinePdf(OutlineStep(mainWindow.Image1->Bitmap(), mainWindow.Canvas, OutlineSettings{}),
-                    pdf);
+    WriteOutlinePdf(
+        OutlineStep(mainWindow.Image1->Bitmap(), {}, mainWindow.Canvas, OutlineSettings{}), pdf);
     const QString stem = folder.filePath(QStringLiteral("page"));
     if (QProcess::execute(QStringLiteral("pdftoppm"),
                           {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"),
