@@ -86,7 +86,7 @@ void WriteOutline(TBitmap& study, const QString& path, const BatchOptions& optio
         options.canvas.value_or(OrientedLike(CanvasSettings{}, study.Width(), study.Height()));
     // The grid drawn into the study is no shape of it, as in the window.
     StudyOverlay overlay;
-    if (options.study.grid && study.Width() >= 2)
+    if (options.study.grid && GridDrawsOn(study))
         overlay.colours.push_back(options.study.grid->colour);
     const OutlineSheet sheet = OutlineStep(study, overlay, canvas, OutlineSettings{});
     if (*options.outline == OutlineFormat::Pdf) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ShapeOutline.h"
 
+#include "AppError.h"
 #include "CanvasGridKernel.h"
 #include "PatchRuns.h"
 #include "ToneCensus.h"
@@ -12,16 +13,24 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
 #include <unordered_map>
 
 namespace {
 
 using Depth = std::uint16_t;
 
+// One step further; held at the largest depth, which only a picture of 65535 pixels each way
+// reaches on the way down, where a minimum with a smaller offer follows anyway.
+inline Depth StepBeyond(Depth depth) {
+    return Depth(depth + (depth != std::numeric_limits<Depth>::max()));
+}
+
 // A neighbour's offer for a pixel's depth: one step beyond its own where it has the pixel's
 // colour, else 1, as it is of another colour itself.
 inline Depth Offer(TAlphaColor colour, TAlphaColor neighbour, Depth neighbourDepth) {
-    return neighbour == colour ? Depth(neighbourDepth + 1) : Depth(1);
+    return neighbour == colour ? StepBeyond(neighbourDepth) : Depth(1);
 }
 
 // The first pass, down the rows: each row's depths from the row above (up-left, up, up-right)
@@ -51,7 +60,7 @@ void DepthsFromAbove(const PatchRuns& runs, const TBitmapData& study, Depth* dep
              ++i)
             depth[runs.StartOf(i, y)] = 1;
         for (int x = 1; x < width; ++x)
-            depth[x] = std::min(depth[x], Depth(depth[x - 1] + 1));
+            depth[x] = std::min(depth[x], StepBeyond(depth[x - 1]));
     }
 }
 
@@ -103,7 +112,7 @@ void DepthsFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* dep
                 deepest = 0;
             }
             --x;
-            depth[x] = std::min(depth[x], Depth(depth[x + 1] + 1));
+            depth[x] = std::min(depth[x], StepBeyond(depth[x + 1]));
         }
     }
 }
@@ -174,24 +183,95 @@ void HorizontalSegments(const PatchRuns& runs, std::vector<OutlineSegment>& segm
     segments.push_back({0, runs.height, runs.width, runs.height});
 }
 
+// The study as it was under what was drawn over it, as near as its own pixels tell (see
+// TraceOutline). `nearest` is room for a distance a pixel.
+void Uncover(const TBitmapData& study, const StudyOverlay& overlay, const TBitmapData& uncovered,
+             Depth* nearest) {
+    const int width = study.FWidth;
+    const int height = study.FHeight;
+    constexpr Depth None = std::numeric_limits<Depth>::max();
+    std::vector<std::uint8_t> covered(static_cast<std::size_t>(width));
+    const auto coverRow = [&](int y) {
+        const TAlphaColor* row = RowStart(study, y);
+        for (int x = 0; x < width; ++x)
+            covered[x] = std::find(overlay.colours.begin(), overlay.colours.end(), row[x]) !=
+                         overlay.colours.end();
+        for (const QRect& area : overlay.areas)
+            if (y >= area.top() && y <= area.bottom())
+                std::fill(covered.begin() + std::clamp(area.left(), 0, width),
+                          covered.begin() + std::clamp(area.right() + 1, 0, width), 1);
+    };
+    // The nearest to the left or above, going down; then to the right or below, going up.
+    std::vector<int> seenY(static_cast<std::size_t>(width));
+    std::vector<TAlphaColor> seenColour(static_cast<std::size_t>(width));
+    for (const bool down : {true, false}) {
+        std::fill(seenY.begin(), seenY.end(), -1);
+        for (int step = 0; step < height; ++step) {
+            const int y = down ? step : height - 1 - step;
+            coverRow(y);
+            const TAlphaColor* row = RowStart(study, y);
+            TAlphaColor* out = RowStart(uncovered, y);
+            Depth* distance = nearest + std::size_t(y) * std::size_t(width);
+            int seenX = -1;
+            TAlphaColor seenInRow = 0;
+            for (int x0 = 0; x0 < width; ++x0) {
+                const int x = down ? x0 : width - 1 - x0;
+                if (!covered[x]) {
+                    out[x] = row[x];
+                    seenX = x;
+                    seenInRow = row[x];
+                    seenY[x] = y;
+                    seenColour[x] = row[x];
+                    continue;
+                }
+                if (down) {
+                    out[x] = row[x];
+                    distance[x] = None;
+                }
+                const auto offer = [&](int far, TAlphaColor colour) {
+                    if (far < distance[x]) {
+                        distance[x] = Depth(far);
+                        out[x] = colour;
+                    }
+                };
+                if (seenX >= 0)
+                    offer(std::min(std::abs(x - seenX), int(None) - 1), seenInRow);
+                if (seenY[x] >= 0)
+                    offer(std::min(std::abs(y - seenY[x]), int(None) - 1), seenColour[x]);
+                // Where lines cross, no pixel of the study lies straight in any direction: the
+                // crossing takes what its left (or upper) neighbour took.
+                if (down && distance[x] == None && (x > 0 || y > 0))
+                    out[x] = x > 0 ? out[x - 1] : RowStart(uncovered, y - 1)[x];
+            }
+        }
+    }
+}
+
 } // namespace
 
 OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay) {
-    const PatchRuns runs = FindPatchRuns(study);
     OutlineTrace trace;
-    if (runs.width == 0 || runs.height == 0)
+    if (study.FWidth <= 0 || study.FHeight <= 0)
         return trace;
+    trace.depths = PictureArray<Depth>(std::size_t(study.FWidth) * std::size_t(study.FHeight));
+    // The shapes are those of the study uncovered; the key is counted on the study as shown.
+    TBitmap uncovered;
+    TBitmapData uncoveredMap;
+    std::optional<ScopedMap> uncoveredMapping;
+    if (!overlay.colours.empty() || !overlay.areas.empty()) {
+        uncovered.SetSize(study.FWidth, study.FHeight);
+        uncoveredMapping.emplace(uncovered, TMapAccess::Write, uncoveredMap);
+        Uncover(study, overlay, uncoveredMap, trace.depths.data());
+    }
+    const TBitmapData& shapes = uncoveredMapping ? uncoveredMap : study;
+    const PatchRuns runs = FindPatchRuns(shapes);
     trace.width = runs.width;
     trace.height = runs.height;
     trace.colours = runs.colours;
     trace.poles.assign(runs.PatchCount(), PatchPole{});
-    trace.depths = PictureArray<Depth>(std::size_t(runs.width) * std::size_t(runs.height));
-    DepthsFromAbove(runs, study, trace.depths.data());
-    DepthsFromBelow(runs, study, trace.depths.data(), trace.poles);
-
+    DepthsFromAbove(runs, shapes, trace.depths.data());
+    DepthsFromBelow(runs, shapes, trace.depths.data(), trace.poles);
     trace.key = KeyRowsOf(CountStudyTones(study, overlay.colours, overlay.areas).tones);
-    trace.overlayAreas = overlay.areas;
-
     VerticalSegments(runs, trace.segments);
     HorizontalSegments(runs, trace.segments);
     return trace;
@@ -211,13 +291,11 @@ OutlineLabels PlaceLabels(const OutlineTrace& trace, const LabelRule& rule) {
     OutlineLabels placed;
     for (std::uint32_t patch = 0; patch < trace.poles.size(); ++patch) {
         const auto found = numbers.find(trace.colours[patch]);
-        const PatchPole& pole = trace.poles[patch];
-        const auto covers = [&pole](const QRect& area) { return area.contains(pole.x, pole.y); };
-        if (found == numbers.end() ||
-            std::any_of(trace.overlayAreas.begin(), trace.overlayAreas.end(), covers)) {
+        if (found == numbers.end()) {
             ++placed.unkeyed;
             continue;
         }
+        const PatchPole& pole = trace.poles[patch];
         // Every pixel within depth - 1 steps of the pole is of the patch, so a box reaching
         // less than depth - 1/2 from the pole's centre (less the lines) stays inside it; a hair
         // less, so that rounding never takes a box onto the next pixel.
@@ -270,8 +348,8 @@ void DrawOutline(const OutlineTrace& trace, const OutlineLabels& labels, double 
     // caches the process has set up before, so that the window and the batch agree.
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setHintingPreference(QFont::PreferNoHinting);
+    font.setPixelSize(1000);
     for (const OutlineLabel& label : labels.labels) {
-        font.setPixelSize(1000);
         QPainterPath digits;
         digits.addText(QPointF(0, 0), font, QString::number(label.number));
         // Standing on the box's bottom, centred across it; the clip keeps any stray ink in it.
@@ -310,6 +388,7 @@ void OutlineSheet::Draw(TBitmap& picture) const {
     picture.SetSize(trace_.width, trace_.height);
     TBitmapData map;
     const ScopedMap mapped(picture, TMapAccess::Write, map);
-    if (mapped.Mapped())
-        DrawOutline(trace_, labels_, LineWidthPixels(), GridPixels(), map);
+    if (!mapped.Mapped())
+        throw AppError(QStringLiteral("Saving bitmap failed."));
+    DrawOutline(trace_, labels_, LineWidthPixels(), GridPixels(), map);
 }

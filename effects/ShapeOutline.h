@@ -50,10 +50,14 @@ struct OutlineTrace {
     std::vector<TAlphaColor> colours;     // each patch's, patches numbered by their first pixel
     std::vector<PatchPole> poles;         // each patch's
     std::vector<KeyRow> key;              // the study's value key, its overlay left out
-    std::vector<QRect> overlayAreas;      // where no number goes
     std::vector<OutlineSegment> segments; // every boundary, the picture's edges included
 };
 
+// Traces the study as it was under `overlay`: each pixel drawn over takes the colour of the
+// study's nearest pixel straight to its left, above it, to its right or below it (ties in that
+// order; where lines cross and none lies straight, what its left or upper neighbour took), so
+// that a grid's lines and a stamp make no shapes of their own; the key leaves the overlay out as
+// the value key does.
 OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay = {});
 
 // Label sizes in pixels of the picture: a number's digits `height` high, between the smallest
@@ -79,9 +83,7 @@ struct OutlineLabel {
 struct OutlineLabels {
     std::vector<OutlineLabel> labels;
     std::uint64_t tooSmall = 0; // patches whose room is below the smallest label
-    // patches of no numbered tone: of what was drawn over the study (a grid's lines, a patch
-    // whose pole lies in a covered area), or of a tone the key sums as "other"
-    std::uint64_t unkeyed = 0;
+    std::uint64_t unkeyed = 0;  // patches of a tone the key sums as "other"
 };
 
 // Each keyed patch's number as large as its room allows, up to the largest, centred on its pole;

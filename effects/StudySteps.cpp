@@ -180,7 +180,7 @@ void RecolourStep(TBitmap& picture, std::optional<TAlphaColor> from, TAlphaColor
 std::vector<QRect> GridStep(TBitmap& picture, int spacing, TAlphaColor colour,
                             const GridStyle& style, TBitmapData& map, TBitmap* snapshot) {
     assert(snapshot == nullptr || SnapshotFitsPass(*snapshot, picture));
-    if (picture.Width() < 2)
+    if (!GridDrawsOn(picture))
         return {};
     ScopedMap mapped(picture, TMapAccess::Write, map);
     if (!mapped.Mapped())

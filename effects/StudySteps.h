@@ -96,6 +96,11 @@ bool SnapshotFitsPass(const TBitmap& snapshot, const TBitmap& picture);
 void RecolourStep(TBitmap& picture, std::optional<TAlphaColor> from, TAlphaColor to,
                   TBitmapData& map, TBitmap* snapshot = nullptr);
 
+// Whether the grid draws on a picture: one narrower than 2 pixels is left as it is.
+inline bool GridDrawsOn(const TBitmap& picture) {
+    return picture.Width() >= 2;
+}
+
 // Grid: lines `spacing` pixels apart (at least GridSpacing::Least) in `colour` and `style` written
 // into `picture`; a picture narrower than 2 pixels is left as it is. `snapshot`, where given,
 // takes the picture as it was in the same pass; it must have the picture's size and the style

@@ -163,14 +163,21 @@ void CanvasCommands::ExportPngItemClick(QObject*) {
 std::optional<OutlineSheet> CanvasCommands::ChooseOutline() {
     EndCrop();
     window_.ShowBusy({});
-    OutlineSheet sheet = OutlineStep(window_.Image1->Bitmap(), DrawnOverlay(*window_.Image1),
-                                     window_.Canvas, Outline);
+    std::optional<OutlineSheet> traced;
+    try {
+        traced.emplace(OutlineStep(window_.Image1->Bitmap(), DrawnOverlay(*window_.Image1),
+                                   window_.Canvas, Outline));
+    } catch (...) {
+        window_.ShowIdle({});
+        throw;
+    }
     window_.ShowIdle({});
+    OutlineSheet& sheet = *traced;
     OutlineDialog dialog(sheet, &window_);
     if (CurrentDesktop().RunDialog(dialog) != QDialog::Accepted)
         return std::nullopt;
     Outline = dialog.Settings();
-    return sheet;
+    return traced;
 }
 
 // "Export Outline PDF...": the outline sheet at the canvas size as a new PDF file.

@@ -223,7 +223,7 @@ void TForm1::LayGrid(int spacing, const GridStyle& style, bool snapshotInPass) {
     const std::vector<QRect> names =
         GridStep(Image1->Bitmap(), GridStepLess1 + 1, ComboColorBox2->Color(), style, ReadMap,
                  snapshotInPass ? &UndoBitmap : nullptr);
-    if (Image1->Bitmap().Width() >= 2) {
+    if (GridDrawsOn(Image1->Bitmap())) {
         Image1->AddGrid(GridStepLess1 + 1, ComboColorBox2->Color());
         Image1->AddCoveredAreas(names);
     }

@@ -9,19 +9,20 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
-constexpr double GridPenMm = 0.2;
-constexpr double LegendGapMm = 3; // between the legend's entries
+constexpr int LegendLinesAtMost = 4; // as many as the label band holds at the smallest size
 
 QColor ColourOf(TAlphaColor colour) {
     return QColor::fromRgba(colour);
 }
 
-// The boundaries a page shows, as one path: the pieces that reach into its pixels.
+// The boundaries a page shows, as one path: the pieces whose strokes reach into its pixels.
 QPainterPath LinesOn(const OutlineSheet& sheet, const PagePiece& piece) {
-    const QRect reach = piece.pixels.adjusted(-1, -1, 1, 1);
+    const int stroke = int(std::ceil(sheet.LineWidthPixels() / 2)) + 1;
+    const QRect reach = piece.pixels.adjusted(-stroke, -stroke, stroke, stroke);
     QPainterPath path;
     for (const OutlineSegment& segment : sheet.Trace().segments) {
         if (segment.x1 < reach.left() || segment.x0 > reach.right() + 1 ||
@@ -33,28 +34,31 @@ QPainterPath LinesOn(const OutlineSheet& sheet, const PagePiece& piece) {
     return path;
 }
 
-// The canvas grid as the study's print has it: lines on the centres of the grid's pixel columns
-// and rows, and the cells' diagonals where chosen.
+// The canvas grid where the outline picture and the study's grid have it: lines as wide, on the
+// centres of the pixel columns and rows spacing - 1, 2 * spacing - 1, ..., and each cell's
+// diagonals between the centres of its corner lines.
 void DrawGridLines(QPainter& painter, const OutlineSheet& sheet, const PagePiece& piece) {
     const OutlineGridPixels grid = sheet.GridPixels();
     if (grid.spacing <= 0)
         return;
     const int width = sheet.Trace().width;
     const int height = sheet.Trace().height;
-    painter.setPen(QPen(ColourOf(GridUnderColour), GridPenMm * piece.dotsPerMm));
-    const double offset = grid.spacing - 0.5;
-    for (double x = offset; x < width; x += grid.spacing)
+    painter.setPen(QPen(ColourOf(GridUnderColour), grid.lineWidth * piece.DotsPerPixel(),
+                        Qt::SolidLine, Qt::FlatCap));
+    const double first = grid.spacing - 0.5;
+    for (double x = first; x < width; x += grid.spacing)
         painter.drawLine(piece.OnPage(QPointF(x, 0)), piece.OnPage(QPointF(x, height)));
-    for (double y = offset; y < height; y += grid.spacing)
+    for (double y = first; y < height; y += grid.spacing)
         painter.drawLine(piece.OnPage(QPointF(0, y)), piece.OnPage(QPointF(width, y)));
     if (!grid.diagonals)
         return;
-    for (int top = 0; top < height; top += grid.spacing)
-        for (int left = 0; left < width; left += grid.spacing) {
-            const QRectF cell(left, top, std::min(grid.spacing, width - left),
-                              std::min(grid.spacing, height - top));
-            painter.drawLine(piece.OnPage(cell.topLeft()), piece.OnPage(cell.bottomRight()));
-            painter.drawLine(piece.OnPage(cell.topRight()), piece.OnPage(cell.bottomLeft()));
+    for (double top = -0.5; top < height - 1; top += grid.spacing)
+        for (double left = -0.5; left < width - 1; left += grid.spacing) {
+            const double side = grid.spacing;
+            painter.drawLine(piece.OnPage(QPointF(left, top)),
+                             piece.OnPage(QPointF(left + side, top + side)));
+            painter.drawLine(piece.OnPage(QPointF(left + side, top)),
+                             piece.OnPage(QPointF(left, top + side)));
         }
 }
 
@@ -76,9 +80,9 @@ void DrawNumbers(QPainter& painter, const OutlineSheet& sheet, const PagePiece& 
     }
 }
 
-// The key's tones in a row, or two: "1 ■ 32  2 ■ 64 ...", as large as fits the band.
-void DrawLegend(QPainter& painter, const std::vector<KeyRow>& key, const QRectF& band,
-                double dotsPerMm) {
+// The key's tones in a row, or up to four: "1 ■ 32  2 ■ 64 ...", as large as fits the band; at
+// the smallest size in four rows where nothing fits, cut at the band's end.
+void DrawLegend(QPainter& painter, const std::vector<KeyRow>& key, const QRectF& band) {
     std::vector<const KeyRow*> rows;
     for (const KeyRow& row : key)
         if (!row.IsOther())
@@ -86,16 +90,17 @@ void DrawLegend(QPainter& painter, const std::vector<KeyRow>& key, const QRectF&
     if (rows.empty() || band.width() <= 0)
         return;
     QFont font(QStringLiteral("DejaVu Sans"));
-    const double gap = LegendGapMm * dotsPerMm;
-    for (double points = 8; points >= 4; points -= 0.5) {
+    constexpr double SmallestPoints = 4;
+    for (double points = 8; points >= SmallestPoints; points -= 0.5) {
         font.setPointSizeF(points);
         const QFontMetricsF metrics(font, painter.device());
         const double swatch = metrics.ascent();
+        const double gap = swatch; // between entries
         std::vector<double> widths;
         for (const KeyRow* row : rows)
             widths.push_back(metrics.horizontalAdvance(QString::number(row->number)) + swatch +
-                             metrics.horizontalAdvance(ToneNameOf(*row)) + 2 * swatch / 2 + gap);
-        for (int lines = 1; lines <= 2; ++lines) {
+                             metrics.horizontalAdvance(ToneNameOf(*row)) + swatch + gap);
+        for (int lines = 1; lines <= LegendLinesAtMost; ++lines) {
             const double lineHeight = band.height() / lines;
             if (metrics.height() > lineHeight)
                 break;
@@ -107,8 +112,9 @@ void DrawLegend(QPainter& painter, const std::vector<KeyRow>& key, const QRectF&
                     total += widths[i];
                 fits = fits && total - gap <= band.width();
             }
-            if (!fits)
+            if (!fits && !(points == SmallestPoints && lines == LegendLinesAtMost))
                 continue;
+            painter.setClipRect(band, Qt::IntersectClip);
             painter.setFont(font);
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 const std::size_t line = i / perLine;
@@ -150,9 +156,7 @@ bool PaintOutlinePages(QPagedPaintDevice& device, const OutlineSheet& sheet) {
             painter.drawPath(LinesOn(sheet, piece));
             DrawNumbers(painter, sheet, piece);
         },
-        [&](QPainter& painter, const QRectF& band) {
-            DrawLegend(painter, trace.key, band, device.logicalDpiX() / 25.4);
-        });
+        [&](QPainter& painter, const QRectF& band) { DrawLegend(painter, trace.key, band); });
 }
 
 void WriteOutlinePdf(const OutlineSheet& sheet, const QString& path) {

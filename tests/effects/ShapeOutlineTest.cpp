@@ -239,32 +239,41 @@ TEST(ShapeOutline, ToneLeftOutOfTheKeyIsNotNumbered) {
               QStringLiteral("31 shapes numbered, 0 too small, 9 without a number in the key"));
 }
 
-TEST(ShapeOutline, WhatWasDrawnOverTheStudyIsNeitherInTheKeyNorNumbered) {
-    // Four tones in quarters, a grid line in the middle of each, and a stamp over the top left.
+TEST(ShapeOutline, WhatWasDrawnOverTheStudyMakesNoShapesAndIsNotInTheKey) {
+    // Four tones in quarters; over them a grid's lines and a stamp inside one quarter, of the
+    // darkest tone and white, and a second stamp over the whole top-left quarter.
     const TAlphaColor grid = 0xFF98FB98;
     const TAlphaColor tones[] = {0xFF202020, 0xFF606060, 0xFFA0A0A0, 0xFFE0E0E0};
-    Rows picture(40, std::vector<TAlphaColor>(40));
+    Rows plain(40, std::vector<TAlphaColor>(40));
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
-            picture[y][x] = x == 30 || y == 30 ? grid : tones[(y / 20) * 2 + x / 20];
-    const StudyOverlay overlay{{grid}, {QRect(0, 0, 20, 20)}};
-    const OutlineTrace trace = Trace(picture, overlay);
-    std::vector<TAlphaColor> keyed;
-    for (const KeyRow& row : trace.key)
-        keyed.push_back(row.colour);
-    EXPECT_EQ(keyed, (std::vector<TAlphaColor>{tones[1], tones[2], tones[3]}))
-        << "the grid's colour and the stamp's darkest tone are left out, numbered from 1";
-    const OutlineLabels placed = PlaceLabels(trace, {1, 4, 1});
-    std::set<int> numbers;
-    for (const OutlineLabel& label : placed.labels) {
-        const PatchPole& pole = trace.poles[label.patch];
-        EXPECT_NE(picture[pole.y][pole.x], grid);
-        EXPECT_FALSE(QRect(0, 0, 20, 20).contains(pole.x, pole.y)) << "nothing under the stamp";
-        numbers.insert(label.number);
+            plain[y][x] = tones[(y / 18) % 2 * 2 + (x / 18) % 2];
+    Rows drawn = plain;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+            if (x % 7 == 6 || y % 7 == 6)
+                drawn[y][x] = grid;
+            if (x >= 22 && x <= 26 && y >= 22 && y <= 26)
+                drawn[y][x] = (x + y) % 2 ? tones[0] : 0xFFFFFFFF;
+        }
+    const OutlineTrace uncovered = Trace(drawn, {{grid}, {QRect(22, 22, 5, 5)}});
+    const OutlineTrace expected = Trace(plain);
+    EXPECT_EQ(uncovered.segments, expected.segments);
+    ASSERT_EQ(uncovered.poles.size(), expected.poles.size());
+    for (std::size_t p = 0; p < expected.poles.size(); ++p) {
+        EXPECT_EQ(uncovered.poles[p].x, expected.poles[p].x);
+        EXPECT_EQ(uncovered.poles[p].y, expected.poles[p].y);
     }
-    EXPECT_EQ(numbers, (std::set<int>{1, 2, 3}));
-    EXPECT_EQ(placed.unkeyed + placed.tooSmall + placed.labels.size(), trace.poles.size());
-    EXPECT_GE(placed.unkeyed, 2u) << "the grid's lines and the stamped quarter";
+    std::vector<TAlphaColor> keyed;
+    for (const KeyRow& row : uncovered.key)
+        keyed.push_back(row.colour);
+    EXPECT_EQ(keyed, std::vector<TAlphaColor>(std::begin(tones), std::end(tones)))
+        << "the grid's colour and the stamp's white are left out of the key";
+
+    // A quarter covered whole takes its neighbours' tones, the nearest of them.
+    const OutlineTrace stamped = Trace(plain, {{}, {QRect(0, 0, 18, 18)}});
+    EXPECT_EQ(stamped.colours.at(0), tones[1]) << "the patch from the corner: from the right";
+    EXPECT_EQ(PlaceLabels(stamped, {1, 4, 1}).unkeyed, 0u);
 }
 
 TEST(ShapeOutline, PictureHasLinesExactlyNearBoundariesAndNumbersOnlyInTheirBoxes) {
