@@ -110,6 +110,29 @@ SavedFormat FormatOf(const QString& text) {
     Refuse(QStringLiteral("--format takes jpg or png, not \"%1\"").arg(text));
 }
 
+OutlineFormat OutlineFormatOf(const QString& text) {
+    if (text == QStringLiteral("pdf"))
+        return OutlineFormat::Pdf;
+    if (text == QStringLiteral("png"))
+        return OutlineFormat::Png;
+    Refuse(QStringLiteral("--outline takes pdf or png, not \"%1\"").arg(text));
+}
+
+// "40x30": width and height in centimetres, each above 0 and at most 10 metres.
+CanvasSettings CanvasOf(const QString& text) {
+    static const QRegularExpression form(
+        QStringLiteral("^([0-9]+(?:\\.[0-9]+)?)x([0-9]+(?:\\.[0-9]+)?)$"));
+    const QRegularExpressionMatch match = form.match(text);
+    const double width = match.hasMatch() ? match.captured(1).toDouble() : 0;
+    const double height = match.hasMatch() ? match.captured(2).toDouble() : 0;
+    if (!(width > 0 && height > 0 && width <= 1000 && height <= 1000))
+        Refuse(QStringLiteral("--canvas takes a size in cm like 40x30, not \"%1\"").arg(text));
+    CanvasSettings canvas;
+    canvas.canvasWidthMm = width * 10;
+    canvas.canvasHeightMm = height * 10;
+    return canvas;
+}
+
 // Walks the arguments: options with their values, and the files between them.
 class ArgumentReader {
 public:
@@ -204,6 +227,10 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
             gridColour = ColourOf(value());
         else if (option == QStringLiteral("--format"))
             options.format = FormatOf(value());
+        else if (option == QStringLiteral("--outline"))
+            options.outline = OutlineFormatOf(value());
+        else if (option == QStringLiteral("--canvas"))
+            options.canvas = CanvasOf(value());
         else if (option == QStringLiteral("-j"))
             options.jobs = WholeNumber(option, value(), 1, std::numeric_limits<int>::max());
         else
@@ -222,6 +249,8 @@ BatchCommand Read(const QStringList& arguments, int defaultJobs) {
             Refuse(QStringLiteral("--grid-colour needs --grid"));
         options.study.grid->colour = *gridColour;
     }
+    if (options.canvas && !options.outline)
+        Refuse(QStringLiteral("--canvas needs --outline"));
     if (!outputFolder)
         Refuse(QStringLiteral("no output folder: -o FOLDER"));
     if (!QFileInfo(*outputFolder).isDir())
@@ -277,6 +306,12 @@ QString BatchUsage(int defaultJobs) {
                "                           proposes, the shorter side / 18; default none\n"
                "  --grid-colour #AARRGGBB  the grid's colour; default #FF98FB98 (pale green)\n"
                "  --format jpg|png         default jpg\n"
+               "  --outline pdf|png        also the outline sheet, NAME-outline.pdf or .png, as\n"
+               "                           \"Export Outline PDF...\" and \"Export Outline "
+               "PNG...\"\n"
+               "                           make it with their first settings\n"
+               "  --canvas WxH             the outline's canvas in cm (30x40); default 30x40\n"
+               "                           turned to the picture's orientation\n"
                "  -j N                     files at a time; default %1, the number of cores\n"
                "  --quiet                  no progress line\n"
                "  --help                   this text\n"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CanvasPlan.h"
 #include "StudyPipeline.h"
 
 #include <QString>
@@ -8,12 +9,17 @@
 
 // The file format of the studies written.
 enum class SavedFormat { Jpeg, Png };
+// The format of the outline sheet written beside each study, where one is asked for.
+enum class OutlineFormat { Pdf, Png };
 
 struct BatchOptions {
     QStringList files;
     QString outputFolder;
     StudyParameters study;
     SavedFormat format = SavedFormat::Jpeg;
+    std::optional<OutlineFormat> outline;
+    // The canvas of the outline; none: the window's first canvas, turned to each picture.
+    std::optional<CanvasSettings> canvas;
     int jobs = 1;
     bool quiet = false;
 };

@@ -5,8 +5,10 @@
 #include "Cores.h"
 #include "ImageFile.h"
 #include "JpegFile.h"
+#include "OutlinePages.h"
 #include "PngFile.h"
 #include "StudyPipeline.h"
+#include "StudySteps.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,34 +35,72 @@ bool NameTaken(const QString& path) {
 // fails as a name taken before the run does, even while the earlier study is still being made.
 class ClaimedNames {
 public:
-    // False where the name is claimed already or taken on disk.
-    bool Claim(const QString& path) {
+    // Claims every name of the outputs, or none: gives the first that is claimed already or
+    // taken on disk.
+    std::optional<QString> Claim(const StudyOutputs& outputs) {
         const std::lock_guard lock(mutex_);
-        if (names_.contains(path) || NameTaken(path))
-            return false;
-        names_.insert(path);
-        return true;
+        for (const QString& path : Paths(outputs))
+            if (names_.contains(path) || NameTaken(path))
+                return path;
+        for (const QString& path : Paths(outputs))
+            names_.insert(path);
+        return std::nullopt;
     }
-    // A study that failed leaves its name free again.
-    void Release(const QString& path) {
+    // A study that failed leaves its names free again.
+    void Release(const StudyOutputs& outputs) {
         const std::lock_guard lock(mutex_);
-        names_.remove(path);
+        for (const QString& path : Paths(outputs))
+            names_.remove(path);
     }
 
 private:
+    static QStringList Paths(const StudyOutputs& outputs) {
+        return outputs.outline.isEmpty() ? QStringList{outputs.study}
+                                         : QStringList{outputs.study, outputs.outline};
+    }
     std::mutex mutex_;
     QSet<QString> names_;
 };
 
 } // namespace
 
-QString StudyPathFor(const QString& file, const QString& outputFolder, SavedFormat format) {
-    const QString extension =
-        format == SavedFormat::Png ? QStringLiteral(".png") : QStringLiteral(".jpg");
-    return QDir(outputFolder).filePath(QFileInfo(file).completeBaseName() + extension);
+StudyOutputs OutputsFor(const QString& file, const BatchOptions& options) {
+    const QDir folder(options.outputFolder);
+    const QString name = QFileInfo(file).completeBaseName();
+    StudyOutputs outputs;
+    outputs.study =
+        folder.filePath(name + (options.format == SavedFormat::Png ? QStringLiteral(".png")
+                                                                   : QStringLiteral(".jpg")));
+    if (options.outline)
+        outputs.outline = folder.filePath(name + (*options.outline == OutlineFormat::Png
+                                                      ? QStringLiteral("-outline.png")
+                                                      : QStringLiteral("-outline.pdf")));
+    return outputs;
 }
 
-void MakeStudyFile(const QString& file, const QString& output, const BatchOptions& options) {
+namespace {
+
+// The outline sheet of a study, as the window exports it with the dialog's first settings.
+void WriteOutline(TBitmap& study, const QString& path, const BatchOptions& options) {
+    const CanvasSettings canvas =
+        options.canvas.value_or(OrientedLike(CanvasSettings{}, study.Width(), study.Height()));
+    // The grid drawn into the study is no shape of it, as in the window.
+    StudyOverlay overlay;
+    if (options.study.grid && study.Width() >= 2)
+        overlay.colours.push_back(options.study.grid->colour);
+    const OutlineSheet sheet = OutlineStep(study, overlay, canvas, OutlineSettings{});
+    if (*options.outline == OutlineFormat::Pdf) {
+        WriteOutlinePdf(sheet, path);
+        return;
+    }
+    TBitmap outline;
+    sheet.Draw(outline);
+    SaveBitmapAsPng(outline, path);
+}
+
+} // namespace
+
+void MakeStudyFile(const QString& file, const StudyOutputs& outputs, const BatchOptions& options) {
     TBitmap picture;
     ImageLoadOptions loading;
     // Loading holds two (the one being decoded), the study at most StudyBitmaps.
@@ -69,9 +109,17 @@ void MakeStudyFile(const QString& file, const QString& output, const BatchOption
     LoadBitmapFromFile(picture, file, loading);
     MakeStudy(picture, options.study);
     if (options.format == SavedFormat::Png)
-        SaveBitmapAsPng(picture, output);
+        SaveBitmapAsPng(picture, outputs.study);
     else
-        SaveBitmapAsJpeg(picture, output);
+        SaveBitmapAsJpeg(picture, outputs.study);
+    if (outputs.outline.isEmpty())
+        return;
+    try {
+        WriteOutline(picture, outputs.outline, options);
+    } catch (...) {
+        QFile::remove(outputs.study);
+        throw;
+    }
 }
 
 int RunBatch(const BatchOptions& options, BatchProgress& progress) {
@@ -81,16 +129,16 @@ int RunBatch(const BatchOptions& options, BatchProgress& progress) {
     const auto runFiles = [&] {
         for (int index = next++; index < count; index = next++) {
             const QString& file = options.files[index];
-            const QString output = StudyPathFor(file, options.outputFolder, options.format);
+            const StudyOutputs outputs = OutputsFor(file, options);
             bool worked = false;
-            if (!claimed.Claim(output)) {
-                progress.Failed(file, output + QStringLiteral(" exists"));
+            if (const std::optional<QString> taken = claimed.Claim(outputs)) {
+                progress.Failed(file, *taken + QStringLiteral(" exists"));
             } else {
                 try {
-                    MakeStudyFile(file, output, options);
+                    MakeStudyFile(file, outputs, options);
                     worked = true;
                 } catch (...) {
-                    claimed.Release(output);
+                    claimed.Release(outputs);
                     const QString message = ErrorDisplayText(std::current_exception());
                     progress.Failed(file, message.isEmpty() ? QStringLiteral("failed") : message);
                 }

@@ -56,6 +56,11 @@ std::vector<TimedOperation> ValueKeyOperations(Workbench& bench);
 std::vector<TimedOperation> ValueBandsOperations(Workbench& bench);
 // Simplify Shapes' count and merge to 0.1 %; against the same yardstick.
 std::vector<TimedOperation> SimplifyOperations(Workbench& bench);
+// The outline sheet of the simplified photo traced and its numbers placed; against the same
+// yardstick.
+std::vector<TimedOperation> OutlineTraceOperations(Workbench& bench);
+// The outline sheet's PDF written; against the clock, in the export family.
+std::vector<TimedOperation> OutlinePdfOperations(Workbench& bench);
 // Opening the photo, against one plain decode of it.
 BenchFamily OpenFamily(Workbench& bench);
 // Saving the shown picture, against one plain JPEG encode of it to memory.

@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
         effects.operations.push_back(std::move(bands));
     for (TimedOperation& simplify : SimplifyOperations(bench))
         effects.operations.push_back(std::move(simplify));
+    for (TimedOperation& outline : OutlineTraceOperations(bench))
+        effects.operations.push_back(std::move(outline));
     // The passes split over the cores, on one thread and on two; the goals on two threads.
     effects.operations = OnOneAndTwoThreads(effects.operations, {{"GreyPass", 1.5},
                                                                  {"PosterizePass", 1.5},
@@ -38,8 +40,10 @@ int main(int argc, char** argv) {
                                                                  {"ValueKeyTones", 1.5},
                                                                  {"ValueKeyPatches", 5},
                                                                  {"ValueBandsHistogram", 1}});
-    std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench),
-                                         ExportFamily(bench)};
+    BenchFamily exports = ExportFamily(bench);
+    for (TimedOperation& outline : OutlinePdfOperations(bench))
+        exports.operations.push_back(std::move(outline));
+    std::vector<BenchFamily> families = {effects, OpenFamily(bench), SaveFamily(bench), exports};
     for (BenchFamily& family : ConvertedPhotoFamilies(bench))
         families.push_back(std::move(family));
     for (BenchFamily& family : DecoderHelperFamilies(bench))

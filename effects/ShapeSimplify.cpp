@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ShapeSimplify.h"
 
-#include "RowRuns.h"
+#include "PatchRuns.h"
 #include "ValueKeyTable.h"
 
 #include <QRegularExpression>
@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 constexpr std::uint32_t NoRun = ~std::uint32_t{0};
 
 std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id) {
@@ -50,30 +49,21 @@ std::uint64_t ShapeSize::MinimumPixels(std::uint64_t total) const {
     return std::uint64_t(std::max(0.0, std::ceil(value * double(total) / 100.0 - 1e-6)));
 }
 
-// The picture's runs row by row and its patches: each patch's size, colour and runs. A run is
-// its end, its patch and where its neighbours in the rows above and below begin; its start is
-// the end of the run before it in the row.
-struct ShapeMerger::Runs {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint16_t> ends;    // one past each run's last column, TBitmap::MaxSide at most
-    std::vector<std::uint32_t> patches; // each run's patch
-    std::vector<std::uint32_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
+// The picture's patches, and for the borders each run's neighbours in the rows above and below
+// and each patch's runs.
+struct ShapeMerger::Runs : PatchRuns {
     // The first run of the row above and of the row below that shares a column with each run,
     // counted from the start of that row (a row has at most TBitmap::MaxSide runs).
     std::vector<std::uint16_t> firstAbove;
     std::vector<std::uint16_t> firstBelow;
-    std::vector<std::uint32_t> sizes; // a picture has fewer than 2^32 pixels
-    std::vector<TAlphaColor> colours;
     // Each patch's runs down the picture: its first and that one's row, and after each the next.
     std::vector<std::uint32_t> firstRun;
     std::vector<std::uint16_t> firstRow; // a side has TBitmap::MaxSide pixels at most
     std::vector<std::uint32_t> nextRun;
 
     std::uint64_t Pixels() const { return std::uint64_t(width) * std::uint64_t(height); }
-    std::int32_t StartOf(std::uint32_t run, int row) const {
-        return run == rowStart[std::size_t(row)] ? 0 : ends[run - 1];
-    }
+    void FindNeighbourRuns();
+    void LinkPatchRuns();
     // Calls visit(neighbour, length) for each place where `patch` meets another patch: beside
     // each of its runs, and the columns each run shares with a run of another patch above or
     // below it.
@@ -131,8 +121,8 @@ bool Preferred(std::uint64_t sizeA, TAlphaColor colourA, std::uint32_t a, std::u
 // A region's place in the order of merging, smallest first, ties by number: its size above
 // its number.
 using QueueKey = std::uint64_t;
-QueueKey KeyOf(std::uint32_t size, std::uint32_t region) {
-    return QueueKey{size} << 32 | region;
+QueueKey KeyOf(std::uint64_t size, std::uint32_t region) {
+    return size << 32 | region;
 }
 std::uint32_t SizeInKey(QueueKey key) {
     return std::uint32_t(key >> 32);
@@ -143,10 +133,10 @@ std::uint32_t RegionInKey(QueueKey key) {
 
 // The patches in the order of merging while none has grown: by size, ties by number. Counted
 // into place by size below 2^16, where nearly all are; the larger sorted after them.
-std::vector<std::uint32_t> PatchesBySize(const std::vector<std::uint32_t>& sizes) {
-    constexpr std::uint32_t Counted = 1u << 16;
-    std::vector<std::uint32_t> start(std::size_t{Counted} + 1, 0);
-    for (const std::uint32_t size : sizes)
+std::vector<std::uint32_t> PatchesBySize(const std::vector<std::uint64_t>& sizes) {
+    constexpr std::uint64_t Counted = 1u << 16;
+    std::vector<std::uint32_t> start(Counted + 1, 0);
+    for (const std::uint64_t size : sizes)
         ++start[std::min(size, Counted)];
     std::uint32_t before = 0;
     for (std::uint32_t& place : start)
@@ -224,7 +214,7 @@ private:
     const Runs& runs_;
     const std::uint32_t patches_;
     std::vector<std::uint32_t> parent_; // the region a patch went into, to its root
-    std::vector<std::uint32_t> sizes_;  // of the regions, at their roots
+    std::vector<std::uint32_t> sizes_;  // of the regions, at their roots: fewer than 2^32 pixels
     // The rings: the block after each patch's own, and the summed blocks; a region's ring holds
     // its root's own block.
     std::vector<std::uint32_t> nextBlock_;
@@ -244,7 +234,8 @@ private:
 
 ShapeMerger::Merging::Merging(const Runs& runs)
     : runs_(runs), patches_(std::uint32_t(runs.sizes.size())), parent_(patches_),
-      sizes_(runs.sizes), nextBlock_(patches_), patchesBySize_(PatchesBySize(runs.sizes)) {
+      sizes_(runs.sizes.begin(), runs.sizes.end()), nextBlock_(patches_),
+      patchesBySize_(PatchesBySize(runs.sizes)) {
     for (std::uint32_t p = 0; p < patches_; ++p) {
         parent_[p] = p;
         nextBlock_[p] = p;
@@ -410,116 +401,57 @@ std::vector<TAlphaColor> ShapeMerger::Merging::ColoursAfter(std::uint64_t minimu
     return colours;
 }
 
+// Walking each row's runs alongside the row above's, as the labelling does: each run meets its
+// first run of the other row where the walk comes to it.
+void ShapeMerger::Runs::FindNeighbourRuns() {
+    firstAbove.resize(ends.size());
+    firstBelow.resize(ends.size());
+    for (int y = 1; y < height && width > 0; ++y) {
+        const std::uint32_t aboveFirst = rowStart[std::size_t(y) - 1];
+        const std::uint32_t first = rowStart[std::size_t(y)];
+        const std::uint32_t last = rowStart[std::size_t(y) + 1];
+        std::uint32_t a = aboveFirst;
+        std::uint32_t b = first;
+        firstAbove[b] = 0;
+        firstBelow[a] = 0;
+        while (a < first && b < last) {
+            const bool nextRun = ends[b] <= ends[a];
+            const bool nextAbove = ends[a] <= ends[b];
+            b += nextRun;
+            a += nextAbove;
+            if (nextRun && b < last)
+                firstAbove[b] = std::uint16_t(a - aboveFirst);
+            if (nextAbove && a < first)
+                firstBelow[a] = std::uint16_t(b - first);
+        }
+    }
+}
+
+// Bottom up, so that each patch's runs are put in front of those below them.
+void ShapeMerger::Runs::LinkPatchRuns() {
+    firstRun.assign(PatchCount(), NoRun);
+    firstRow.resize(PatchCount());
+    nextRun.resize(ends.size());
+    for (int y = height; y-- > 0;)
+        for (std::uint32_t i = rowStart[std::size_t(y) + 1]; i-- > rowStart[std::size_t(y)];) {
+            nextRun[i] = std::exchange(firstRun[patches[i]], i);
+            firstRow[patches[i]] = std::uint16_t(y);
+        }
+}
+
 ShapeMerger::ShapeMerger(const TBitmapData& picture) : runs_(std::make_unique<Runs>()) {
     Runs& r = *runs_;
-    r.width = std::max(picture.FWidth, 0);
-    r.height = r.width > 0 ? std::max(picture.FHeight, 0) : 0;
+    static_cast<PatchRuns&>(r) = FindPatchRuns(picture);
     assert(r.width <= TBitmap::MaxSide && r.height <= TBitmap::MaxSide);
-    r.rowStart.assign(std::size_t(r.height) + 1, 0);
-    std::vector<std::int32_t> rowEnds(std::size_t(r.width) + 4);
-    // The runs counted first, so that every list is allocated once at its size: fresh memory
-    // costs more to touch than these passes.
-    for (int y = 0; y < r.height; ++y)
-        r.rowStart[std::size_t(y) + 1] =
-            r.rowStart[std::size_t(y)] +
-            std::uint32_t(RunEndsOf(RowStart(picture, y), r.width, rowEnds.data()));
-    const std::size_t runCount = r.rowStart.back();
-    r.ends.resize(runCount);
-    r.patches.assign(runCount, NoPatch);
-    r.firstAbove.resize(runCount);
-    r.firstBelow.resize(runCount);
-    // Labels as the rows find them, at most one a run: each one's parent, an older label of the
-    // same patch, and colour.
-    std::vector<std::uint32_t> parent;
-    std::vector<TAlphaColor> labelColours;
-    parent.reserve(runCount);
-    labelColours.reserve(runCount);
-    for (int y = 0; y < r.height; ++y) {
-        const TAlphaColor* pixels = RowStart(picture, y);
-        const std::uint32_t first = r.rowStart[std::size_t(y)];
-        const std::uint32_t last = r.rowStart[std::size_t(y) + 1];
-        // The finder may write past a row's last run: it writes into room of the row's width.
-        RunEndsOf(pixels, r.width, rowEnds.data());
-        std::transform(rowEnds.begin(), rowEnds.begin() + (last - first), r.ends.begin() + first,
-                       [](std::int32_t end) { return std::uint16_t(end); });
-        // Walking the row above alongside: a run joins the patches of the runs of its colour
-        // above it, and takes the first one's label. Each run meets its first run of the other
-        // row where the walk comes to it.
-        if (y > 0) {
-            const TAlphaColor* above = RowStart(picture, y - 1);
-            const std::uint32_t aboveFirst = r.rowStart[std::size_t(y) - 1];
-            std::uint32_t a = aboveFirst;
-            std::uint32_t b = first;
-            r.firstAbove[b] = 0;
-            r.firstBelow[a] = 0;
-            while (a < first && b < last) {
-                const std::int32_t upEnd = r.ends[a];
-                const std::int32_t runEnd = r.ends[b];
-                if (above[upEnd - 1] == pixels[runEnd - 1]) {
-                    if (r.patches[b] == NoPatch) {
-                        r.patches[b] = r.patches[a];
-                    } else {
-                        const std::uint32_t x = RootOf(parent, r.patches[b]);
-                        const std::uint32_t z = RootOf(parent, r.patches[a]);
-                        if (x != z)
-                            parent[std::max(x, z)] = std::min(x, z);
-                    }
-                }
-                const bool nextRun = runEnd <= upEnd;
-                const bool nextAbove = upEnd <= runEnd;
-                b += nextRun;
-                a += nextAbove;
-                if (nextRun && b < last)
-                    r.firstAbove[b] = std::uint16_t(a - aboveFirst);
-                if (nextAbove && a < first)
-                    r.firstBelow[a] = std::uint16_t(b - first);
-            }
-        }
-        for (std::uint32_t i = first; i < last; ++i)
-            if (r.patches[i] == NoPatch) {
-                r.patches[i] = std::uint32_t(parent.size());
-                parent.push_back(r.patches[i]);
-                labelColours.push_back(pixels[r.StartOf(i, y)]);
-            }
-    }
-    // Each label's patch in place of its parent, patches numbered by their first pixel row by
-    // row: a root is its patch's oldest label, and a label's parent, older, is numbered before
-    // it. The roots' colours move to the front, in place as well.
-    std::uint32_t patches = 0;
-    for (std::uint32_t label = 0; label < parent.size(); ++label)
-        if (parent[label] == label) {
-            labelColours[patches] = labelColours[label];
-            parent[label] = patches++;
-        } else {
-            parent[label] = parent[parent[label]];
-        }
-    labelColours.resize(patches);
-    r.colours = std::move(labelColours);
-    r.sizes.assign(patches, 0);
-    for (int y = 0; y < r.height; ++y)
-        for (std::uint32_t i = r.rowStart[std::size_t(y)]; i < r.rowStart[std::size_t(y) + 1];
-             ++i) {
-            r.patches[i] = parent[r.patches[i]];
-            r.sizes[r.patches[i]] += std::uint32_t(r.ends[i] - r.StartOf(i, y));
-        }
-    // The labels' room, for as many as there are runs, holds the runs' links now. Bottom up,
-    // each patch's runs are put in front of those below them.
-    r.nextRun = std::move(parent);
-    r.nextRun.resize(runCount);
-    r.firstRun.assign(patches, NoRun);
-    r.firstRow.resize(patches);
-    for (int y = r.height; y-- > 0;)
-        for (std::uint32_t i = r.rowStart[std::size_t(y) + 1]; i-- > r.rowStart[std::size_t(y)];) {
-            r.nextRun[i] = std::exchange(r.firstRun[r.patches[i]], i);
-            r.firstRow[r.patches[i]] = std::uint16_t(y);
-        }
+    r.FindNeighbourRuns();
+    r.LinkPatchRuns();
     merging_ = std::make_unique<Merging>(r);
 }
 
 ShapeMerger::~ShapeMerger() = default;
 
 std::uint64_t ShapeMerger::Patches() const {
-    return runs_->sizes.size();
+    return runs_->PatchCount();
 }
 
 std::uint64_t ShapeMerger::PatchesAfter(std::uint64_t minimumPixels) const {

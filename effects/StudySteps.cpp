@@ -192,3 +192,10 @@ std::vector<QRect> GridStep(TBitmap& picture, int spacing, TAlphaColor colour,
     DrawGridAfterCopy(map, snapshotMap, spacing, colour);
     return {};
 }
+
+OutlineSheet OutlineStep(TBitmap& study, const StudyOverlay& overlay, const CanvasSettings& canvas,
+                         const OutlineSettings& settings) {
+    TBitmapData map;
+    const ScopedMap mapped(study, TMapAccess::Read, map);
+    return OutlineSheet(map, overlay, canvas, settings);
+}

@@ -6,6 +6,7 @@
 
 #include "Bitmap.h"
 #include "GreyKernel.h"
+#include "ShapeOutline.h"
 #include "ValueBands.h"
 
 #include <QRect>
@@ -79,6 +80,11 @@ void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* s
 // is cast.
 void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map,
                   TBitmap* result = nullptr, TBitmap* nextStart = nullptr);
+
+// The outline sheet of `study`, the shown study with `overlay` drawn over it, on `canvas`: its
+// shapes' boundaries and their numbers (see OutlineSheet).
+OutlineSheet OutlineStep(TBitmap& study, const StudyOverlay& overlay, const CanvasSettings& canvas,
+                         const OutlineSettings& settings);
 
 // Whether a snapshot for Undo can be taken in the pass of the step it is for.
 bool SnapshotFitsPass(const TBitmap& snapshot, const TBitmap& picture);

@@ -6,11 +6,15 @@
 #include "CropFrame.h"
 #include "CropFrameView.h"
 #include "Desktop.h"
+#include "DrawnOverlay.h"
 #include "EventBoundary.h"
 #include "Faqja0.h"
+#include "OutlineDialog.h"
+#include "OutlinePages.h"
 #include "PictureBox.h"
 #include "PictureView.h"
 #include "PngFile.h"
+#include "StudySteps.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -28,7 +32,12 @@ CanvasCommands::CanvasCommands(TForm1& window) : QObject(&window), window_(windo
     PrintItem = Menu->addAction(QStringLiteral("Print..."));
     ExportPdfItem = Menu->addAction(QStringLiteral("Export PDF..."));
     ExportPngItem = Menu->addAction(QStringLiteral("Export PNG..."));
-    for (QAction* item : {CropItem, FullPhotoItem, PrintItem, ExportPdfItem, ExportPngItem})
+    Menu->addSeparator();
+    ExportOutlinePdfItem = Menu->addAction(QStringLiteral("Export Outline PDF..."));
+    PrintOutlineItem = Menu->addAction(QStringLiteral("Print Outline..."));
+    ExportOutlinePngItem = Menu->addAction(QStringLiteral("Export Outline PNG..."));
+    for (QAction* item : {CropItem, FullPhotoItem, PrintItem, ExportPdfItem, ExportPngItem,
+                          ExportOutlinePdfItem, PrintOutlineItem, ExportOutlinePngItem})
         item->setEnabled(false);
     WireEvents();
 }
@@ -44,11 +53,15 @@ void CanvasCommands::WireEvents() {
     on(PrintItem, &CanvasCommands::PrintItemClick);           // "Print..."
     on(ExportPdfItem, &CanvasCommands::ExportPdfItemClick);   // "Export PDF..."
     on(ExportPngItem, &CanvasCommands::ExportPngItemClick);   // "Export PNG..."
+    on(ExportOutlinePdfItem, &CanvasCommands::ExportOutlinePdfItemClick);
+    on(PrintOutlineItem, &CanvasCommands::PrintOutlineItemClick);
+    on(ExportOutlinePngItem, &CanvasCommands::ExportOutlinePngItemClick);
 }
 
 void CanvasCommands::PictureOpened(int width, int height) {
     EndCrop();
-    for (QAction* item : {CropItem, PrintItem, ExportPdfItem, ExportPngItem})
+    for (QAction* item : {CropItem, PrintItem, ExportPdfItem, ExportPngItem, ExportOutlinePdfItem,
+                          PrintOutlineItem, ExportOutlinePngItem})
         item->setEnabled(true);
     // Offered while a crop of the opened picture is studied.
     FullPhotoItem->setEnabled(width != SourceCopyBitmap.Width() ||
@@ -147,16 +160,73 @@ void CanvasCommands::ExportPngItemClick(QObject*) {
     }
 }
 
+std::optional<OutlineSheet> CanvasCommands::ChooseOutline() {
+    EndCrop();
+    window_.ShowBusy({});
+    OutlineSheet sheet = OutlineStep(window_.Image1->Bitmap(), DrawnOverlay(*window_.Image1),
+                                     window_.Canvas, Outline);
+    window_.ShowIdle({});
+    OutlineDialog dialog(sheet, &window_);
+    if (CurrentDesktop().RunDialog(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    Outline = dialog.Settings();
+    return sheet;
+}
+
+// "Export Outline PDF...": the outline sheet at the canvas size as a new PDF file.
+void CanvasCommands::ExportOutlinePdfItemClick(QObject*) {
+    const std::optional<OutlineSheet> sheet = ChooseOutline();
+    if (!sheet)
+        return;
+    if (const auto path = NewExportName(QStringLiteral("*.Pdf | *.Pdf"), QStringLiteral(".pdf"),
+                                        QStringLiteral("-outline"))) {
+        WriteOutlinePdf(*sheet, *path);
+        window_.SavedTo.Used(QStringLiteral("pdf"), *path);
+    }
+}
+
+// "Print Outline...": the outline sheet on the pages "Print..." would print the study on.
+void CanvasCommands::PrintOutlineItemClick(QObject*) {
+    const std::optional<OutlineSheet> sheet = ChooseOutline();
+    if (!sheet)
+        return;
+    const CanvasPlan& plan = sheet->Plan();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(
+        PaperLayout(sheet->Canvas(), QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
+    printer.setDocName(QStringLiteral("Halvane outline"));
+    if (!CurrentDesktop().SetUpPrinter(&window_, printer))
+        return;
+    if (!PaintOutlinePages(printer, *sheet))
+        throw AppError(QStringLiteral("Printing failed."));
+}
+
+// "Export Outline PNG...": the outline sheet at the picture's resolution as a new PNG file.
+void CanvasCommands::ExportOutlinePngItemClick(QObject*) {
+    const std::optional<OutlineSheet> sheet = ChooseOutline();
+    if (!sheet)
+        return;
+    if (const auto path = NewExportName(QStringLiteral("*.Png | *.Png"), QStringLiteral(".png"),
+                                        QStringLiteral("-outline"))) {
+        TBitmap outline;
+        sheet->Draw(outline);
+        SaveBitmapAsPng(outline, *path);
+        window_.SavedTo.Used(QStringLiteral("png"), *path);
+    }
+}
+
 // As "Save As.." refuses names: the name as chosen and the name with the extension must both be
 // free, and the dialog comes back after the message.
 std::optional<QString> CanvasCommands::NewExportName(const QString& filter,
-                                                     const QString& extension) {
+                                                     const QString& extension,
+                                                     const QString& nameEnding) {
     ExportDialog.Filter = filter;
     ExportDialog.InitialDir = window_.SavedTo.StartFor(extension.mid(1));
     for (;;) {
         // The opened picture's own name, with the export's extension.
         ExportDialog.FileName =
-            QFileInfo(QString::fromLocal8Bit(LastOpenedPath)).completeBaseName() + extension;
+            QFileInfo(QString::fromLocal8Bit(LastOpenedPath)).completeBaseName() + nameEnding +
+            extension;
         if (!ExportDialog.Execute(&window_) || ExportDialog.FileName.isEmpty())
             return std::nullopt;
         const QString name = ExportDialog.FileName;

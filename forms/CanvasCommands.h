@@ -4,6 +4,7 @@
 #pragma once
 
 #include "FileDialogs.h"
+#include "ShapeOutline.h"
 
 #include <QObject>
 #include <QRect>
@@ -20,13 +21,18 @@ public:
     // Adds the "Canvas" menu to the window's menu bar; print and the exports wait for a picture.
     explicit CanvasCommands(TForm1& window);
 
-    QMenu* Menu;             // "Canvas" menu
-    QAction* CanvasGridItem; // "Canvas and Grid..." menu item
-    QAction* CropItem;       // "Crop to Canvas..." menu item
-    QAction* FullPhotoItem;  // "Full Photo" menu item
-    QAction* PrintItem;      // "Print..." menu item
-    QAction* ExportPdfItem;  // "Export PDF..." menu item
-    QAction* ExportPngItem;  // "Export PNG..." menu item
+    QMenu* Menu;                   // "Canvas" menu
+    QAction* CanvasGridItem;       // "Canvas and Grid..." menu item
+    QAction* CropItem;             // "Crop to Canvas..." menu item
+    QAction* FullPhotoItem;        // "Full Photo" menu item
+    QAction* PrintItem;            // "Print..." menu item
+    QAction* ExportPdfItem;        // "Export PDF..." menu item
+    QAction* ExportPngItem;        // "Export PNG..." menu item
+    QAction* ExportOutlinePdfItem; // "Export Outline PDF..." menu item
+    QAction* PrintOutlineItem;     // "Print Outline..." menu item
+    QAction* ExportOutlinePngItem; // "Export Outline PNG..." menu item
+
+    OutlineSettings Outline; // the outline dialog's last choices
 
     TSaveDialog ExportDialog; // the save-file dialog of "Export PDF..." and "Export PNG..."
 
@@ -44,6 +50,10 @@ public:
     void PrintItemClick(QObject* Sender);
     void ExportPdfItemClick(QObject* Sender);
     void ExportPngItemClick(QObject* Sender);
+    // The outline sheet of the shown study: its dialog, then the file or the printer.
+    void ExportOutlinePdfItemClick(QObject* Sender);
+    void PrintOutlineItemClick(QObject* Sender);
+    void ExportOutlinePngItemClick(QObject* Sender);
 
     // A picture was opened: print and the exports have something to put out, and a canvas not
     // yet chosen in the dialog turns to the picture's orientation.
@@ -54,8 +64,13 @@ private:
     // Leaves "Crop to Canvas..." without cropping.
     void EndCrop();
     // A name for a new file from the export dialog, `extension` appended unless it ends in it; a
-    // name that exists is refused and the dialog asked again. Nothing when cancelled.
-    std::optional<QString> NewExportName(const QString& filter, const QString& extension);
+    // name that exists is refused and the dialog asked again. Nothing when cancelled. The
+    // dialog offers the opened picture's name with `nameEnding` and the extension.
+    std::optional<QString> NewExportName(const QString& filter, const QString& extension,
+                                         const QString& nameEnding = {});
+    // The shown study's outline sheet, traced under the busy cursor, with the choices of its
+    // dialog; nothing when cancelled.
+    std::optional<OutlineSheet> ChooseOutline();
 
     TForm1& window_;
     bool canvasChosen_ = false; // "OK" or "Insert" of the dialog kept a canvas

@@ -219,6 +219,8 @@ private:
     friend class ValueKeyLink;
     // Simplify Shapes runs as "Oilify.." does, with the same cursors and Undo.
     friend class StudyMenu;
+    // The outline sheet is traced under the busy cursor.
+    friend class CanvasCommands;
 
     // Faqja0Window.cpp and Faqja0.cpp: building the window and wiring its events.
     void BuildControls();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ValueKey.h"
 
+#include "DrawnOverlay.h"
 #include "EventBoundary.h"
 #include "InterfaceFont.h"
 #include "PictureBox.h"
@@ -113,11 +114,9 @@ void TValueKey::Recount() {
     ScopedMap shown(bitmap, TMapAccess::Read, map);
     // The grids' lines, their names and a stamp are not tones of the study: they are listed
     // apart, out of the tones' numbers and shares.
-    std::vector<TAlphaColor> gridColours;
-    for (const PictureBox::Overlay::Grid& grid : picture_.Drawn().grids)
-        gridColours.push_back(grid.colour);
+    const StudyOverlay overlay = DrawnOverlay(picture_);
     const StudyTones study =
-        shown.Mapped() ? CountStudyTones(map, gridColours, picture_.Drawn().areas) : StudyTones{};
+        shown.Mapped() ? CountStudyTones(map, overlay.colours, overlay.areas) : StudyTones{};
     rows_ = KeyRowsOf(study.tones);
     overlayPixels_ = study.overlayPixels;
     patches_ = shown.Mapped() ? CountPatches(map) : PatchCensus{};

@@ -5,6 +5,7 @@
 #include "NewFile.h"
 
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -129,24 +130,22 @@ PagePlan PlanPages(QSizeF pictureMm, QSizeF printableMm, bool fitToOnePage) {
     return pages;
 }
 
-bool PaintCanvasPages(QPagedPaintDevice& device, const QImage& picture, const CanvasPlan& plan,
-                      bool fitToOnePage) {
+bool PaintPages(QPagedPaintDevice& device, QSize pictureSize, const CanvasPlan& plan,
+                bool fitToOnePage, const PiecePainter& paintPiece,
+                const BandPainter& paintFirstBand) {
     const QRectF printable = device.pageLayout().paintRect(QPageLayout::Millimeter);
     const PagePlan pages = PlanPages(QSizeF(plan.pictureWidthMm, plan.pictureHeightMm),
                                      printable.size(), fitToOnePage);
-    if (pages.tiles.empty() || picture.isNull())
+    if (pages.tiles.empty() || pictureSize.isEmpty())
         return false;
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    // Picture pixels stay square blocks at the printer's resolution and are stored unaltered.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.setRenderHint(QPainter::LosslessImageRendering, true);
     const double dotsPerMm = device.logicalDpiX() / 25.4;
     const auto onPage = [dotsPerMm](const QRectF& mm) {
         return QRectF(mm.topLeft() * dotsPerMm, mm.size() * dotsPerMm);
     };
-    const double mmPerPixel = plan.pictureWidthMm / picture.width();
+    const double mmPerPixel = plan.pictureWidthMm / pictureSize.width();
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSizeF(8);
     for (const PageTile& tile : pages.tiles) {
@@ -159,7 +158,7 @@ bool PaintCanvasPages(QPagedPaintDevice& device, const QImage& picture, const Ca
                          int(std::floor(tile.pictureMm.top() / mmPerPixel + 1e-9))),
                   QPoint(int(std::ceil(tile.pictureMm.right() / mmPerPixel - 1e-9)) - 1,
                          int(std::ceil(tile.pictureMm.bottom() / mmPerPixel - 1e-9)) - 1))
-                .intersected(picture.rect());
+                .intersected(QRect(QPoint(0, 0), pictureSize));
         const QRectF pieceMm(pages.areaMm.topLeft(), tile.pictureMm.size() * pages.scale);
         const QRectF pixelsMm(
             pages.areaMm.topLeft() +
@@ -167,19 +166,41 @@ bool PaintCanvasPages(QPagedPaintDevice& device, const QImage& picture, const Ca
             QSizeF(pixels.size()) * mmPerPixel * pages.scale);
         painter.save();
         painter.setClipRect(onPage(pieceMm));
-        painter.drawImage(onPage(pixelsMm), picture.copy(pixels));
+        paintPiece(painter, PagePiece{pixels, onPage(pixelsMm), onPage(pieceMm), dotsPerMm});
         painter.restore();
 
         painter.setPen(QPen(Qt::black, MarkPenMm * dotsPerMm));
         DrawCornerMarks(painter, onPage(pieceMm), dotsPerMm);
         const int spacing = std::max(plan.spacing, 1);
         painter.setFont(font);
-        painter.drawText(onPage(QRectF(MarkGutterMm, 0, pages.areaMm.width(), LabelBandMm)),
-                         Qt::AlignLeft | Qt::AlignVCenter,
-                         PageLabel(pages, tile, pixels.left() / spacing, pixels.top() / spacing,
-                                   pixels.right() / spacing, pixels.bottom() / spacing));
+        const QRectF band = onPage(QRectF(MarkGutterMm, 0, pages.areaMm.width(), LabelBandMm));
+        const QString label =
+            PageLabel(pages, tile, pixels.left() / spacing, pixels.top() / spacing,
+                      pixels.right() / spacing, pixels.bottom() / spacing);
+        painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter, label);
+        if (paintFirstBand && &tile == &pages.tiles.front()) {
+            const double labelWidth = QFontMetricsF(font, &device).horizontalAdvance(label);
+            const double gap = MarkGutterMm * dotsPerMm;
+            painter.save();
+            paintFirstBand(painter, band.adjusted(labelWidth + gap, 0, 0, 0));
+            painter.restore();
+        }
     }
     return painter.end();
+}
+
+bool PaintCanvasPages(QPagedPaintDevice& device, const QImage& picture, const CanvasPlan& plan,
+                      bool fitToOnePage) {
+    if (picture.isNull())
+        return false;
+    return PaintPages(device, picture.size(), plan, fitToOnePage,
+                      [&picture](QPainter& painter, const PagePiece& piece) {
+                          // Picture pixels stay square blocks at the printer's resolution and are
+                          // stored unaltered.
+                          painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                          painter.setRenderHint(QPainter::LosslessImageRendering, true);
+                          painter.drawImage(piece.pixelsOnPage, picture.copy(piece.pixels));
+                      });
 }
 
 QImage PrintView(const TBitmap& shown) {
@@ -190,16 +211,24 @@ QImage PrintView(const TBitmap& shown) {
                   QImage::Format_RGB32);
 }
 
-void WriteCanvasPdf(const TBitmap& shown, const CanvasSettings& settings, const QString& path) {
-    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0 ||
-        shown.IsEmpty())
+void WritePdf(const QString& path, const CanvasSettings& settings, const CanvasPlan& plan,
+              const std::function<bool(QPagedPaintDevice&)>& paint) {
+    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0)
         throw AppError(QStringLiteral("Saving bitmap failed."));
-    const CanvasPlan plan = PlanCanvas(settings, shown.Width(), shown.Height());
     WriteNewFile(path, [&](QIODevice& file) {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Halvane"));
         writer.setPageLayout(
             PaperLayout(settings, QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
-        return PaintCanvasPages(writer, PrintView(shown), plan, settings.fitToOnePage);
+        return paint(writer);
+    });
+}
+
+void WriteCanvasPdf(const TBitmap& shown, const CanvasSettings& settings, const QString& path) {
+    if (shown.IsEmpty())
+        throw AppError(QStringLiteral("Saving bitmap failed."));
+    const CanvasPlan plan = PlanCanvas(settings, shown.Width(), shown.Height());
+    WritePdf(path, settings, plan, [&](QPagedPaintDevice& device) {
+        return PaintCanvasPages(device, PrintView(shown), plan, settings.fitToOnePage);
     });
 }

@@ -7,9 +7,11 @@
 
 #include <QPageLayout>
 #include <QRectF>
+#include <functional>
 #include <vector>
 
 class QPagedPaintDevice;
+class QPainter;
 
 // Neighbouring pages repeat this much of the picture, so the sheets can be laid over each other.
 constexpr double PageOverlapMm = 10;
@@ -38,12 +40,39 @@ struct PagePlan {
 // band at the top and room for the corner marks around the picture are kept free.
 PagePlan PlanPages(QSizeF pictureMm, QSizeF printableMm, bool fitToOnePage);
 
-// Paints `picture`, laid on the canvas as `plan` says, page by page on `device` with its current
-// page layout: each page's part of the picture unsmoothed and lossless, corner marks at its
-// corners and a label with the page's row and column and the cells it covers. False when the
-// device cannot be painted on.
+// A page's part of a picture, in the device's dots.
+struct PagePiece {
+    QRect pixels;         // the whole pixels of the picture covering the page's part
+    QRectF pixelsOnPage;  // where they go, the parts beyond `piece` belonging to other pages
+    QRectF piece;         // the page's part of the picture; the painter is clipped to it
+    double dotsPerMm = 1; // of the device, not scaled to a fitted page
+    // Where a point of the picture, in pixels from its top-left corner, goes on the page.
+    QPointF OnPage(QPointF pixel) const {
+        return pixelsOnPage.topLeft() + (pixel - QPointF(pixels.topLeft())) * DotsPerPixel();
+    }
+    double DotsPerPixel() const { return pixelsOnPage.width() / pixels.width(); }
+};
+
+// Paints a picture of `pictureSize` pixels, laid on the canvas as `plan` says, page by page on
+// `device` with its current page layout: on each page `paintPiece` paints its part, then corner
+// marks go at its corners and a label with the page's row and column and the cells it covers;
+// `paintFirstBand`, where given, paints into the first page's label band right of its label
+// (the rectangle in dots). False when the device cannot be painted on.
+using PiecePainter = std::function<void(QPainter&, const PagePiece&)>;
+using BandPainter = std::function<void(QPainter&, const QRectF&)>;
+bool PaintPages(QPagedPaintDevice& device, QSize pictureSize, const CanvasPlan& plan,
+                bool fitToOnePage, const PiecePainter& paintPiece,
+                const BandPainter& paintFirstBand = {});
+
+// The picture on the pages, each page's part unsmoothed and lossless.
 bool PaintCanvasPages(QPagedPaintDevice& device, const QImage& picture, const CanvasPlan& plan,
                       bool fitToOnePage);
+
+// A new PDF file at `path` on the paper of `settings` for a picture planned as `plan`, painted
+// by `paint`. Never replaces a file (see WriteNewFile). Throws AppError as SaveBitmapAsPng, for a
+// name not ending in .pdf too.
+void WritePdf(const QString& path, const CanvasSettings& settings, const CanvasPlan& plan,
+              const std::function<bool(QPagedPaintDevice&)>& paint);
 
 // The shown picture as a new PDF file at the canvas size on the chosen paper. Never replaces a
 // file (see WriteNewFile). Throws AppError as SaveBitmapAsPng, for a name not ending in .pdf too.

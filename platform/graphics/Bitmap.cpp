@@ -3,40 +3,22 @@
 
 #include "AppError.h"
 #include "AvailableMemory.h"
+#include "PictureMemory.h"
 
 #include <QRgb>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
-#include <sys/mman.h>
 #include <utility>
 
 namespace {
-
-constexpr std::size_t Alignment = 64;
-// Large pictures live in 2 MB pages: touching a fresh 96 MB bitmap then costs about half the
-// page faults' time.
-constexpr std::size_t HugePage = std::size_t{2} << 20;
-
-std::uint8_t* AllocatePixels(std::size_t bytes) {
-    const std::size_t alignment = bytes >= HugePage ? HugePage : Alignment;
-    const std::size_t rounded = (bytes + alignment - 1) / alignment * alignment;
-    void* pixels = std::aligned_alloc(alignment, rounded);
-    if (pixels && alignment == HugePage)
-        madvise(pixels, rounded, MADV_HUGEPAGE);
-    return static_cast<std::uint8_t*>(pixels);
-}
 
 [[noreturn]] void ThrowTooBig() {
     throw AppError(QStringLiteral("Bitmap size too big."));
 }
 
 } // namespace
-
-void TBitmap::FreeDeleter::operator()(std::uint8_t* p) const {
-    std::free(p);
-}
 
 bool TBitmap::KeepsStorageFor(int width, int height) const {
     const std::size_t bytes =
@@ -60,14 +42,14 @@ void TBitmap::SetSize(int width, int height) {
         Notify();
         return;
     }
-    std::unique_ptr<std::uint8_t[], FreeDeleter> storage;
+    std::unique_ptr<std::uint8_t[], FreePictureMemory> storage;
     if (bytes > 0) {
         // The old storage goes as soon as the new one is had, so it counts as available.
         const std::uint64_t available =
             availableMemory_ ? availableMemory_() : AvailableMemoryBytes();
         if (bytes > available && bytes - available > capacity_)
             ThrowTooBig();
-        storage.reset(AllocatePixels(bytes));
+        storage.reset(static_cast<std::uint8_t*>(AllocatePictureMemory(bytes)));
         if (!storage)
             ThrowTooBig();
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AlphaColor.h"
+#include "PictureMemory.h"
 
 #include <QImage>
 #include <cstddef>
@@ -92,14 +93,11 @@ public:
     std::size_t ByteCount() const { return std::size_t(width_) * std::size_t(height_) * 4; }
 
 private:
-    struct FreeDeleter {
-        void operator()(std::uint8_t* p) const;
-    };
     void Notify();
 
     int width_ = 0;
     int height_ = 0;
-    std::unique_ptr<std::uint8_t[], FreeDeleter> pixels_;
+    std::unique_ptr<std::uint8_t[], FreePictureMemory> pixels_;
     std::size_t capacity_ = 0; // bytes of pixels_, at least ByteCount()
     bool mapped_ = false;
     TMapAccess mappedAccess_ = TMapAccess::Read;

@@ -119,6 +119,35 @@ TEST_F(BatchArguments, SimplifyTakesAShareOrPixels) {
     }
 }
 
+TEST_F(BatchArguments, OutlineInEitherFormatOnAGivenOrTheFirstCanvas) {
+    const BatchCommand pdf = Read({"--outline", "pdf", "a.jpg", "-o", "OUT"});
+    ASSERT_EQ(pdf.action, BatchCommand::Action::Run) << pdf.error.toStdString();
+    EXPECT_EQ(pdf.options.outline, OutlineFormat::Pdf);
+    EXPECT_FALSE(pdf.options.canvas) << "the window's first canvas, turned to each picture";
+    const BatchCommand png = Read({"--outline=png", "--canvas", "50x35.5", "a.jpg", "-o", "OUT"});
+    ASSERT_EQ(png.action, BatchCommand::Action::Run) << png.error.toStdString();
+    EXPECT_EQ(png.options.outline, OutlineFormat::Png);
+    ASSERT_TRUE(png.options.canvas);
+    EXPECT_DOUBLE_EQ(png.options.canvas->canvasWidthMm, 500);
+    EXPECT_DOUBLE_EQ(png.options.canvas->canvasHeightMm, 355);
+    EXPECT_FALSE(Read({"a.jpg", "-o", "OUT"}).options.outline) << "none by default";
+    struct Wrong {
+        QStringList arguments;
+        QString error;
+    };
+    for (const Wrong& wrong :
+         {Wrong{{"--outline", "svg"}, "--outline takes pdf or png, not \"svg\""},
+          Wrong{{"--outline", "pdf", "--canvas", "40"}, "--canvas takes a size in cm"},
+          Wrong{{"--outline", "pdf", "--canvas", "0x30"}, "--canvas takes a size in cm"},
+          Wrong{{"--outline", "pdf", "--canvas", "1001x30"}, "--canvas takes a size in cm"},
+          Wrong{{"--canvas", "40x30"}, "--canvas needs --outline"}}) {
+        SCOPED_TRACE(wrong.arguments.join(' ').toStdString());
+        const BatchCommand command = Read(wrong.arguments + QStringList{"a.jpg", "-o", "OUT"});
+        EXPECT_EQ(command.action, BatchCommand::Action::UsageError);
+        EXPECT_TRUE(command.error.startsWith(wrong.error)) << command.error.toStdString();
+    }
+}
+
 TEST_F(BatchArguments, BandsByPresetOrByEdgesThatFitTheLevels) {
     struct Case {
         QStringList arguments;
@@ -175,6 +204,7 @@ std::vector<QStringList> OptionsInUsage(const QString& usage, const QString& fol
                                          {"N|auto", "auto"},
                                          {"#AARRGGBB", "#FF000000"},
                                          {"jpg|png", "png"},
+                                         {"pdf|png", "pdf"},
                                          {"equal|lightness|areas|notan2|notan3", "areas"},
                                          {"E1,E2,...", "42,84,126,168,210,250"},
                                          {"SIZE", "0.1%"},
@@ -201,9 +231,10 @@ TEST_F(BatchArguments, EveryOptionTheUsageNamesIsTakenAndTheManualNamesItToo) {
     const QString manualText = QString::fromUtf8(manual.readAll()).remove(u'\\');
     for (const QStringList& option : options) {
         SCOPED_TRACE(option.join(u' ').toStdString());
-        // With the options that --grid-colour and --crop-exact go with.
+        // With the options that --grid-colour, --crop-exact and --canvas go with.
         const BatchCommand command =
-            Read(option + QStringList{"--grid", "auto", "--crop-to", "4x3", "a.jpg", "-o", "OUT"});
+            Read(QStringList{"--outline", "png"} + option +
+                 QStringList{"--grid", "auto", "--crop-to", "4x3", "a.jpg", "-o", "OUT"});
         EXPECT_NE(command.action, BatchCommand::Action::UsageError) << command.error.toStdString();
         const QRegularExpression entry(
             QStringLiteral("^\\.B[IR]? %1( |$)").arg(QRegularExpression::escape(option.front())),

@@ -101,6 +101,22 @@ TEST_F(BatchProgram, NeverReplacesAFileTheOthersGoOn) {
     EXPECT_EQ(Written(), (QStringList{"dangling.jpg", "free.jpg", "retried.jpg", "taken.jpg"}));
 }
 
+TEST_F(BatchProgram, OutlineBesideItsStudyAndATakenOutlineNameWritesNeitherFile) {
+    const QString taken = out + "/taken-outline.pdf";
+    QFile existing(taken);
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("the user's own file");
+    existing.close();
+    const QString takenInput = Picture("taken.png");
+    const BatchProgramRun run = RunBatchProgram(
+        {takenInput, Picture("free.png"), "-o", out, "--outline", "pdf", "--quiet"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, takenInput + ": " + taken + " exists\n");
+    EXPECT_EQ(FileBytes(taken), "the user's own file");
+    EXPECT_EQ(Written(), (QStringList{"free-outline.pdf", "free.jpg", "taken-outline.pdf"}))
+        << "no study without its outline, no temporary file left";
+}
+
 TEST_F(BatchProgram, UsageErrorsReadNoFileAndEndWithStatusTwoAndOneLine) {
     const QString missing = folder.filePath("missing.png");
     const QString picture = Picture("picture.png");

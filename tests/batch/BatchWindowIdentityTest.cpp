@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <functional>
 #include <optional>
 #include <random>
@@ -278,6 +279,55 @@ TEST_F(BatchLikeWindow, PngHoldsTheWindowsPictureExactly) {
         const QImage held(form->Image1->Bitmap().ImageView().constBits(), shown.width(),
                           shown.height(), shown.bytesPerLine(), QImage::Format_RGB32);
         EXPECT_TRUE(written.convertToFormat(QImage::Format_RGB32) == held);
+    }
+}
+
+// A PDF's bytes less the moment it was written.
+QByteArray Undated(QByteArray pdf) {
+    static const QRegularExpression date(QStringLiteral("/CreationDate \\(D:[^)]*\\)"));
+    return QString::fromLatin1(pdf).remove(date).toLatin1();
+}
+
+TEST_F(BatchLikeWindow, OutlineAsTheWindowsExportOutline) {
+    const QString picture = SpeckledPicture();
+    struct OutlineCase {
+        QString format;
+        std::optional<QSizeF> canvasCm; // none: the first canvas, turned to the picture
+        Steps steps;
+    };
+    // A grid drawn into the study is left out of the outline's shapes, as of the value key.
+    const Steps gridded{2, 6, 1, "7", {}};
+    for (const OutlineCase& c :
+         {OutlineCase{"png", {}, {}}, OutlineCase{"pdf", {}, {}},
+          OutlineCase{"png", QSizeF(20, 50), {}}, OutlineCase{"pdf", QSizeF(20, 50), {}},
+          OutlineCase{"png", {}, gridded}}) {
+        const QStringList stepArguments = BatchArgumentsFor(c.steps);
+        SCOPED_TRACE((c.format + ' ' + stepArguments.join(' ')).toStdString());
+        RunWindow(picture, c.steps, folder.filePath("unused.jpg"));
+        QFile::remove(folder.filePath("unused.jpg"));
+        QStringList arguments = stepArguments + QStringList{"--outline", c.format};
+        // The first canvas, as the batch takes it, unless one is set.
+        form->Canvas = OrientedLike(CanvasSettings{}, SourceBitmap.Width(), SourceBitmap.Height());
+        if (c.canvasCm) {
+            form->Canvas.canvasWidthMm = c.canvasCm->width() * 10;
+            form->Canvas.canvasHeightMm = c.canvasCm->height() * 10;
+            arguments << "--canvas"
+                      << QStringLiteral("%1x%2").arg(c.canvasCm->width()).arg(c.canvasCm->height());
+        }
+        const QString exported = folder.filePath("window-outline." + c.format);
+        QFile::remove(exported);
+        desktop.dialogAnswers.push_back([](QDialog&) { return int(QDialog::Accepted); });
+        desktop.saveAnswers.push_back(exported);
+        (c.format == "png" ? form->CanvasMenu->ExportOutlinePngItem
+                           : form->CanvasMenu->ExportOutlinePdfItem)
+            ->trigger();
+        const QString study = RunBatch(picture, arguments, "jpg");
+        const QString outline = QFileInfo(study).path() + "/speckled-outline." + c.format;
+        ASSERT_FALSE(FileBytes(exported).isEmpty());
+        if (c.format == "png")
+            EXPECT_TRUE(FileBytes(outline) == FileBytes(exported));
+        else
+            EXPECT_TRUE(Undated(FileBytes(outline)) == Undated(FileBytes(exported)));
     }
 }
 

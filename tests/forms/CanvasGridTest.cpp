@@ -60,10 +60,14 @@ TEST_F(CanvasGrid, TheCanvasMenuSitsRightOfViewAndItsOutputsWaitForAPicture) {
     for (QAction* action : form->CanvasMenu->Menu->actions())
         if (!action->isSeparator())
             items << action->text();
-    EXPECT_EQ(items, (QStringList{"Canvas and Grid...", "Crop to Canvas...", "Full Photo",
-                                  "Print...", "Export PDF...", "Export PNG..."}));
-    for (QAction* action : {form->CanvasMenu->CropItem, form->CanvasMenu->PrintItem,
-                            form->CanvasMenu->ExportPdfItem, form->CanvasMenu->ExportPngItem})
+    EXPECT_EQ(items,
+              (QStringList{"Canvas and Grid...", "Crop to Canvas...", "Full Photo", "Print...",
+                           "Export PDF...", "Export PNG...", "Export Outline PDF...",
+                           "Print Outline...", "Export Outline PNG..."}));
+    for (QAction* action :
+         {form->CanvasMenu->CropItem, form->CanvasMenu->PrintItem, form->CanvasMenu->ExportPdfItem,
+          form->CanvasMenu->ExportPngItem, form->CanvasMenu->ExportOutlinePdfItem,
+          form->CanvasMenu->PrintOutlineItem, form->CanvasMenu->ExportOutlinePngItem})
         EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
 }
 
@@ -256,8 +260,10 @@ TEST_F(CanvasGrid, OneUndoRemovesLinesDiagonalsAndNames) {
 using CanvasBeforeAnyImage = FormTest;
 
 TEST_F(CanvasBeforeAnyImage, OnlyTheDialogIsOfferedAndItCannotInsert) {
-    for (QAction* action : {form->CanvasMenu->CropItem, form->CanvasMenu->PrintItem,
-                            form->CanvasMenu->ExportPdfItem, form->CanvasMenu->ExportPngItem})
+    for (QAction* action :
+         {form->CanvasMenu->CropItem, form->CanvasMenu->PrintItem, form->CanvasMenu->ExportPdfItem,
+          form->CanvasMenu->ExportPngItem, form->CanvasMenu->ExportOutlinePdfItem,
+          form->CanvasMenu->PrintOutlineItem, form->CanvasMenu->ExportOutlinePngItem})
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     EXPECT_TRUE(form->CanvasMenu->CanvasGridItem->isEnabled());
     desktop.dialogAnswers.push_back([](QDialog& dialog) {

@@ -5,20 +5,29 @@
 #include "CanvasCommands.h"
 #include "CanvasPages.h"
 #include "ColorComboBox.h"
+#include "DrawnOverlay.h"
 #include "EventBoundary.h"
 #include "FormFixture.h"
+#include "OutlineDialog.h"
+#include "OutlinePages.h"
 #include "PictureBox.h"
 #include "PngFile.h"
+#include "SpinBox.h"
+#include "StudySteps.h"
 #include "TestFiles.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLabel>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <cstring>
 
 namespace {
 
@@ -68,6 +77,24 @@ std::vector<PdfImage> ImagesOf(const QString& path) {
     return images;
 }
 
+// The decompressed content of every stream of a PDF, one after the other.
+QByteArray PdfContents(const QString& path) {
+    const QByteArray pdf = FileBytes(path);
+    QByteArray contents;
+    for (qsizetype start = 0; (start = pdf.indexOf("stream", start)) >= 0;) {
+        start = pdf.indexOf('\n', start) + 1;
+        const qsizetype end = pdf.indexOf("endstream", start);
+        if (start <= 0 || end < 0)
+            break;
+        // qUncompress takes zlib data after the expected size, big-endian; a hint suffices.
+        QByteArray zlib("\x00\x10\x00\x00", 4);
+        zlib += pdf.mid(start, end - start);
+        contents += qUncompress(zlib);
+        start = end + qsizetype(std::strlen("endstream"));
+    }
+    return contents;
+}
+
 class CanvasOutput : public FormTest {
 protected:
     void OpenPicture(int width, int height) {
@@ -88,6 +115,16 @@ protected:
             desktop.saveAnswers.push_back(answer);
         item->trigger();
         EXPECT_TRUE(desktop.saveAnswers.empty()) << "every scripted dialog was shown";
+    }
+    // An outline item run with its dialog answered by `choose` (accepted unless it says) and the
+    // export dialog answered.
+    void ExportOutline(QAction* item, std::initializer_list<std::optional<QString>> answers,
+                       std::function<int(OutlineDialog&)> choose = {}) {
+        desktop.dialogAnswers.push_back([choose](QDialog& dialog) {
+            return choose ? choose(dynamic_cast<OutlineDialog&>(dialog)) : int(QDialog::Accepted);
+        });
+        Export(item, answers);
+        EXPECT_TRUE(desktop.dialogAnswers.empty()) << "the outline's dialog was shown";
     }
     QString At(const QString& name) const { return out + "/" + name; }
     QStringList FilesInOut() const {
@@ -270,6 +307,183 @@ TEST_F(CanvasOutput, PrintGoesThroughThePrintDialogSetToTheChosenPaper) {
     desktop.printAnswers.push_back([](QPrinter&) { return false; });
     RunHandler([this] { form->CanvasMenu->PrintItemClick(form->CanvasMenu->PrintItem); });
     EXPECT_EQ(FilesInOut(), QStringList{"printed.pdf"}) << "a cancelled dialog prints nothing";
+}
+
+// The outline sheet takes the study's pages exactly, and draws on them in vectors and text.
+TEST_F(CanvasOutput, OutlinePdfOnTheStudysPagesWithVectorLinesNumbersAndLegend) {
+    struct Case {
+        const char* what;
+        double canvasWidthMm, canvasHeightMm;
+        Paper paper;
+        bool fit;
+    };
+    const Case cases[] = {{"four A4 pages", 300, 400, Paper::A4, false},
+                          {"fitted to one page", 300, 400, Paper::A4, true},
+                          {"two A3 pages", 300, 400, Paper::A3, false},
+                          {"one page", 150, 200, Paper::A4, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenPicture(600, 800);
+        SetCanvas(c.canvasWidthMm, c.canvasHeightMm, c.paper, c.fit);
+        const QString number = QString::number(&c - cases);
+        Export(form->CanvasMenu->ExportPdfItem, {At(number + ".pdf")});
+        ExportOutline(form->CanvasMenu->ExportOutlinePdfItem, {At(number + "-outline.pdf")});
+        const PdfInfo study = InfoOf(At(number + ".pdf"));
+        const PdfInfo outline = InfoOf(At(number + "-outline.pdf"));
+        EXPECT_EQ(outline.pages, study.pages);
+        EXPECT_EQ(outline.pageSize, study.pageSize);
+        EXPECT_TRUE(ImagesOf(At(number + "-outline.pdf")).empty()) << "no picture in it";
+        // Each boundary piece a move and a line of a stroked path.
+        const QByteArray contents = PdfContents(At(number + "-outline.pdf"));
+        const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), DrawnOverlay(*form->Image1),
+                                               form->Canvas, form->CanvasMenu->Outline);
+        EXPECT_GE(contents.count(" l\n"), qsizetype(sheet.Trace().segments.size()));
+        EXPECT_TRUE(contents.contains("\nS\n"));
+        // The numbers and the legend's greys as text on the pages.
+        ASSERT_FALSE(sheet.Labels().labels.empty());
+        const QString text = Poppler("pdftotext", {At(number + "-outline.pdf"), "-"});
+        for (const KeyRow& row : sheet.Trace().key)
+            EXPECT_TRUE(text.contains(ToneNameOf(row))) << ToneNameOf(row).toStdString();
+        for (const OutlineLabel& label : sheet.Labels().labels)
+            EXPECT_TRUE(text.contains(QString::number(label.number)));
+    }
+}
+
+// On the PNG against the study: a line between every two pixels of different tones, none
+// inside a patch, the numbers only in their boxes, every one in a patch of its tone.
+TEST_F(CanvasOutput, OutlinePngHasLinesAtTheBoundariesAndNumbersInTheirPatches) {
+    OpenPicture(300, 200);
+    form->Edit2->SetText("4");
+    for (const double lineWidthMm : {0.3, 1.2}) {
+        SCOPED_TRACE(lineWidthMm);
+        const QString path = At(QString::number(lineWidthMm) + ".png");
+        ExportOutline(form->CanvasMenu->ExportOutlinePngItem, {path}, [&](OutlineDialog& dialog) {
+            dialog.LineWidthBox->setValue(lineWidthMm);
+            dialog.GridBox->setChecked(false);
+            return int(QDialog::Accepted);
+        });
+        const QImage written = QImage(path).convertToFormat(QImage::Format_ARGB32);
+        const auto study = PixelsOf(form->Image1->Bitmap());
+        const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), DrawnOverlay(*form->Image1),
+                                               form->Canvas, form->CanvasMenu->Outline);
+        const int band = LineBandOf(sheet.LineWidthPixels());
+        ASSERT_EQ(written.size(), QSize(300, 200));
+        ASSERT_FALSE(sheet.Labels().labels.empty());
+        std::vector<std::vector<int>> numberAt(200, std::vector<int>(300, 0));
+        std::map<TAlphaColor, int> numberOf;
+        for (const KeyRow& row : sheet.Trace().key)
+            numberOf[row.colour] = row.number;
+        for (const OutlineLabel& label : sheet.Labels().labels)
+            for (int y = int(label.box.top()); y < int(std::ceil(label.box.bottom())); ++y)
+                for (int x = int(label.box.left()); x < int(std::ceil(label.box.right())); ++x) {
+                    EXPECT_EQ(numberAt[y][x], 0) << "labels overlap at " << x << "," << y;
+                    numberAt[y][x] = label.number;
+                    EXPECT_EQ(numberOf.at(study[y][x]), label.number) << "of the patch's tone";
+                }
+        // Within `band` steps of another tone or of the picture's edge.
+        const auto nearBoundary = [&](int x, int y) {
+            for (int v = y - band; v <= y + band; ++v)
+                for (int u = x - band; u <= x + band; ++u)
+                    if (u < 0 || v < 0 || u >= 300 || v >= 200 || study[v][u] != study[y][x])
+                        return true;
+            return false;
+        };
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 300; ++x) {
+                const TAlphaColor pixel = written.pixel(x, y);
+                if (numberAt[y][x] != 0) {
+                    ASSERT_FALSE(nearBoundary(x, y)) << "a number on a line at " << x << "," << y;
+                    continue;
+                }
+                ASSERT_EQ(pixel, nearBoundary(x, y) ? LineColour : PaperColour) << x << "," << y;
+                // Every pair of neighbours of different tones has the line between them.
+                if ((x + 1 < 300 && study[y][x] != study[y][x + 1]) ||
+                    (y + 1 < 200 && study[y][x] != study[y + 1][x])) {
+                    ASSERT_EQ(pixel, LineColour);
+                }
+            }
+    }
+}
+
+TEST_F(CanvasOutput, OutlineDialogCountsTheNumberedShapesAndKeepsItsChoices) {
+    OpenPicture(300, 200);
+    const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), DrawnOverlay(*form->Image1),
+                                           form->Canvas, form->CanvasMenu->Outline);
+    const auto patches = sheet.Trace().poles.size();
+    ExportOutline(form->CanvasMenu->ExportOutlinePngItem, {}, [&](OutlineDialog& dialog) {
+        EXPECT_EQ(dialog.CountReadout->text(), LabelReadout(sheet.Labels()));
+        dialog.SmallestBox->setValue(100);
+        EXPECT_EQ(dialog.CountReadout->text(),
+                  QStringLiteral("0 shapes numbered, %1 too small").arg(patches));
+        EXPECT_EQ(dialog.LargestBox->value(), 100) << "the largest is never below the smallest";
+        return int(QDialog::Rejected);
+    });
+    EXPECT_TRUE(desktop.saveCalls.empty()) << "cancelled: no file asked for";
+    ExportOutline(form->CanvasMenu->ExportOutlinePngItem, {std::nullopt},
+                  [&](OutlineDialog& dialog) {
+                      EXPECT_EQ(dialog.SmallestBox->value(), OutlineSettings{}.smallestNumberMm)
+                          << "a cancelled dialog keeps nothing";
+                      dialog.LineWidthBox->setValue(0.8);
+                      dialog.GridBox->setChecked(false);
+                      return int(QDialog::Accepted);
+                  });
+    EXPECT_EQ(desktop.saveCalls.back().fileName, "picture-outline.png");
+    ExportOutline(form->CanvasMenu->ExportOutlinePdfItem, {std::nullopt},
+                  [&](OutlineDialog& dialog) {
+                      EXPECT_EQ(dialog.LineWidthBox->value(), 0.8) << "OK keeps the choices";
+                      EXPECT_FALSE(dialog.GridBox->isChecked());
+                      return int(QDialog::Accepted);
+                  });
+    EXPECT_EQ(desktop.saveCalls.back().fileName, "picture-outline.pdf");
+    EXPECT_TRUE(FilesInOut().isEmpty());
+}
+
+TEST_F(CanvasOutput, OutlineExportsNeverReplaceAFile) {
+    OpenPicture(300, 200);
+    for (QAction* item :
+         {form->CanvasMenu->ExportOutlinePdfItem, form->CanvasMenu->ExportOutlinePngItem}) {
+        const QString extension = item == form->CanvasMenu->ExportOutlinePngItem ? ".png" : ".pdf";
+        SCOPED_TRACE(extension.toStdString());
+        desktop.messages.clear();
+        {
+            QFile existing(At("mine" + extension));
+            ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+            existing.write("mine");
+        }
+        ExportOutline(item, {At("mine"), At("new")});
+        EXPECT_EQ(desktop.MessageTexts(), QStringList{"File name exists!"});
+        EXPECT_EQ(FileBytes(At("mine" + extension)), "mine");
+        EXPECT_GT(QFile(At("new" + extension)).size(), 0);
+    }
+    // A file that appears between the dialog and the writing is not replaced either.
+    const OutlineSheet sheet = OutlineStep(form->Image1->Bitmap(), {}, form->Canvas, {});
+    try {
+        WriteOutlinePdf(sheet, At("mine.pdf"));
+        ADD_FAILURE() << "written over an existing file";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.message(), "Cannot create file \"" + At("mine.pdf") + "\". File exists");
+    }
+    EXPECT_EQ(FileBytes(At("mine.pdf")), "mine");
+    EXPECT_EQ(FilesInOut(), (QStringList{"mine.pdf", "mine.png", "new.pdf", "new.png"}));
+}
+
+TEST_F(CanvasOutput, PrintOutlineOnThePagesPrintWouldUse) {
+    OpenPicture(1200, 1600);
+    SetCanvas(300, 400, Paper::A3);
+    const QString path = At("printed-outline.pdf");
+    desktop.dialogAnswers.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    desktop.printAnswers.push_back([&](QPrinter& printer) {
+        EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A3);
+        EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        return true;
+    });
+    RunHandler(
+        [this] { form->CanvasMenu->PrintOutlineItemClick(form->CanvasMenu->PrintOutlineItem); });
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(InfoOf(path).pages, 2);
+    EXPECT_TRUE(ImagesOf(path).empty());
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // Takes the README's screenshots on a real X server: the main window with a photograph opened
 // and fitted to the window, then the About window, then the study after one Oilify with the value
 // key beside it, then simplified to shapes of 0.1 % with the key, then with the value bands
-// beside it. The open dialog is answered by the scripted
+// beside it, the first page of its outline sheet (drawn by poppler's pdftoppm), then the frame of
+// "Crop to Canvas...". The open dialog is answered by the scripted
 // desktop. Usage: halvane_screenshots PHOTO OUTPUT_FOLDER
 #include "Application.h"
 #include "CanvasCommands.h"
@@ -11,10 +12,13 @@
 #include "FakeDesktop.h"
 #include "Faqja0.h"
 #include "Izoti.h"
+#include "OutlinePages.h"
+#include "PictureBox.h"
 #include "PictureView.h"
 #include "ShapeSimplify.h"
 #include "Startup.h"
 #include "StudyMenu.h"
+#include "StudySteps.h"
 #include "ValueBandsWindow.h"
 #include "ValueKey.h"
 #include "ValueKeyLink.h"
@@ -23,7 +27,9 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 
@@ -58,6 +64,26 @@ bool SaveSideBySide(QWidget& mainWindow, QWidget& tool, const QString& path) {
     painter.drawPixmap(study.width() + 8, 0, toolShot);
     painter.end();
     if (!both.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The first page of the shown study's outline sheet on the first canvas, as a picture.
+bool SaveOutlinePage(TForm1& mainWindow, const QString& path) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("outline.pdf"));
+    WriteOutlinePdf(
+        OutlineStep(mainWindow.Image1->Bitmap(), {}, mainWindow.Canvas, OutlineSettings{}), pdf);
+    const QString stem = folder.filePath(QStringLiteral("page"));
+    if (QProcess::execute(QStringLiteral("pdftoppm"),
+                          {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-f"),
+                           QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                           QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, stem}) !=
+            0 ||
+        !QFile::copy(stem + QStringLiteral(".png"), path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
@@ -107,6 +133,9 @@ int main(int argc, char** argv) {
     if (!SaveSideBySide(mainWindow, key, output.filePath(QStringLiteral("simplified.png"))))
         return 1;
     key.hide();
+    QFile::remove(output.filePath(QStringLiteral("outline-page.png")));
+    if (!SaveOutlinePage(mainWindow, output.filePath(QStringLiteral("outline-page.png"))))
+        return 1;
 
     // The bands placed for equal areas of the picture, the window beside the study.
     mainWindow.Study->ValueBandsItemClick(mainWindow.Study->ValueBandsItem);

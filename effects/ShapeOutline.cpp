@@ -1,0 +1,315 @@
+// SPDX-License-Identifier: MIT
+#include "ShapeOutline.h"
+
+#include "CanvasGridKernel.h"
+#include "PatchRuns.h"
+#include "ToneCensus.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+namespace {
+
+using Depth = std::uint16_t;
+
+// A neighbour's offer for a pixel's depth: one step beyond its own where it has the pixel's
+// colour, else 1, as it is of another colour itself.
+inline Depth Offer(TAlphaColor colour, TAlphaColor neighbour, Depth neighbourDepth) {
+    return neighbour == colour ? Depth(neighbourDepth + 1) : Depth(1);
+}
+
+// The first pass, down the rows: each row's depths from the row above (up-left, up, up-right)
+// and then from the left. Offers from outside the picture are 1.
+void DepthsFromAbove(const PatchRuns& runs, const TBitmapData& study, Depth* depths) {
+    const int width = runs.width;
+    for (int y = 0; y < runs.height; ++y) {
+        const TAlphaColor* row = RowStart(study, y);
+        Depth* depth = depths + std::size_t(y) * std::size_t(width);
+        if (y == 0 || width < 3) {
+            std::fill(depth, depth + width, Depth(1));
+            continue;
+        }
+        const TAlphaColor* above = RowStart(study, y - 1);
+        const Depth* aboveDepth = depth - width;
+        depth[0] = 1;
+        depth[width - 1] = 1;
+        for (int x = 1; x < width - 1; ++x) {
+            const TAlphaColor colour = row[x];
+            depth[x] = std::min({Offer(colour, above[x - 1], aboveDepth[x - 1]),
+                                 Offer(colour, above[x], aboveDepth[x]),
+                                 Offer(colour, above[x + 1], aboveDepth[x + 1])});
+        }
+        // From the left: a run's first pixel has another colour to its left, and its 1 stops
+        // whatever the run before offers, so one sweep serves the whole row.
+        for (std::uint32_t i = runs.rowStart[std::size_t(y)]; i < runs.rowStart[std::size_t(y) + 1];
+             ++i)
+            depth[runs.StartOf(i, y)] = 1;
+        for (int x = 1; x < width; ++x)
+            depth[x] = std::min(depth[x], Depth(depth[x - 1] + 1));
+    }
+}
+
+// The second pass, up the rows: the same from the row below and the right, which makes every
+// depth exact (a chessboard distance needs no more than these two passes). Each row's runs then
+// offer their deepest pixel, the first of them, to their patch's pole; rows come bottom up, so a
+// tie goes to the row above.
+void DepthsFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* depths,
+                     std::vector<PatchPole>& poles) {
+    const int width = runs.width;
+    for (int y = runs.height - 1; y >= 0; --y) {
+        const TAlphaColor* row = RowStart(study, y);
+        Depth* depth = depths + std::size_t(y) * std::size_t(width);
+        if (y == runs.height - 1 || width < 3) {
+            std::fill(depth, depth + width, Depth(1));
+        } else {
+            const TAlphaColor* below = RowStart(study, y + 1);
+            const Depth* belowDepth = depth + width;
+            for (int x = 1; x < width - 1; ++x) {
+                const TAlphaColor colour = row[x];
+                depth[x] = std::min({depth[x], Offer(colour, below[x - 1], belowDepth[x - 1]),
+                                     Offer(colour, below[x], belowDepth[x]),
+                                     Offer(colour, below[x + 1], belowDepth[x + 1])});
+            }
+        }
+        const std::uint32_t firstRun = runs.rowStart[std::size_t(y)];
+        const std::uint32_t endRun = runs.rowStart[std::size_t(y) + 1];
+        for (std::uint32_t i = firstRun; i < endRun; ++i)
+            depth[runs.ends[i] - 1] = 1;
+        // From the right, as from the left; each run's deepest pixel, the first of them, found
+        // on the way.
+        std::uint32_t run = endRun - 1;
+        std::int32_t start = runs.StartOf(run, y);
+        Depth deepest = 0;
+        int deepestAt = 0;
+        for (int x = width - 1;;) {
+            if (depth[x] >= deepest) {
+                deepest = depth[x];
+                deepestAt = x;
+            }
+            if (x == start) {
+                PatchPole& pole = poles[runs.patches[run]];
+                if (deepest >= pole.depth)
+                    pole = {deepestAt, y, deepest};
+                if (run == firstRun)
+                    break;
+                --run;
+                start = runs.StartOf(run, y);
+                deepest = 0;
+            }
+            --x;
+            depth[x] = std::min(depth[x], Depth(depth[x + 1] + 1));
+        }
+    }
+}
+
+// Vertical boundaries: the picture's sides and every run's end inside a row, each joined with
+// the same column's in the rows above while they go on.
+void VerticalSegments(const PatchRuns& runs, std::vector<OutlineSegment>& segments) {
+    struct Open {
+        std::int32_t x;
+        std::int32_t top;
+    };
+    std::vector<Open> open;
+    std::vector<Open> next;
+    for (int y = 0; y <= runs.height; ++y) {
+        next.clear();
+        std::size_t o = 0;
+        const auto carry = [&](std::int32_t x) {
+            while (o < open.size() && open[o].x < x) {
+                segments.push_back({open[o].x, open[o].top, open[o].x, y});
+                ++o;
+            }
+            if (o < open.size() && open[o].x == x)
+                next.push_back(open[o++]);
+            else
+                next.push_back({x, y});
+        };
+        if (y < runs.height) {
+            carry(0);
+            for (std::uint32_t i = runs.rowStart[std::size_t(y)];
+                 i < runs.rowStart[std::size_t(y) + 1]; ++i)
+                carry(runs.ends[i]);
+        }
+        for (; o < open.size(); ++o)
+            segments.push_back({open[o].x, open[o].top, open[o].x, y});
+        std::swap(open, next);
+    }
+}
+
+// Horizontal boundaries: the picture's top and bottom, and between two rows every stretch where
+// the colours above and below differ.
+void HorizontalSegments(const PatchRuns& runs, std::vector<OutlineSegment>& segments) {
+    if (runs.width == 0 || runs.height == 0)
+        return;
+    segments.push_back({0, 0, runs.width, 0});
+    for (int y = 1; y < runs.height; ++y) {
+        std::uint32_t a = runs.rowStart[std::size_t(y) - 1];
+        std::uint32_t b = runs.rowStart[std::size_t(y)];
+        const std::uint32_t aEnd = b;
+        const std::uint32_t bEnd = runs.rowStart[std::size_t(y) + 1];
+        std::int32_t from = 0;
+        std::int32_t openedAt = -1;
+        while (a < aEnd && b < bEnd) {
+            const std::int32_t to = std::min(runs.ends[a], runs.ends[b]);
+            const bool differ = runs.colours[runs.patches[a]] != runs.colours[runs.patches[b]];
+            if (differ && openedAt < 0)
+                openedAt = from;
+            if (!differ && openedAt >= 0) {
+                segments.push_back({openedAt, y, from, y});
+                openedAt = -1;
+            }
+            from = to;
+            a += runs.ends[a] == to;
+            b += runs.ends[b] == to;
+        }
+        if (openedAt >= 0)
+            segments.push_back({openedAt, y, runs.width, y});
+    }
+    segments.push_back({0, runs.height, runs.width, runs.height});
+}
+
+} // namespace
+
+OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay) {
+    const PatchRuns runs = FindPatchRuns(study);
+    OutlineTrace trace;
+    if (runs.width == 0 || runs.height == 0)
+        return trace;
+    trace.width = runs.width;
+    trace.height = runs.height;
+    trace.colours = runs.colours;
+    trace.poles.assign(runs.PatchCount(), PatchPole{});
+    trace.depths = PictureArray<Depth>(std::size_t(runs.width) * std::size_t(runs.height));
+    DepthsFromAbove(runs, study, trace.depths.data());
+    DepthsFromBelow(runs, study, trace.depths.data(), trace.poles);
+
+    trace.key = KeyRowsOf(CountStudyTones(study, overlay.colours, overlay.areas).tones);
+    trace.overlayAreas = overlay.areas;
+
+    VerticalSegments(runs, trace.segments);
+    HorizontalSegments(runs, trace.segments);
+    return trace;
+}
+
+int LineBandOf(double lineWidth) {
+    return std::max(1, int(std::lround(lineWidth / 2)));
+}
+
+OutlineLabels PlaceLabels(const OutlineTrace& trace, const LabelRule& rule) {
+    std::unordered_map<TAlphaColor, int> numbers;
+    for (const KeyRow& row : trace.key)
+        if (!row.IsOther())
+            numbers[row.colour] = row.number;
+    // Lines reach this far from a boundary, on the picture and in the outline picture.
+    const double lineReach = std::max(double(LineBandOf(rule.lineWidth)), rule.lineWidth / 2);
+    OutlineLabels placed;
+    for (std::uint32_t patch = 0; patch < trace.poles.size(); ++patch) {
+        const auto found = numbers.find(trace.colours[patch]);
+        const PatchPole& pole = trace.poles[patch];
+        const auto covers = [&pole](const QRect& area) { return area.contains(pole.x, pole.y); };
+        if (found == numbers.end() ||
+            std::any_of(trace.overlayAreas.begin(), trace.overlayAreas.end(), covers)) {
+            ++placed.unkeyed;
+            continue;
+        }
+        // Every pixel within depth - 1 steps of the pole is of the patch, so a box reaching
+        // less than depth - 1/2 from the pole's centre (less the lines) stays inside it; a hair
+        // less, so that rounding never takes a box onto the next pixel.
+        const double room = double(pole.depth) - 0.5 - lineReach - 1e-6;
+        const double width = DigitWidthPerHeight * double(QString::number(found->second).size());
+        const double height = std::min(rule.largest, 2 * room / std::max(width, 1.0));
+        if (room <= 0 || height < rule.smallest) {
+            ++placed.tooSmall;
+            continue;
+        }
+        const QPointF centre(pole.x + 0.5, pole.y + 0.5);
+        const QSizeF size(width * height, height);
+        placed.labels.push_back(
+            {patch, found->second,
+             QRectF(centre - QPointF(size.width() / 2, size.height() / 2), size)});
+    }
+    return placed;
+}
+
+QString LabelReadout(const OutlineLabels& labels) {
+    QString text = QStringLiteral("%1 shapes numbered, %2 too small")
+                       .arg(labels.labels.size())
+                       .arg(labels.tooSmall);
+    if (labels.unkeyed != 0)
+        text += QStringLiteral(", %1 without a number in the key").arg(labels.unkeyed);
+    return text;
+}
+
+void DrawOutline(const OutlineTrace& trace, const OutlineLabels& labels, double lineWidth,
+                 const OutlineGridPixels& grid, const TBitmapData& map) {
+    for (int y = 0; y < trace.height; ++y)
+        std::fill_n(RowStart(map, y), trace.width, PaperColour);
+    if (grid.spacing > 0)
+        DrawCanvasGrid(map, grid.spacing, GridUnderColour,
+                       GridStyle{grid.lineWidth, grid.diagonals, false});
+    const Depth band = Depth(LineBandOf(lineWidth));
+    for (int y = 0; y < trace.height; ++y) {
+        TAlphaColor* row = RowStart(map, y);
+        const Depth* depth = trace.depths.data() + std::size_t(y) * std::size_t(trace.width);
+        for (int x = 0; x < trace.width; ++x)
+            row[x] = depth[x] <= band ? LineColour : row[x];
+    }
+    if (labels.labels.empty())
+        return;
+    QImage picture(static_cast<uchar*>(map.Data), map.FWidth, map.FHeight, map.Pitch,
+                   QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // The digits' outlines filled as paths, unhinted: the same pixels whatever fonts and glyph
+    // caches the process has set up before, so that the window and the batch agree.
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setHintingPreference(QFont::PreferNoHinting);
+    for (const OutlineLabel& label : labels.labels) {
+        font.setPixelSize(1000);
+        QPainterPath digits;
+        digits.addText(QPointF(0, 0), font, QString::number(label.number));
+        // Standing on the box's bottom, centred across it; the clip keeps any stray ink in it.
+        const double scale = label.box.height() / (DigitHeightPerEm * 1000);
+        const QRectF ink = digits.boundingRect();
+        QTransform place;
+        place.translate(label.box.center().x() - ink.center().x() * scale, label.box.bottom());
+        place.scale(scale, scale);
+        painter.setClipRect(label.box);
+        painter.fillPath(place.map(digits), Qt::black);
+    }
+}
+
+OutlineSheet::OutlineSheet(const TBitmapData& study, const StudyOverlay& overlay,
+                           const CanvasSettings& canvas, const OutlineSettings& settings)
+    : trace_(TraceOutline(study, overlay)), canvas_(canvas),
+      plan_(PlanCanvas(canvas, trace_.width, trace_.height)) {
+    if (trace_.width > 0)
+        mmPerPixel_ = plan_.pictureWidthMm / trace_.width;
+    Choose(settings);
+}
+
+void OutlineSheet::Choose(const OutlineSettings& settings) {
+    settings_ = settings;
+    labels_ = PlaceLabels(trace_, {settings.smallestNumberMm / mmPerPixel_,
+                                   settings.largestNumberMm / mmPerPixel_, LineWidthPixels()});
+}
+
+OutlineGridPixels OutlineSheet::GridPixels() const {
+    if (!settings_.grid)
+        return {};
+    return {plan_.spacing, plan_.lineWidth, canvas_.diagonals};
+}
+
+void OutlineSheet::Draw(TBitmap& picture) const {
+    picture.SetSize(trace_.width, trace_.height);
+    TBitmapData map;
+    const ScopedMap mapped(picture, TMapAccess::Write, map);
+    if (mapped.Mapped())
+        DrawOutline(trace_, labels_, LineWidthPixels(), GridPixels(), map);
+}
