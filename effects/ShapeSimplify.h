@@ -44,7 +44,9 @@ public:
     ShapeMerger& operator=(const ShapeMerger&) = delete;
 
     std::uint64_t Patches() const;
-    // How many patches remain after merging to `minimumPixels`.
+    // How many patches remain after merging to `minimumPixels`. The merges are made once, as far
+    // as the largest size asked so far, and kept: a smaller size's merges are the first of them,
+    // so that counting again for a size already reached takes no merging.
     std::uint64_t PatchesAfter(std::uint64_t minimumPixels) const;
     // Writes the merged picture into `output` (mapped, the picture's size), and into `copy`
     // where given, in one pass.
@@ -52,9 +54,9 @@ public:
                const TBitmapData* copy = nullptr) const;
 
 private:
-    struct State;
-    State Simulate(std::uint64_t minimumPixels) const;
-
     struct Runs;
     std::unique_ptr<Runs> runs_;
+    // The merges made so far, shared by the calls (behind a lock).
+    class Merging;
+    std::unique_ptr<Merging> merging_;
 };

@@ -138,6 +138,38 @@ TEST(ShapeSimplify, NoPatchBelowTheSizeAndKeptPatchesUntouchedOnRandomPictures) 
     }
 }
 
+// The merger keeps its merges for the next size asked: one merger asked sizes in any order
+// counts and merges as a fresh one does for each.
+TEST(ShapeSimplify, OneMergerAskedSizesInAnyOrderAsFreshOnes) {
+    std::mt19937 random(20261211);
+    for (const auto& [width, height] : {std::pair{9, 7}, {31, 17}, {64, 48}}) {
+        const Rows picture = RandomPicture(width, height, 4, 60, random);
+        std::vector<std::uint64_t> minimums;
+        for (std::uint64_t minimum = 0; minimum <= std::uint64_t(width * height) + 1; ++minimum)
+            minimums.push_back(minimum);
+        std::shuffle(minimums.begin(), minimums.end(), random);
+        TBitmap bitmap;
+        FillBitmap(bitmap, picture);
+        TBitmapData map;
+        ASSERT_TRUE(bitmap.Map(TMapAccess::Read, map));
+        const ShapeMerger kept(map);
+        for (std::uint64_t minimum : minimums) {
+            SCOPED_TRACE(testing::Message() << width << "x" << height << ", at least " << minimum);
+            TBitmap merged;
+            merged.SetSize(width, height);
+            TBitmapData mergedMap;
+            ASSERT_TRUE(merged.Map(TMapAccess::Write, mergedMap));
+            const std::uint64_t promised = kept.PatchesAfter(minimum);
+            kept.Merge(minimum, mergedMap);
+            merged.Unmap(mergedMap);
+            const Simplified fresh = Simplify(picture, minimum);
+            EXPECT_EQ(promised, fresh.promised);
+            EXPECT_EQ(PixelsOf(merged), fresh.picture);
+        }
+        bitmap.Unmap(map);
+    }
+}
+
 TEST(ShapeSimplify, TheRulesOnPicturesBuiltForThem) {
     struct Case {
         const char* what;
