@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 
+} // namespace
+
 std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id) {
     while (parent[id] != id) {
         parent[id] = parent[parent[id]];
@@ -16,8 +18,6 @@ std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id) {
     }
     return id;
 }
-
-} // namespace
 
 int PatchRuns::RowOf(std::uint32_t run) const {
     return int(std::upper_bound(rowStart.begin(), rowStart.end(), run) - rowStart.begin()) - 1;

@@ -28,5 +28,8 @@ struct PatchRuns {
     std::uint32_t FirstPast(int row, std::int32_t start) const;
 };
 
+// The root of `id` in a forest where each node's parent is given, the path halved on the way.
+std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id);
+
 // Finds the runs and labels them, walking each row's runs alongside the row above's.
 PatchRuns FindPatchRuns(const TBitmapData& picture);

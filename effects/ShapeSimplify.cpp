@@ -17,14 +17,6 @@ namespace {
 
 constexpr std::uint32_t NoRun = ~std::uint32_t{0};
 
-std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id) {
-    while (parent[id] != id) {
-        parent[id] = parent[parent[id]];
-        id = parent[id];
-    }
-    return id;
-}
-
 } // namespace
 
 std::optional<ShapeSize> ShapeSize::Parse(const QString& text) {

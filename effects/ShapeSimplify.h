@@ -26,10 +26,12 @@ struct ShapeSize {
 
 // The patches of one picture, found once, then merged for any size. The rules, all
 // deterministic:
-// - the smallest patch goes first (ties: the one whose first pixel comes first, row by row), and
-//   merges into the neighbour with which it shares the longest border, counted in pairs of
-//   edge-neighbouring pixels (ties: the larger neighbour, then the darker tone by Rec. 601
-//   luminance, then the lower 32-bit colour value, then the one whose first pixel comes first);
+// - patches are numbered by their first pixel, row by row, and a grown patch keeps the number of
+//   the one the others merged into;
+// - the smallest patch goes first (ties: the lower number), and merges into the neighbour with
+//   which it shares the longest border, counted in pairs of edge-neighbouring pixels (ties: the
+//   larger neighbour, then the darker tone by Rec. 601 luminance, then the lower 32-bit colour
+//   value, then the lower number);
 // - a merged patch takes its neighbour's colour and goes on as part of it, with their sizes
 //   added, together with any other neighbour of that colour it now joins to it, until no patch
 //   is smaller than the size;
