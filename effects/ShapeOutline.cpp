@@ -21,10 +21,12 @@ namespace {
 
 using Depth = std::uint16_t;
 
-// One step further; held at the largest depth, which only a picture of 65535 pixels each way
-// reaches on the way down, where a minimum with a smaller offer follows anyway.
+// One step further. It never passes the largest depth: going down, pixel (x, y) has at most
+// min(x, y) + 1, and going up at most its distance to the right and bottom edges, and a side has
+// at most TBitmap::MaxSide (65535) pixels.
 inline Depth StepBeyond(Depth depth) {
-    return Depth(depth + (depth != std::numeric_limits<Depth>::max()));
+    static_assert(TBitmap::MaxSide <= std::numeric_limits<Depth>::max());
+    return Depth(depth + 1);
 }
 
 // A neighbour's offer for a pixel's depth: one step beyond its own where it has the pixel's
