@@ -139,12 +139,15 @@ void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* s
 }
 
 void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map, TBitmap* result,
-                  TBitmap* nextStart) {
+                  TBitmap* nextStart, const ShapeMerger* patches) {
     {
         ScopedMap mapped(picture, TMapAccess::Write, map);
         if (!mapped.Mapped())
             return;
-        const ShapeMerger merger(map);
+        std::optional<ShapeMerger> found;
+        if (patches == nullptr)
+            found.emplace(map);
+        const ShapeMerger& merger = patches != nullptr ? *patches : *found;
         std::optional<ScopedMap> resultAccess;
         TBitmapData resultMap;
         if (result != nullptr) {

@@ -7,6 +7,7 @@
 #include "Bitmap.h"
 #include "GreyKernel.h"
 #include "ShapeOutline.h"
+#include "ShapeSimplify.h"
 #include "ValueBands.h"
 
 #include <QRect>
@@ -77,9 +78,11 @@ void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* s
 // away (see ShapeMerger), in place. `result` and `nextStart`, where given, take the simplified
 // picture too: the window's Oilify result and the picture the next "Oilify.." click starts from,
 // so that what follows goes on as after Oilify. The carried colours are not touched: no vote
-// is cast.
+// is cast. `patches`, where given, are the picture's patches found already (the dialog's, which
+// keeps the merges its counts made); else they are found here.
 void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map,
-                  TBitmap* result = nullptr, TBitmap* nextStart = nullptr);
+                  TBitmap* result = nullptr, TBitmap* nextStart = nullptr,
+                  const ShapeMerger* patches = nullptr);
 
 // The outline sheet of `study`, the shown study with `overlay` drawn over it, on `canvas`: its
 // shapes' boundaries and their numbers (see OutlineSheet).

@@ -27,6 +27,8 @@ public:
 
     // The smallest patch to keep, in pixels of the picture.
     std::uint64_t MinimumPixels() const;
+    // The patches it counted, with the merges its counts made, for merging on OK.
+    std::unique_ptr<ShapeMerger> TakePatches() { return std::move(merger_); }
 
     QDoubleSpinBox* SizeBox; // the size in the unit chosen
     QComboBox* UnitBox;      // "% of the picture", "pixels", "cm² on the canvas"

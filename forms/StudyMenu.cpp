@@ -36,6 +36,7 @@ StudyMenu::StudyMenu(TForm1& form, QMenuBar& menuBar, WindowShortcuts& keys) : f
 void StudyMenu::SimplifyItemClick(QObject*) {
     TBitmap& shown = form_.Image1->Bitmap();
     std::uint64_t minimumPixels = 0;
+    std::unique_ptr<ShapeMerger> patches;
     {
         TBitmapData map;
         ScopedMap picture(shown, TMapAccess::Read, map);
@@ -45,13 +46,15 @@ void StudyMenu::SimplifyItemClick(QObject*) {
         if (CurrentDesktop().RunDialog(dialog) != QDialog::Accepted)
             return;
         minimumPixels = dialog.MinimumPixels();
+        patches = dialog.TakePatches();
     }
-    SimplifyShapes(minimumPixels);
+    SimplifyShapes(minimumPixels, patches.get());
 }
 
-void StudyMenu::SimplifyShapes(std::uint64_t minimumPixels) {
+void StudyMenu::SimplifyShapes(std::uint64_t minimumPixels, const ShapeMerger* patches) {
     form_.ShowBusy({});
-    SimplifyStep(form_.Image1->Bitmap(), minimumPixels, ReadMap, &OilBitmap, &PosterBitmap);
+    SimplifyStep(form_.Image1->Bitmap(), minimumPixels, ReadMap, &OilBitmap, &PosterBitmap,
+                 patches);
     form_.Image1->ClearOverlay();
     form_.ShowIdle({});
     form_.OfferUndo(UndoOffer::None);

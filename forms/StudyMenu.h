@@ -11,6 +11,7 @@
 class QAction;
 class QMenu;
 class QMenuBar;
+class ShapeMerger;
 class TForm1;
 class TValueBands;
 class WindowShortcuts;
@@ -30,8 +31,9 @@ public:
     // "Simplify Shapes..." chosen: the dialog over the shown study; OK merges its small patches.
     void SimplifyItemClick(QObject* Sender);
     // "Simplify Shapes..." confirmed: the hourglass, the shown study's patches below
-    // `minimumPixels` merged, the result left where Oilify leaves its own; no Undo is left.
-    void SimplifyShapes(std::uint64_t minimumPixels);
+    // `minimumPixels` merged (from `patches` where the dialog found them), the result left where
+    // Oilify leaves its own; no Undo is left.
+    void SimplifyShapes(std::uint64_t minimumPixels, const ShapeMerger* patches = nullptr);
     // A preset chosen in the window: the study posterized at its edges; a notan sets the levels.
     void PresetChosen(BandPreset preset);
     // An edge moved in the window: the study posterized at the painter's edges.
