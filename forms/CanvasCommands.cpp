@@ -135,12 +135,20 @@ void CanvasCommands::PrintItemClick(QObject*) {
     const CanvasSettings& canvas = window_.Canvas;
     const TBitmap& shown = window_.Image1->Bitmap();
     const CanvasPlan plan = PlanCanvas(canvas, shown.Width(), shown.Height());
+    Print(QStringLiteral("Halvane study"), canvas, plan, [&](QPagedPaintDevice& printer) {
+        return PaintCanvasPages(printer, PrintView(shown), plan, canvas.fitToOnePage);
+    });
+}
+
+void CanvasCommands::Print(const QString& documentName, const CanvasSettings& canvas,
+                           const CanvasPlan& plan,
+                           const std::function<bool(QPagedPaintDevice&)>& paint) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(PaperLayout(canvas, QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
-    printer.setDocName(QStringLiteral("Halvane study"));
+    printer.setDocName(documentName);
     if (!CurrentDesktop().SetUpPrinter(&window_, printer))
         return;
-    if (!PaintCanvasPages(printer, PrintView(shown), plan, canvas.fitToOnePage))
+    if (!paint(printer))
         throw AppError(QStringLiteral("Printing failed."));
 }
 
@@ -197,15 +205,8 @@ void CanvasCommands::PrintOutlineItemClick(QObject*) {
     const std::optional<OutlineSheet> sheet = ChooseOutline();
     if (!sheet)
         return;
-    const CanvasPlan& plan = sheet->Plan();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(
-        PaperLayout(sheet->Canvas(), QSizeF(plan.pictureWidthMm, plan.pictureHeightMm)));
-    printer.setDocName(QStringLiteral("Halvane outline"));
-    if (!CurrentDesktop().SetUpPrinter(&window_, printer))
-        return;
-    if (!PaintOutlinePages(printer, *sheet))
-        throw AppError(QStringLiteral("Printing failed."));
+    Print(QStringLiteral("Halvane outline"), sheet->Canvas(), sheet->Plan(),
+          [&](QPagedPaintDevice& printer) { return PaintOutlinePages(printer, *sheet); });
 }
 
 // "Export Outline PNG...": the outline sheet at the picture's resolution as a new PNG file.

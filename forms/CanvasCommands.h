@@ -9,11 +9,13 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class CropFrameView;
 class QAction;
 class QMenu;
+class QPagedPaintDevice;
 class TForm1;
 
 class CanvasCommands : public QObject {
@@ -68,6 +70,11 @@ private:
     // dialog offers the opened picture's name with `nameEnding` and the extension.
     std::optional<QString> NewExportName(const QString& filter, const QString& extension,
                                          const QString& nameEnding = {});
+    // The print dialog set to the canvas's paper for a picture laid as `plan`; `paint` then
+    // paints the pages on the printer. Nothing when the dialog is cancelled; "Printing failed."
+    // where the painting fails.
+    void Print(const QString& documentName, const CanvasSettings& canvas, const CanvasPlan& plan,
+               const std::function<bool(QPagedPaintDevice&)>& paint);
     // The shown study's outline sheet, traced under the busy cursor, with the choices of its
     // dialog; nothing when cancelled.
     std::optional<OutlineSheet> ChooseOutline();
