@@ -2,12 +2,14 @@
 #include "ToneCensus.h"
 
 #include "Cores.h"
+#include "PictureMemory.h"
 #include "RowRuns.h"
 #include "VectorKernels.h"
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -75,16 +77,15 @@ struct KnownTones {
     }
 };
 
-// Union-find over the patches as the rows find them. Pixels are added to whichever node a run
-// was labelled with, and summed into the roots once at the end, so that labelling a run costs
-// one store and no walk to its root.
+// Union-find over the patches of a strip of rows as the rows find them. Pixels are added to
+// whichever node a run was labelled with, and summed into the roots once at the end, so that
+// labelling a run costs one store and no walk to its root.
 class RunForest {
 public:
-    // Room for `more` nodes beyond the used ones, so that Label can write without checks.
-    void Reserve(std::size_t more) {
-        if (nodes_.size() < used_ + more)
-            nodes_.resize(std::max(nodes_.size() * 2, used_ + more));
-    }
+    // Room for a node per pixel of the strip, which has at most that many runs. Only the nodes
+    // used are ever touched, so the rest costs address space, not memory; and none is copied as
+    // the forest grows.
+    explicit RunForest(std::size_t pixels) : nodes_(pixels) {}
 
     // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoPatch, else
     // the label's, which need not be a root (Join and the final sums find the roots). Without
@@ -99,18 +100,6 @@ public:
             nodes_[std::max(a, b)].parent = std::min(a, b);
     }
 
-    std::size_t Size() const { return used_; }
-
-    // Takes in `other`'s nodes after its own; gives the number added to other's node ids.
-    std::uint32_t Append(const RunForest& other) {
-        const auto offset = std::uint32_t(used_);
-        Reserve(other.used_);
-        for (std::size_t i = 0; i < other.used_; ++i)
-            nodes_[used_ + i] = {other.nodes_[i].parent + offset, other.nodes_[i].pixels};
-        used_ += other.used_;
-        return offset;
-    }
-
     std::uint32_t Root(std::uint32_t id) {
         while (nodes_[id].parent != id) {
             nodes_[id].parent = nodes_[nodes_[id].parent].parent; // path halving
@@ -119,35 +108,54 @@ public:
         return id;
     }
 
-    // Calls visit(pixels) once per patch.
-    template <typename Visit> void ForEachPatch(Visit visit) {
+    // Adds every node's pixels into its root's.
+    void SumIntoRoots() {
         // Newest first: every node's pixels reach its parent before the parent's go on.
-        for (std::size_t i = used_; i-- > 0;)
-            if (nodes_[i].parent != i)
-                nodes_[nodes_[i].parent].pixels += nodes_[i].pixels;
+        for (std::size_t i = used_; i-- > 0;) {
+            const Node node = nodes_[i];
+            // Most nodes are roots, but not foreseeably which: a root adds nothing to itself.
+            nodes_[node.parent].pixels += node.pixels & (0u - std::uint32_t(node.parent != i));
+        }
+    }
+
+    // After SumIntoRoots: takes the patch of `root` out of the forest, its pixels appended to
+    // `taken`, unless it is out already; gives its index there. ForEachPatch passes over it.
+    std::uint32_t TakeOut(std::uint32_t root, std::vector<std::uint32_t>& taken) {
+        Node& node = nodes_[root];
+        if (node.parent != Taken) {
+            node.parent = Taken;
+            taken.push_back(node.pixels);
+            node.pixels = std::uint32_t(taken.size() - 1); // a taken node keeps its index
+        }
+        return node.pixels;
+    }
+
+    // After SumIntoRoots: calls visit(pixels) once per patch not taken out.
+    template <typename Visit> void ForEachPatch(Visit visit) const {
         for (std::size_t i = 0; i < used_; ++i)
             if (nodes_[i].parent == i)
                 visit(nodes_[i].pixels);
     }
 
 private:
+    static constexpr std::uint32_t Taken = ~std::uint32_t{0};
     struct Node {
         std::uint32_t parent;
         std::uint32_t pixels; // a patch has at most 65535 * 65535 pixels, which fits
     };
-    std::vector<Node> nodes_;
+    PictureArray<Node> nodes_;
     std::size_t used_ = 0;
 };
 
 constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 
 std::uint32_t RunForest::Label(std::uint32_t label, std::uint32_t pixels) {
-    const bool fresh = label == NoPatch;
+    const std::uint32_t fresh = 0u - std::uint32_t(label == NoPatch);
     const auto next = std::uint32_t(used_);
     nodes_[next] = {next, 0}; // taken only when fresh; written either way
-    const std::uint32_t node = fresh ? next : label;
+    const std::uint32_t node = label ^ ((label ^ next) & fresh);
     nodes_[node].pixels += pixels;
-    used_ += fresh;
+    used_ += fresh & 1u;
     return node;
 }
 
@@ -236,13 +244,22 @@ struct LabelledRow {
     int count = 0;
 };
 
-// The patches of a strip of rows, and its first and last rows' runs, where a strip below or
-// above joins it.
+// What a strip of rows tells of its patches: those wholly inside it, counted; and those that
+// reach its first or last row, where a strip above or below may join them, by their pixels.
 struct PatchStrip {
-    RunForest forest;
+    PatchCensus inside;
+    std::vector<std::uint32_t> edgePatchPixels;
+    // The runs of its first and last rows, each labelled with its patch's index among the edge
+    // patches.
     LabelledRow top;
     LabelledRow bottom;
 };
+
+void AddPatch(PatchCensus& census, std::uint64_t pixels, std::uint64_t total) {
+    ++census.patches;
+    census.smallest = std::min(census.smallest, pixels);
+    census.small += pixels * 1000 < total;
+}
 
 // Calls visit(a, b) for each pair of runs of two neighbouring rows that share a column and a
 // colour. Both rows cover every column, so walking them together visits each pair of runs that
@@ -261,56 +278,92 @@ void ForEachSameColourPair(const LabelledRow& above, const LabelledRow& row, Vis
     }
 }
 
-PatchStrip LabelStrip(const TBitmapData& map, int first, int end) {
+// Labels the runs of rows [first, end) into `forest`; gives the first and last rows' runs.
+std::pair<LabelledRow, LabelledRow> LabelRows(const TBitmapData& map, int first, int end,
+                                              RunForest& forest) {
     const int width = map.FWidth;
-    PatchStrip strip;
-    RunForest& forest = strip.forest;
     // Per row: where its runs end and their patch labels; the row above's alongside.
     const auto columns = static_cast<std::size_t>(width);
     std::vector<std::int32_t> aboveEnds(columns + 4);
     std::vector<std::int32_t> rowEnds(columns + 4);
     std::vector<std::uint32_t> aboveLabels(columns);
     std::vector<std::uint32_t> rowLabels(columns);
+    LabelledRow top;
     const TAlphaColor* above = nullptr;
     int aboveCount = 0;
     for (int y = first; y < end; ++y) {
         const TAlphaColor* pixels = RowStart(map, y);
         const int count = RunEndsOf(pixels, width, rowEnds.data());
-        std::fill_n(rowLabels.begin(), count, NoPatch);
         // As ForEachSameColourPair walks them: a run takes the label of the first run of its
-        // colour above it and joins the others' to it.
+        // colour above it and joins the others' to it. This walk is the count's inner loop. It
+        // keeps the current ends and label in registers and loads the next ends ahead, so that
+        // a step waits on a compare rather than on a load; and it chooses with masks, not
+        // branches, as which way a step goes depends on the picture and is not foreseeable.
+        // Both rows end at the width, so the walk ends on both at once.
+        const std::int32_t* const upEnds = aboveEnds.data();
+        const std::int32_t* const ends = rowEnds.data();
+        const std::uint32_t* const upLabels = aboveLabels.data();
+        std::uint32_t* const labels = rowLabels.data();
+        if (aboveCount == 0)
+            std::fill_n(labels, count, NoPatch);
         int a = 0;
         int r = 0;
-        while (a < aboveCount && r < count) {
-            const std::int32_t aboveEnd = aboveEnds[a];
-            const std::int32_t rowEnd = rowEnds[r];
+        std::int32_t aboveEnd = upEnds[0];
+        std::int32_t rowEnd = ends[0];
+        std::uint32_t label = NoPatch;
+        while (r < count && aboveCount != 0) {
+            // Past the last run these read the room after it, and are not used.
+            const std::int32_t nextAboveEnd = upEnds[a + 1];
+            const std::int32_t nextRowEnd = ends[r + 1];
+            const std::uint32_t up = upLabels[a];
             const std::uint32_t same = above[aboveEnd - 1] == pixels[rowEnd - 1];
-            const std::uint32_t label = rowLabels[r];
-            const std::uint32_t up = aboveLabels[a];
-            // Masks rather than conditions: which way they go depends on the picture and is
-            // not foreseeable, and the compiler keeps masks free of branches.
             const std::uint32_t fresh = label == NoPatch;
-            rowLabels[r] = label ^ ((label ^ up) & (0u - (same & fresh)));
-            // Rare: a run's later neighbours above mostly carry its own label already.
-            if ((same & (fresh ^ 1u) & std::uint32_t(label != up)) != 0)
+            // Rare: a run's later neighbours above mostly carry its own label already. One
+            // test of a mask, where separate conditions would each be a branch to foresee.
+            const std::uint32_t differs = label ^ up;
+            if (__builtin_expect(((0u - same) & (fresh - 1u) & differs) != 0, 0))
                 forest.Join(up, label);
-            a += aboveEnd <= rowEnd;
-            r += rowEnd <= aboveEnd;
+            label ^= differs & (0u - (same & fresh));
+            labels[r] = label;
+            // All ones where a run ends here and the walk moves past it; a new row run starts
+            // with no label, which is all ones.
+            const std::int32_t aboveDone = -std::int32_t(aboveEnd <= rowEnd);
+            const std::int32_t rowDone = -std::int32_t(rowEnd <= aboveEnd);
+            aboveEnd ^= (aboveEnd ^ nextAboveEnd) & aboveDone;
+            rowEnd ^= (rowEnd ^ nextRowEnd) & rowDone;
+            label |= std::uint32_t(rowDone);
+            a -= aboveDone;
+            r -= rowDone;
         }
-        forest.Reserve(std::size_t(count));
         std::int32_t start = 0;
         for (int i = 0; i < count; ++i) {
             rowLabels[i] = forest.Label(rowLabels[i], std::uint32_t(rowEnds[i] - start));
             start = rowEnds[i];
         }
         if (y == first)
-            strip.top = {pixels, rowEnds, rowLabels, count};
+            top = {pixels, rowEnds, rowLabels, count};
         std::swap(aboveEnds, rowEnds);
         std::swap(aboveLabels, rowLabels);
         above = pixels;
         aboveCount = count;
     }
-    strip.bottom = {above, std::move(aboveEnds), std::move(aboveLabels), aboveCount};
+    return {std::move(top), {above, std::move(aboveEnds), std::move(aboveLabels), aboveCount}};
+}
+
+PatchStrip CountStripPatches(const TBitmapData& map, int first, int end, std::uint64_t total) {
+    RunForest forest(std::size_t(map.FWidth) * std::size_t(end - first));
+    PatchStrip strip;
+    std::tie(strip.top, strip.bottom) = LabelRows(map, first, end, forest);
+    forest.SumIntoRoots();
+    // Every root of the edge rows is found before any patch is taken out of the forest.
+    for (LabelledRow* row : {&strip.top, &strip.bottom})
+        for (int i = 0; i < row->count; ++i)
+            row->labels[i] = forest.Root(row->labels[i]);
+    for (LabelledRow* row : {&strip.top, &strip.bottom})
+        for (int i = 0; i < row->count; ++i)
+            row->labels[i] = forest.TakeOut(row->labels[i], strip.edgePatchPixels);
+    strip.inside.smallest = total;
+    forest.ForEachPatch([&](std::uint64_t pixels) { AddPatch(strip.inside, pixels, total); });
     return strip;
 }
 
@@ -321,36 +374,38 @@ PatchCensus CountPatches(const TBitmapData& map) {
     const int height = map.FHeight;
     if (width <= 0 || height <= 0)
         return {};
-    // Strips of rows are labelled apart, then their forests are put together and the runs on
-    // each seam joined, as the row below a seam would have joined them.
-    // Few strips: each has a forest to be copied into the first.
+    const std::uint64_t total = std::uint64_t(width) * std::uint64_t(height);
+    // Strips of rows count the patches inside them apart. The patches at their edges are then
+    // joined across each seam, as the row below a seam would have joined them, in a forest of
+    // their own: a few per column and strip.
     const RowBlocks blocks(height, 0);
     std::vector<PatchStrip> strips(std::size_t(blocks.Count()));
     blocks.ForEach([&](int block) {
-        strips[block] = LabelStrip(map, blocks.First(block), blocks.End(block));
+        strips[block] = CountStripPatches(map, blocks.First(block), blocks.End(block), total);
     });
-    RunForest& forest = strips.front().forest;
-    std::size_t nodes = 0;
+    std::size_t edgePatches = 0;
     for (const PatchStrip& strip : strips)
-        nodes += strip.forest.Size();
-    forest.Reserve(nodes - forest.Size());
-    std::uint32_t aboveOffset = 0;
-    for (std::size_t k = 1; k < strips.size(); ++k) {
-        const std::uint32_t offset = forest.Append(strips[k].forest);
-        const LabelledRow& above = strips[k - 1].bottom;
-        const LabelledRow& row = strips[k].top;
-        ForEachSameColourPair(above, row, [&](int a, int r) {
-            forest.Join(above.labels[a] + aboveOffset, row.labels[r] + offset);
-        });
-        aboveOffset = offset;
+        edgePatches += strip.edgePatchPixels.size();
+    RunForest seams(edgePatches);
+    std::vector<std::uint32_t> firstEdgePatch;
+    for (const PatchStrip& strip : strips) {
+        firstEdgePatch.push_back(seams.Label(NoPatch, strip.edgePatchPixels.front()));
+        for (std::size_t i = 1; i < strip.edgePatchPixels.size(); ++i)
+            seams.Label(NoPatch, strip.edgePatchPixels[i]);
     }
-    const std::uint64_t total = std::uint64_t(width) * std::uint64_t(height);
+    for (std::size_t k = 1; k < strips.size(); ++k)
+        ForEachSameColourPair(strips[k - 1].bottom, strips[k].top, [&](int a, int r) {
+            seams.Join(strips[k - 1].bottom.labels[a] + firstEdgePatch[k - 1],
+                       strips[k].top.labels[r] + firstEdgePatch[k]);
+        });
+    seams.SumIntoRoots();
     PatchCensus census{0, total, 0};
-    forest.ForEachPatch([&](std::uint64_t pixels) {
-        ++census.patches;
-        census.smallest = std::min(census.smallest, pixels);
-        census.small += pixels * 1000 < total;
-    });
+    for (const PatchStrip& strip : strips) {
+        census.patches += strip.inside.patches;
+        census.smallest = std::min(census.smallest, strip.inside.smallest);
+        census.small += strip.inside.small;
+    }
+    seams.ForEachPatch([&](std::uint64_t pixels) { AddPatch(census, pixels, total); });
     return census;
 }
 

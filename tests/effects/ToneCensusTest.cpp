@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Counting the tones of a picture and its same-colour patches, and the key's rows made of them.
 #include "ToneCensus.h"
+#include "Cores.h"
 #include "ImageCompare.h"
 #include "ValueKeyTable.h"
 
@@ -199,9 +200,14 @@ TEST(CountPatches, AgreesWithAFloodFillOnRandomPictures) {
             for (TAlphaColor& pixel : row)
                 pixel = 0xFF000000u + TAlphaColor(random() % colours);
         SCOPED_TRACE(round);
-        ForBothLayouts(rows, [&](const TBitmapData& map) {
-            ASSERT_EQ(CountPatches(map), PatchesByFloodFill(rows));
-        });
+        // On more threads the rows are counted in strips of a row or two, and patches winding
+        // across several seams are joined there.
+        for (const int threads : {1, 3, 8})
+            WithThreads(threads, [&] {
+                ForBothLayouts(rows, [&](const TBitmapData& map) {
+                    ASSERT_EQ(CountPatches(map), PatchesByFloodFill(rows)) << threads << " threads";
+                });
+            });
     }
 }
 
