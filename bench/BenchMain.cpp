@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
                                                                  {"ReducedCopyAtFit", 1.0},
                                                                  {"ValueKeyTones", 1.5},
                                                                  {"ValueKeyPatches", 5},
-                                                                 {"ValueBandsHistogram", 1}});
+                                                                 {"ValueBandsHistogram", 1},
+                                                                 {"OutlineTrace", 30}});
     BenchFamily exports = ExportFamily(bench);
     for (TimedOperation& outline : OutlinePdfOperations(bench))
         exports.operations.push_back(std::move(outline));

@@ -3,6 +3,7 @@
 
 #include "AppError.h"
 #include "CanvasGridKernel.h"
+#include "Cores.h"
 #include "PatchRuns.h"
 #include "ToneCensus.h"
 
@@ -35,88 +36,223 @@ inline Depth Offer(TAlphaColor colour, TAlphaColor neighbour, Depth neighbourDep
     return neighbour == colour ? StepBeyond(neighbourDepth) : Depth(1);
 }
 
-// The first pass, down the rows: each row's depths from the row above (up-left, up, up-right)
-// and then from the left. Offers from outside the picture are 1.
-void DepthsFromAbove(const PatchRuns& runs, const TBitmapData& study, Depth* depths) {
+// Row `y` of the first pass, down the rows: its depths from the row above (up-left, up,
+// up-right) and then from the left. Offers from outside the picture are 1. With `fromAbove`
+// false the row above offers nothing, as at the start of a block of rows whose row above is not
+// known yet: each depth is then at least its true one.
+void DepthRowFromAbove(const PatchRuns& runs, const TBitmapData& study, Depth* depths, int y,
+                       bool fromAbove) {
     const int width = runs.width;
-    for (int y = 0; y < runs.height; ++y) {
+    Depth* depth = depths + std::size_t(y) * std::size_t(width);
+    if (y == 0 || width < 3) {
+        std::fill(depth, depth + width, Depth(1));
+        return;
+    }
+    depth[0] = 1;
+    depth[width - 1] = 1;
+    if (fromAbove) {
         const TAlphaColor* row = RowStart(study, y);
-        Depth* depth = depths + std::size_t(y) * std::size_t(width);
-        if (y == 0 || width < 3) {
-            std::fill(depth, depth + width, Depth(1));
-            continue;
-        }
         const TAlphaColor* above = RowStart(study, y - 1);
         const Depth* aboveDepth = depth - width;
-        depth[0] = 1;
-        depth[width - 1] = 1;
         for (int x = 1; x < width - 1; ++x) {
             const TAlphaColor colour = row[x];
             depth[x] = std::min({Offer(colour, above[x - 1], aboveDepth[x - 1]),
                                  Offer(colour, above[x], aboveDepth[x]),
                                  Offer(colour, above[x + 1], aboveDepth[x + 1])});
         }
-        // From the left: a run's first pixel has another colour to its left, and its 1 stops
-        // whatever the run before offers, so one sweep serves the whole row.
-        for (std::uint32_t i = runs.rowStart[std::size_t(y)]; i < runs.rowStart[std::size_t(y) + 1];
-             ++i)
-            depth[runs.StartOf(i, y)] = 1;
-        for (int x = 1; x < width; ++x)
-            depth[x] = std::min(depth[x], StepBeyond(depth[x - 1]));
+    } else {
+        std::fill(depth + 1, depth + width - 1, std::numeric_limits<Depth>::max());
+    }
+    // From the left: a run's first pixel has another colour to its left, and its 1 stops
+    // whatever the run before offers, so one sweep serves the whole row.
+    for (std::uint32_t i = runs.rowStart[std::size_t(y)]; i < runs.rowStart[std::size_t(y) + 1];
+         ++i)
+        depth[runs.StartOf(i, y)] = 1;
+    for (int x = 1; x < width; ++x)
+        depth[x] = std::min(depth[x], StepBeyond(depth[x - 1]));
+}
+
+// Each run's deepest pixel, the first of them.
+struct RunDeepest {
+    std::int32_t x;
+    Depth depth;
+};
+
+// Row `y` of the second pass, up the rows: the same from the row below and the right, which
+// makes every depth exact (a chessboard distance needs no more than these two passes); then each
+// run's deepest pixel. With `fromBelow` false the row below offers nothing.
+void DepthRowFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* depths, int y,
+                       bool fromBelow, RunDeepest* deepestOfRun) {
+    const int width = runs.width;
+    Depth* depth = depths + std::size_t(y) * std::size_t(width);
+    if (y == runs.height - 1 || width < 3) {
+        std::fill(depth, depth + width, Depth(1));
+    } else if (fromBelow) {
+        const TAlphaColor* row = RowStart(study, y);
+        const TAlphaColor* below = RowStart(study, y + 1);
+        const Depth* belowDepth = depth + width;
+        for (int x = 1; x < width - 1; ++x) {
+            const TAlphaColor colour = row[x];
+            depth[x] = std::min({depth[x], Offer(colour, below[x - 1], belowDepth[x - 1]),
+                                 Offer(colour, below[x], belowDepth[x]),
+                                 Offer(colour, below[x + 1], belowDepth[x + 1])});
+        }
+    }
+    const std::uint32_t firstRun = runs.rowStart[std::size_t(y)];
+    const std::uint32_t endRun = runs.rowStart[std::size_t(y) + 1];
+    for (std::uint32_t i = firstRun; i < endRun; ++i)
+        depth[runs.ends[i] - 1] = 1;
+    // From the right, as from the left; each run's deepest pixel found on the way.
+    std::uint32_t run = endRun - 1;
+    std::int32_t start = runs.StartOf(run, y);
+    RunDeepest deepest{0, 0};
+    for (int x = width - 1;;) {
+        if (depth[x] >= deepest.depth)
+            deepest = {x, depth[x]};
+        if (x == start) {
+            deepestOfRun[run] = deepest;
+            if (run == firstRun)
+                break;
+            --run;
+            start = runs.StartOf(run, y);
+            deepest = {0, 0};
+        }
+        --x;
+        depth[x] = std::min(depth[x], StepBeyond(depth[x + 1]));
     }
 }
 
-// The second pass, up the rows: the same from the row below and the right, which makes every
-// depth exact (a chessboard distance needs no more than these two passes). Each row's runs then
-// offer their deepest pixel, the first of them, to their patch's pole; rows come bottom up, so a
-// tie goes to the row above.
-void DepthsFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* depths,
-                     std::vector<PatchPole>& poles) {
-    const int width = runs.width;
-    for (int y = runs.height - 1; y >= 0; --y) {
-        const TAlphaColor* row = RowStart(study, y);
-        Depth* depth = depths + std::size_t(y) * std::size_t(width);
-        if (y == runs.height - 1 || width < 3) {
-            std::fill(depth, depth + width, Depth(1));
-        } else {
-            const TAlphaColor* below = RowStart(study, y + 1);
-            const Depth* belowDepth = depth + width;
-            for (int x = 1; x < width - 1; ++x) {
-                const TAlphaColor colour = row[x];
-                depth[x] = std::min({depth[x], Offer(colour, below[x - 1], belowDepth[x - 1]),
-                                     Offer(colour, below[x], belowDepth[x]),
-                                     Offer(colour, below[x + 1], belowDepth[x + 1])});
-            }
+// Columns [first, last] of a row; empty where last < first.
+struct Columns {
+    int first;
+    int last;
+    bool Empty() const { return last < first; }
+};
+
+// Row `y` of the first pass made again where the row above went down in `changedAbove`, from
+// the depths it holds: it takes the row above's new offers, and the lower depths run on to the
+// right. Gives the columns that went down. As a row's depths are the row above's offers swept
+// from the left, and a sweep of a sweep is the sweep, this is the row made from the new row
+// above.
+Columns DepthRowAgainFromAbove(const TBitmapData& study, Depth* depths, int width, int y,
+                               Columns changedAbove) {
+    const TAlphaColor* row = RowStart(study, y);
+    const TAlphaColor* above = RowStart(study, y - 1);
+    Depth* depth = depths + std::size_t(y) * std::size_t(width);
+    const Depth* aboveDepth = depth - width;
+    Columns changed{width, -1};
+    const int from = std::max(1, changedAbove.first - 1);
+    const int to = std::min(width - 2, changedAbove.last + 1);
+    for (int x = from; x < width; ++x) {
+        Depth made = std::min(depth[x], StepBeyond(depth[x - 1]));
+        if (x <= to && x < width - 1) {
+            const TAlphaColor colour = row[x];
+            made = std::min({made, Offer(colour, above[x - 1], aboveDepth[x - 1]),
+                             Offer(colour, above[x], aboveDepth[x]),
+                             Offer(colour, above[x + 1], aboveDepth[x + 1])});
+        } else if (made == depth[x]) {
+            break; // past the row above's changes, and the sweep brings nothing lower
         }
-        const std::uint32_t firstRun = runs.rowStart[std::size_t(y)];
-        const std::uint32_t endRun = runs.rowStart[std::size_t(y) + 1];
-        for (std::uint32_t i = firstRun; i < endRun; ++i)
-            depth[runs.ends[i] - 1] = 1;
-        // From the right, as from the left; each run's deepest pixel, the first of them, found
-        // on the way.
-        std::uint32_t run = endRun - 1;
-        std::int32_t start = runs.StartOf(run, y);
-        Depth deepest = 0;
-        int deepestAt = 0;
-        for (int x = width - 1;;) {
-            if (depth[x] >= deepest) {
-                deepest = depth[x];
-                deepestAt = x;
-            }
-            if (x == start) {
-                PatchPole& pole = poles[runs.patches[run]];
-                if (deepest >= pole.depth)
-                    pole = {deepestAt, y, deepest};
-                if (run == firstRun)
-                    break;
-                --run;
-                start = runs.StartOf(run, y);
-                deepest = 0;
-            }
-            --x;
-            depth[x] = std::min(depth[x], StepBeyond(depth[x + 1]));
+        if (made < depth[x]) {
+            depth[x] = made;
+            changed.first = std::min(changed.first, x);
+            changed.last = x;
         }
     }
+    return changed;
+}
+
+// The same for the second pass, from the row below and to the left; the deepest pixels of the
+// runs that went down are found again.
+Columns DepthRowAgainFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* depths,
+                               int y, Columns changedBelow, RunDeepest* deepestOfRun) {
+    const int width = runs.width;
+    const TAlphaColor* row = RowStart(study, y);
+    const TAlphaColor* below = RowStart(study, y + 1);
+    Depth* depth = depths + std::size_t(y) * std::size_t(width);
+    const Depth* belowDepth = depth + width;
+    Columns changed{width, -1};
+    const int from = std::min(width - 2, changedBelow.last + 1);
+    const int to = std::max(1, changedBelow.first - 1);
+    for (int x = from; x >= 0; --x) {
+        Depth made = std::min(depth[x], StepBeyond(depth[x + 1]));
+        if (x >= to && x > 0) {
+            const TAlphaColor colour = row[x];
+            made = std::min({made, Offer(colour, below[x - 1], belowDepth[x - 1]),
+                             Offer(colour, below[x], belowDepth[x]),
+                             Offer(colour, below[x + 1], belowDepth[x + 1])});
+        } else if (made == depth[x]) {
+            break;
+        }
+        if (made < depth[x]) {
+            depth[x] = made;
+            changed.first = x;
+            changed.last = std::max(changed.last, x);
+        }
+    }
+    if (!changed.Empty())
+        for (std::uint32_t run = runs.FirstPast(y, changed.first);
+             run < runs.rowStart[std::size_t(y) + 1] && runs.StartOf(run, y) <= changed.last;
+             ++run) {
+            RunDeepest deepest{0, 0};
+            for (int x = runs.ends[run] - 1; x >= runs.StartOf(run, y); --x)
+                if (depth[x] >= deepest.depth)
+                    deepest = {x, depth[x]};
+            deepestOfRun[run] = deepest;
+        }
+    return changed;
+}
+
+// Runs a pass of depths over the rows, a block of rows a thread: `row(y, fromNeighbour)` makes
+// each row, `down` telling whether from the one above it or from the one below. A block's first
+// row is made without its neighbour row, which another block makes, so its depths may be too
+// high. Then, block after block in the pass's order, `again(y, changed)` makes its rows again
+// from their neighbour's new depths where these went down, while any do: the depths are those
+// of one pass over all the rows, and the work made twice is about the patches at each seam.
+template <typename Row, typename Again>
+void RunDepthPass(int width, int height, bool down, const Row& row, const Again& again) {
+    const RowBlocks blocks = RowBlocks::OnePerThread(height);
+    const auto rowsIn = [&](int block) { return blocks.End(block) - blocks.First(block); };
+    const auto nthRow = [&](int block, int i) {
+        return down ? blocks.First(block) + i : blocks.End(block) - 1 - i;
+    };
+    blocks.ForEach([&](int block) {
+        for (int i = 0; i < rowsIn(block); ++i)
+            row(nthRow(block, i), i != 0);
+    });
+    for (int k = 1; k < blocks.Count(); ++k) {
+        const int block = down ? k : blocks.Count() - 1 - k;
+        Columns changed{0, width - 1};
+        for (int i = 0; i < rowsIn(block) && !changed.Empty(); ++i)
+            changed = again(nthRow(block, i), changed);
+    }
+}
+
+// Both passes, and each patch's pole: its first pixel, row by row, of the greatest depth.
+void FindDepths(const PatchRuns& runs, const TBitmapData& study, Depth* depths,
+                std::vector<PatchPole>& poles) {
+    RunDepthPass(
+        runs.width, runs.height, true,
+        [&](int y, bool fromAbove) { DepthRowFromAbove(runs, study, depths, y, fromAbove); },
+        [&](int y, Columns changedAbove) {
+            return DepthRowAgainFromAbove(study, depths, runs.width, y, changedAbove);
+        });
+    std::vector<RunDeepest> deepest(runs.ends.size());
+    RunDepthPass(
+        runs.width, runs.height, false,
+        [&](int y, bool fromBelow) {
+            DepthRowFromBelow(runs, study, depths, y, fromBelow, deepest.data());
+        },
+        [&](int y, Columns changedBelow) {
+            return DepthRowAgainFromBelow(runs, study, depths, y, changedBelow, deepest.data());
+        });
+    for (int y = 0; y < runs.height; ++y)
+        for (std::uint32_t i = runs.rowStart[std::size_t(y)]; i < runs.rowStart[std::size_t(y) + 1];
+             ++i) {
+            PatchPole& pole = poles[runs.patches[i]];
+            if (deepest[i].depth > pole.depth)
+                pole = {deepest[i].x, y, deepest[i].depth};
+        }
 }
 
 // Vertical boundaries: the picture's sides and every run's end inside a row, each joined with
@@ -271,8 +407,7 @@ OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay)
     trace.height = runs.height;
     trace.colours = runs.colours;
     trace.poles.assign(runs.PatchCount(), PatchPole{});
-    DepthsFromAbove(runs, shapes, trace.depths.data());
-    DepthsFromBelow(runs, shapes, trace.depths.data(), trace.poles);
+    FindDepths(runs, shapes, trace.depths.data(), trace.poles);
     trace.key = KeyRowsOf(CountStudyTones(study, overlay.colours, overlay.areas).tones);
     VerticalSegments(runs, trace.segments);
     HorizontalSegments(runs, trace.segments);

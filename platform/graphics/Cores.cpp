@@ -84,6 +84,15 @@ RowBlocks::RowBlocks(int rows, std::size_t bytesPerRow) : rows_(std::max(rows, 0
     count_ = (rows_ + rowsPerBlock_ - 1) / rowsPerBlock_;
 }
 
+RowBlocks RowBlocks::OnePerThread(int rows) {
+    const int threads = PassThreads();
+    return RowBlocks(rows, (std::max(rows, 1) + threads - 1) / threads, Sized{});
+}
+
+RowBlocks::RowBlocks(int rows, int rowsPerBlock, Sized)
+    : rows_(std::max(rows, 0)), rowsPerBlock_(std::max(rowsPerBlock, 1)),
+      count_((rows_ + rowsPerBlock_ - 1) / rowsPerBlock_) {}
+
 int RowBlocks::End(int block) const {
     return std::min(rows_, (block + 1) * rowsPerBlock_);
 }

@@ -23,6 +23,9 @@ public:
     // the threads alone: for a pass whose every block costs a setting up of its own (a forest of
     // patches, sums across a whole row) and that streams its rows through the cache anyway.
     RowBlocks(int rows, std::size_t bytesPerRow);
+    // A block a thread, for a pass whose blocks are put together afterwards on one thread, at a
+    // cost that grows with the seams between them.
+    static RowBlocks OnePerThread(int rows);
 
     int Count() const { return count_; }
     int First(int block) const { return block * rowsPerBlock_; }
@@ -33,6 +36,9 @@ public:
     void ForEach(const std::function<void(int block)>& work) const;
 
 private:
+    struct Sized {};
+    RowBlocks(int rows, int rowsPerBlock, Sized);
+
     int rows_;
     int rowsPerBlock_;
     int count_;

@@ -3,6 +3,7 @@
 // boundary pieces; the labels inside their patches, clear of the lines and of each other; the
 // outline picture's lines exactly where the boundaries are.
 #include "ShapeOutline.h"
+#include "Cores.h"
 #include "KernelRun.h"
 
 #include <QSet>
@@ -111,6 +112,18 @@ std::vector<Rows> Pictures() {
         for (int x = 0; x < 17; ++x)
             rings[y][x] = std::min({x, y, 16 - x, 20 - y}) / 3 % 2 ? 0xFF000000 : 0xFFFFFFFF;
     pictures.push_back(rings);
+    // Shapes taller than the blocks of rows the depths are split into on many threads: wide
+    // diagonal bands, and a large square holding a speck.
+    Rows bands(96, std::vector<TAlphaColor>(29));
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < 29; ++x)
+            bands[y][x] = 0xFF000000u + TAlphaColor((x + 2 * y) / 11 % 3 * 0x404040);
+    pictures.push_back(bands);
+    Rows square(80, std::vector<TAlphaColor>(40, 0xFFFFFFFF));
+    for (int y = 10; y < 70; ++y)
+        std::fill(square[y].begin() + 5, square[y].begin() + 35, 0xFF000000);
+    square[40][20] = 0xFFFFFFFF;
+    pictures.push_back(square);
     for (int i = 0; i < 12; ++i)
         pictures.push_back(BlockPicture(random, std::uniform_int_distribution<int>(1, 40)(random),
                                         std::uniform_int_distribution<int>(1, 30)(random),
@@ -118,30 +131,35 @@ std::vector<Rows> Pictures() {
     return pictures;
 }
 
+// On every thread count: with more threads the depths are made in blocks of rows that meet.
 TEST(ShapeOutline, DepthsAndPolesAreTheBruteForceOnes) {
-    for (const Rows& picture : Pictures()) {
-        const OutlineTrace trace = Trace(picture);
-        const int width = WidthOf(picture);
-        int patches = 0;
-        const auto patchOf = PatchesOf(picture, patches);
-        ASSERT_EQ(trace.poles.size(), std::size_t(patches));
-        std::vector<PatchPole> poles(static_cast<std::size_t>(patches));
-        for (int y = 0; y < int(picture.size()); ++y)
-            for (int x = 0; x < width; ++x) {
-                const int depth = BruteDepth(picture, x, y);
-                ASSERT_EQ(trace.depths[std::size_t(y * width + x)], depth) << x << "," << y;
-                PatchPole& pole = poles[std::size_t(patchOf[y][x])];
-                if (depth > pole.depth)
-                    pole = {x, y, std::uint16_t(depth)};
+    for (const int threads : {1, 3, 8})
+        for (const Rows& picture : Pictures()) {
+            SCOPED_TRACE(testing::Message()
+                         << threads << " threads, " << WidthOf(picture) << "x" << picture.size());
+            OutlineTrace trace;
+            WithThreads(threads, [&] { trace = Trace(picture); });
+            const int width = WidthOf(picture);
+            int patches = 0;
+            const auto patchOf = PatchesOf(picture, patches);
+            ASSERT_EQ(trace.poles.size(), std::size_t(patches));
+            std::vector<PatchPole> poles(static_cast<std::size_t>(patches));
+            for (int y = 0; y < int(picture.size()); ++y)
+                for (int x = 0; x < width; ++x) {
+                    const int depth = BruteDepth(picture, x, y);
+                    ASSERT_EQ(trace.depths[std::size_t(y * width + x)], depth) << x << "," << y;
+                    PatchPole& pole = poles[std::size_t(patchOf[y][x])];
+                    if (depth > pole.depth)
+                        pole = {x, y, std::uint16_t(depth)};
+                }
+            for (int p = 0; p < patches; ++p) {
+                const PatchPole& pole = trace.poles[std::size_t(p)];
+                EXPECT_EQ(pole.x, poles[std::size_t(p)].x) << p;
+                EXPECT_EQ(pole.y, poles[std::size_t(p)].y) << p;
+                EXPECT_EQ(pole.depth, poles[std::size_t(p)].depth) << p;
+                EXPECT_EQ(trace.colours[std::size_t(p)], picture[pole.y][pole.x]);
             }
-        for (int p = 0; p < patches; ++p) {
-            const PatchPole& pole = trace.poles[std::size_t(p)];
-            EXPECT_EQ(pole.x, poles[std::size_t(p)].x) << p;
-            EXPECT_EQ(pole.y, poles[std::size_t(p)].y) << p;
-            EXPECT_EQ(pole.depth, poles[std::size_t(p)].depth) << p;
-            EXPECT_EQ(trace.colours[std::size_t(p)], picture[pole.y][pole.x]);
         }
-    }
 }
 
 TEST(ShapeOutline, SegmentsCoverEveryBoundaryEdgeOnceAndNothingElse) {

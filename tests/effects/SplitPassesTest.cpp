@@ -12,6 +12,7 @@
 #include "PaddedCanvas.h"
 #include "PosterizeKernel.h"
 #include "RecolourKernel.h"
+#include "ShapeOutline.h"
 #include "ToneCensus.h"
 #include "ViewScale.h"
 
@@ -154,6 +155,15 @@ const SplitPass Passes[] = {
      [](const Canvas& input, const Layout&) {
          const PatchCensus census = CountPatches(input.Map());
          return Outcome{census.patches, census.smallest, census.small};
+     }},
+    {"outline depths and poles",
+     [](const Canvas& input, const Layout&) {
+         const OutlineTrace trace = TraceOutline(input.Map(), {});
+         Outcome outcome(trace.depths.data(), trace.depths.data() + trace.depths.size());
+         for (const PatchPole& pole : trace.poles)
+             outcome.insert(outcome.end(), {std::uint64_t(pole.x), std::uint64_t(pole.y),
+                                            std::uint64_t(pole.depth)});
+         return outcome;
      }},
 };
 
