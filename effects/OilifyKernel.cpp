@@ -364,7 +364,10 @@ void Oilify(const TBitmapData& input, const TBitmapData& output, const TBitmapDa
     if (width <= 0 || height <= 0)
         return;
     const Pass pass = PassOver(input, output, copy, direction);
-    const RowBlocks blocks(height, std::size_t(width) * sizeof(TAlphaColor));
+    // Blocks sized by the threads alone: each block first finds its slots, its first winning
+    // vote and, later, its carried colour, and the pass streams its rows through the cache
+    // anyway (measured: blocks sized for the cache were a sixth slower on two threads).
+    const RowBlocks blocks(height, 0);
     if (blocks.Count() == 1) {
         PassSlots passSlots(pass.step, pass.LineLength());
         OilifyRows(pass, passSlots, 0, 0, height, outputColour);
