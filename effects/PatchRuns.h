@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Bitmap.h"
+#include "PictureMemory.h"
 
 #include <cstdint>
 #include <vector>
@@ -13,11 +14,11 @@
 struct PatchRuns {
     int width = 0;
     int height = 0;
-    std::vector<std::int32_t> ends;      // one past each run's last column
-    std::vector<std::uint32_t> patches;  // each run's patch
-    std::vector<std::uint32_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
-    std::vector<std::uint64_t> sizes;    // each patch's pixels
-    std::vector<TAlphaColor> colours;    // each patch's colour
+    PictureVector<std::int32_t> ends;      // one past each run's last column
+    PictureVector<std::uint32_t> patches;  // each run's patch
+    PictureVector<std::uint32_t> rowStart; // runs of row y: [rowStart[y], rowStart[y + 1])
+    PictureVector<std::uint64_t> sizes;    // each patch's pixels
+    PictureVector<TAlphaColor> colours;    // each patch's colour
 
     std::uint32_t PatchCount() const { return std::uint32_t(sizes.size()); }
     int RowOf(std::uint32_t run) const;
@@ -29,7 +30,7 @@ struct PatchRuns {
 };
 
 // The root of `id` in a forest where each node's parent is given, the path halved on the way.
-std::uint32_t RootOf(std::vector<std::uint32_t>& parent, std::uint32_t id);
+std::uint32_t RootOf(PictureVector<std::uint32_t>& parent, std::uint32_t id);
 
 // Finds the runs and labels them, walking each row's runs alongside the row above's.
 PatchRuns FindPatchRuns(const TBitmapData& picture);

@@ -405,7 +405,7 @@ OutlineTrace TraceOutline(const TBitmapData& study, const StudyOverlay& overlay)
     const PatchRuns runs = FindPatchRuns(shapes);
     trace.width = runs.width;
     trace.height = runs.height;
-    trace.colours = runs.colours;
+    trace.colours.assign(runs.colours.begin(), runs.colours.end());
     trace.poles.assign(runs.PatchCount(), PatchPole{});
     FindDepths(runs, shapes, trace.depths.data(), trace.poles);
     trace.key = KeyRowsOf(CountStudyTones(study, overlay.colours, overlay.areas).tones);

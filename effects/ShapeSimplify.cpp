@@ -46,12 +46,12 @@ std::uint64_t ShapeSize::MinimumPixels(std::uint64_t total) const {
 struct ShapeMerger::Runs : PatchRuns {
     // The first run of the row above and of the row below that shares a column with each run,
     // counted from the start of that row (a row has at most TBitmap::MaxSide runs).
-    std::vector<std::uint16_t> firstAbove;
-    std::vector<std::uint16_t> firstBelow;
+    PictureVector<std::uint16_t> firstAbove;
+    PictureVector<std::uint16_t> firstBelow;
     // Each patch's runs down the picture: its first and that one's row, and after each the next.
-    std::vector<std::uint32_t> firstRun;
-    std::vector<std::uint16_t> firstRow; // a side has TBitmap::MaxSide pixels at most
-    std::vector<std::uint32_t> nextRun;
+    PictureVector<std::uint32_t> firstRun;
+    PictureVector<std::uint16_t> firstRow; // a side has TBitmap::MaxSide pixels at most
+    PictureVector<std::uint32_t> nextRun;
 
     std::uint64_t Pixels() const { return std::uint64_t(width) * std::uint64_t(height); }
     void FindNeighbourRuns();
@@ -125,7 +125,7 @@ std::uint32_t RegionInKey(QueueKey key) {
 
 // The patches in the order of merging while none has grown: by size, ties by number. Counted
 // into place by size below 2^16, where nearly all are; the larger sorted after them.
-std::vector<std::uint32_t> PatchesBySize(const std::vector<std::uint64_t>& sizes) {
+PictureVector<std::uint32_t> PatchesBySize(const PictureVector<std::uint64_t>& sizes) {
     constexpr std::uint64_t Counted = 1u << 16;
     std::vector<std::uint32_t> start(Counted + 1, 0);
     for (const std::uint64_t size : sizes)
@@ -133,7 +133,7 @@ std::vector<std::uint32_t> PatchesBySize(const std::vector<std::uint64_t>& sizes
     std::uint32_t before = 0;
     for (std::uint32_t& place : start)
         before += std::exchange(place, before);
-    std::vector<std::uint32_t> order(sizes.size());
+    PictureVector<std::uint32_t> order(sizes.size());
     for (std::uint32_t p = 0; p < sizes.size(); ++p)
         order[start[std::min(sizes[p], Counted)]++] = p;
     std::sort(
@@ -205,21 +205,21 @@ private:
 
     const Runs& runs_;
     const std::uint32_t patches_;
-    std::vector<std::uint32_t> parent_; // the region a patch went into, to its root
-    std::vector<std::uint32_t> sizes_;  // of the regions, at their roots: fewer than 2^32 pixels
+    PictureVector<std::uint32_t> parent_; // the region a patch went into, to its root
+    PictureVector<std::uint32_t> sizes_;  // of the regions, at their roots: fewer than 2^32 pixels
     // The rings: the block after each patch's own, and the summed blocks; a region's ring holds
     // its root's own block.
-    std::vector<std::uint32_t> nextBlock_;
-    std::vector<SummedBlock> summedBlocks_;
-    std::vector<Border> summed_;
+    PictureVector<std::uint32_t> nextBlock_;
+    PictureVector<SummedBlock> summedBlocks_;
+    PictureVector<Border> summed_;
     // The regions to merge in order: the patches as found, then those grown by merging (only
     // while below the size merged to).
-    std::vector<std::uint32_t> patchesBySize_;
+    PictureVector<std::uint32_t> patchesBySize_;
     std::size_t nextPatch_ = 0;
     std::priority_queue<QueueKey, std::vector<QueueKey>, std::greater<>> grown_;
     std::uint64_t mergedBelow_ = 0;
-    std::vector<Joined> joins_; // in the order made
-    std::vector<Step> steps_;   // by size
+    PictureVector<Joined> joins_; // in the order made
+    PictureVector<Step> steps_;   // by size
     // The borders of the region being merged, summed per neighbour region.
     std::vector<RegionBorder> gathered_;
 };
@@ -386,7 +386,7 @@ std::uint64_t ShapeMerger::Merging::JoinsBelow(std::uint64_t minimumPixels) cons
 }
 
 std::vector<TAlphaColor> ShapeMerger::Merging::ColoursAfter(std::uint64_t minimumPixels) const {
-    std::vector<TAlphaColor> colours = runs_.colours;
+    std::vector<TAlphaColor> colours(runs_.colours.begin(), runs_.colours.end());
     // Latest first: the region a patch joined has its last colour before the patch takes it.
     for (std::size_t j = JoinsBelow(minimumPixels); j-- > 0;)
         colours[joins_[j].region] = colours[joins_[j].into];
