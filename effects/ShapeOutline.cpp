@@ -14,6 +14,7 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
+#include <emmintrin.h>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -34,6 +35,61 @@ inline Depth StepBeyond(Depth depth) {
 // colour, else 1, as it is of another colour itself.
 inline Depth Offer(TAlphaColor colour, TAlphaColor neighbour, Depth neighbourDepth) {
     return neighbour == colour ? StepBeyond(neighbourDepth) : Depth(1);
+}
+
+// The lower of each lane's two depths (SSE2 has no unsigned 16-bit minimum).
+inline __m128i LowerDepths(__m128i a, __m128i b) {
+    return _mm_sub_epi16(a, _mm_subs_epu16(a, b));
+}
+
+// Each lane's depth one step beyond `shifted`'s, lanes shifted in from outside the vector offering
+// nothing: the steps saturate, and no true depth comes near the top of the range.
+inline __m128i Beyond(__m128i shifted, __m128i outside, int steps) {
+    return _mm_adds_epu16(_mm_or_si128(shifted, outside), _mm_set1_epi16(short(steps)));
+}
+
+// A row's depths swept from the left: each at most one step beyond the one before it. The 1 of
+// a run's first pixel stops whatever the run before offers. Eight at a time, each lane taking in
+// one, two, then four lanes before it, then the depth carried from the eight before; a loop of
+// single steps would wait on each depth before the next.
+void SweepFromLeft(Depth* depth, int width) {
+    const __m128i none = _mm_set1_epi16(-1);
+    const __m128i lanesAfter = _mm_setr_epi16(1, 2, 3, 4, 5, 6, 7, 8);
+    __m128i carried = none;
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depth + x));
+        lanes = LowerDepths(lanes, Beyond(_mm_slli_si128(lanes, 2), _mm_srli_si128(none, 14), 1));
+        lanes = LowerDepths(lanes, Beyond(_mm_slli_si128(lanes, 4), _mm_srli_si128(none, 12), 2));
+        lanes = LowerDepths(lanes, Beyond(_mm_slli_si128(lanes, 8), _mm_srli_si128(none, 8), 4));
+        lanes = LowerDepths(lanes, _mm_adds_epu16(carried, lanesAfter));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(depth + x), lanes);
+        const __m128i last = _mm_shufflehi_epi16(lanes, 0xFF);
+        carried = _mm_unpackhi_epi64(last, last);
+    }
+    for (x = std::max(x, 1); x < width; ++x)
+        depth[x] = std::min(depth[x], StepBeyond(depth[x - 1]));
+}
+
+// The same from the right.
+void SweepFromRight(Depth* depth, int width) {
+    const __m128i none = _mm_set1_epi16(-1);
+    const __m128i lanesBefore = _mm_setr_epi16(8, 7, 6, 5, 4, 3, 2, 1);
+    __m128i carried = none;
+    int end = width;
+    for (; end >= 8; end -= 8) {
+        Depth* eight = depth + end - 8;
+        __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(eight));
+        lanes = LowerDepths(lanes, Beyond(_mm_srli_si128(lanes, 2), _mm_slli_si128(none, 14), 1));
+        lanes = LowerDepths(lanes, Beyond(_mm_srli_si128(lanes, 4), _mm_slli_si128(none, 12), 2));
+        lanes = LowerDepths(lanes, Beyond(_mm_srli_si128(lanes, 8), _mm_slli_si128(none, 8), 4));
+        lanes = LowerDepths(lanes, _mm_adds_epu16(carried, lanesBefore));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(eight), lanes);
+        const __m128i first = _mm_shufflelo_epi16(lanes, 0x00);
+        carried = _mm_unpacklo_epi64(first, first);
+    }
+    for (int x = std::min(end, width - 1) - 1; x >= 0; --x)
+        depth[x] = std::min(depth[x], StepBeyond(depth[x + 1]));
 }
 
 // Row `y` of the first pass, down the rows: its depths from the row above (up-left, up,
@@ -68,8 +124,7 @@ void DepthRowFromAbove(const PatchRuns& runs, const TBitmapData& study, Depth* d
     for (std::uint32_t i = runs.rowStart[std::size_t(y)]; i < runs.rowStart[std::size_t(y) + 1];
          ++i)
         depth[runs.StartOf(i, y)] = 1;
-    for (int x = 1; x < width; ++x)
-        depth[x] = std::min(depth[x], StepBeyond(depth[x - 1]));
+    SweepFromLeft(depth, width);
 }
 
 // Each run's deepest pixel, the first of them.
@@ -77,6 +132,36 @@ struct RunDeepest {
     std::int32_t x;
     Depth depth;
 };
+
+// The higher of each lane's two depths.
+inline __m128i HigherDepths(__m128i a, __m128i b) {
+    return _mm_add_epi16(a, _mm_subs_epu16(b, a));
+}
+
+// The deepest of depths [start, end) and the first place it is: the greatest depth first, eight
+// at a time, then the first lane holding it. A running maximum would wait on each depth in turn.
+RunDeepest DeepestOf(const Depth* depth, std::int32_t start, std::int32_t end) {
+    std::int32_t x = start;
+    __m128i most = _mm_setzero_si128();
+    for (; x + 8 <= end; x += 8)
+        most = HigherDepths(most, _mm_loadu_si128(reinterpret_cast<const __m128i*>(depth + x)));
+    most = HigherDepths(most, _mm_srli_si128(most, 8));
+    most = HigherDepths(most, _mm_srli_si128(most, 4));
+    most = HigherDepths(most, _mm_srli_si128(most, 2));
+    auto greatest = Depth(_mm_extract_epi16(most, 0));
+    for (; x < end; ++x)
+        greatest = std::max(greatest, depth[x]);
+    const __m128i wanted = _mm_set1_epi16(short(greatest));
+    for (x = start; x + 8 <= end; x += 8) {
+        const auto lanes = unsigned(_mm_movemask_epi8(
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depth + x)), wanted)));
+        if (lanes != 0)
+            return {x + std::int32_t(__builtin_ctz(lanes)) / 2, greatest};
+    }
+    while (depth[x] != greatest)
+        ++x;
+    return {x, greatest};
+}
 
 // Row `y` of the second pass, up the rows: the same from the row below and the right, which
 // makes every depth exact (a chessboard distance needs no more than these two passes); then each
@@ -102,24 +187,10 @@ void DepthRowFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* d
     const std::uint32_t endRun = runs.rowStart[std::size_t(y) + 1];
     for (std::uint32_t i = firstRun; i < endRun; ++i)
         depth[runs.ends[i] - 1] = 1;
-    // From the right, as from the left; each run's deepest pixel found on the way.
-    std::uint32_t run = endRun - 1;
-    std::int32_t start = runs.StartOf(run, y);
-    RunDeepest deepest{0, 0};
-    for (int x = width - 1;;) {
-        if (depth[x] >= deepest.depth)
-            deepest = {x, depth[x]};
-        if (x == start) {
-            deepestOfRun[run] = deepest;
-            if (run == firstRun)
-                break;
-            --run;
-            start = runs.StartOf(run, y);
-            deepest = {0, 0};
-        }
-        --x;
-        depth[x] = std::min(depth[x], StepBeyond(depth[x + 1]));
-    }
+    // From the right, as from the left; then each run's deepest pixel, the first of them.
+    SweepFromRight(depth, width);
+    for (std::uint32_t run = firstRun; run < endRun; ++run)
+        deepestOfRun[run] = DeepestOf(depth, runs.StartOf(run, y), runs.ends[run]);
 }
 
 // Columns [first, last] of a row; empty where last < first.
@@ -192,14 +263,8 @@ Columns DepthRowAgainFromBelow(const PatchRuns& runs, const TBitmapData& study, 
     }
     if (!changed.Empty())
         for (std::uint32_t run = runs.FirstPast(y, changed.first);
-             run < runs.rowStart[std::size_t(y) + 1] && runs.StartOf(run, y) <= changed.last;
-             ++run) {
-            RunDeepest deepest{0, 0};
-            for (int x = runs.ends[run] - 1; x >= runs.StartOf(run, y); --x)
-                if (depth[x] >= deepest.depth)
-                    deepest = {x, depth[x]};
-            deepestOfRun[run] = deepest;
-        }
+             run < runs.rowStart[std::size_t(y) + 1] && runs.StartOf(run, y) <= changed.last; ++run)
+            deepestOfRun[run] = DeepestOf(depth, runs.StartOf(run, y), runs.ends[run]);
     return changed;
 }
 
