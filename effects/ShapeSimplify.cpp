@@ -457,7 +457,7 @@ std::uint64_t ShapeMerger::PatchesAfter(std::uint64_t minimumPixels) const {
     return patches - merging_->JoinsBelow(minimumPixels);
 }
 
-void ShapeMerger::Merge(std::uint64_t minimumPixels, const TBitmapData& output,
+void ShapeMerger::Merge(std::uint64_t minimumPixels, const TBitmapData& picture,
                         const TBitmapData* copy) const {
     const Runs& r = *runs_;
     if (r.sizes.empty())
@@ -476,16 +476,16 @@ void ShapeMerger::Merge(std::uint64_t minimumPixels, const TBitmapData& output,
         merging_->MergeBelow(minimumPixels);
         colours = merging_->ColoursAfter(minimumPixels);
     }
+    // Only the runs of patches whose colour changed are written; a row goes to the copy whole.
     for (int y = 0; y < r.height; ++y) {
-        TAlphaColor* out = RowStart(output, y);
-        TAlphaColor* copied = copy != nullptr ? RowStart(*copy, y) : nullptr;
+        TAlphaColor* row = RowStart(picture, y);
         for (std::uint32_t i = r.rowStart[std::size_t(y)]; i < r.rowStart[std::size_t(y) + 1];
              ++i) {
-            const TAlphaColor colour = colours[r.patches[i]];
-            const std::int32_t start = r.StartOf(i, y);
-            std::fill(out + start, out + r.ends[i], colour);
-            if (copied != nullptr)
-                std::fill(copied + start, copied + r.ends[i], colour);
+            const std::uint32_t patch = r.patches[i];
+            if (colours[patch] != r.colours[patch])
+                std::fill(row + r.StartOf(i, y), row + r.ends[i], colours[patch]);
         }
+        if (copy != nullptr)
+            std::copy_n(row, r.width, RowStart(*copy, y));
     }
 }

@@ -50,9 +50,9 @@ public:
     // as the largest size asked so far, and kept: a smaller size's merges are the first of them,
     // so that counting again for a size already reached takes no merging.
     std::uint64_t PatchesAfter(std::uint64_t minimumPixels) const;
-    // Writes the merged picture into `output` (mapped, the picture's size), and into `copy`
-    // where given, in one pass.
-    void Merge(std::uint64_t minimumPixels, const TBitmapData& output,
+    // Merges `picture` (mapped, with the pixels the patches were found in): only the pixels of
+    // patches whose colour changes are written. Then copies it into `copy` where given.
+    void Merge(std::uint64_t minimumPixels, const TBitmapData& picture,
                const TBitmapData* copy = nullptr) const;
 
 private:

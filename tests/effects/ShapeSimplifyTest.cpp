@@ -156,7 +156,7 @@ TEST(ShapeSimplify, OneMergerAskedSizesInAnyOrderAsFreshOnes) {
         for (std::uint64_t minimum : minimums) {
             SCOPED_TRACE(testing::Message() << width << "x" << height << ", at least " << minimum);
             TBitmap merged;
-            merged.SetSize(width, height);
+            FillBitmap(merged, picture);
             TBitmapData mergedMap;
             ASSERT_TRUE(merged.Map(TMapAccess::Write, mergedMap));
             const std::uint64_t promised = kept.PatchesAfter(minimum);
