@@ -24,8 +24,9 @@ namespace {
 using Depth = std::uint16_t;
 
 // One step further. It never passes the largest depth: going down, pixel (x, y) has at most
-// min(x, y) + 1, and going up at most its distance to the right and bottom edges, and a side has
-// at most TBitmap::MaxSide (65535) pixels.
+// x + 1 once its row is swept (a block's first row starts from the largest depth, which the
+// sweep brings down before anything steps from it), and going up at most its distance to the
+// right edge; and a side has at most TBitmap::MaxSide (65535) pixels.
 inline Depth StepBeyond(Depth depth) {
     static_assert(TBitmap::MaxSide <= std::numeric_limits<Depth>::max());
     return Depth(depth + 1);

@@ -482,6 +482,7 @@ void ShapeMerger::Merge(std::uint64_t minimumPixels, const TBitmapData& picture,
         for (std::uint32_t i = r.rowStart[std::size_t(y)]; i < r.rowStart[std::size_t(y) + 1];
              ++i) {
             const std::uint32_t patch = r.patches[i];
+            assert(row[r.StartOf(i, y)] == r.colours[patch]); // the picture the patches are of
             if (colours[patch] != r.colours[patch])
                 std::fill(row + r.StartOf(i, y), row + r.ends[i], colours[patch]);
         }

@@ -78,8 +78,8 @@ void OilifyStep(const OilifyBitmaps& bitmaps, const PassState& state, TBitmap* s
 // away (see ShapeMerger), in place. `result` and `nextStart`, where given, take the simplified
 // picture too: the window's Oilify result and the picture the next "Oilify.." click starts from,
 // so that what follows goes on as after Oilify. The carried colours are not touched: no vote
-// is cast. `patches`, where given, are the picture's patches found already (the dialog's, which
-// keeps the merges its counts made); else they are found here.
+// is cast. `patches`, where given, are the patches found already in the picture as it still is
+// (the dialog's, which keeps the merges its counts made); else they are found here.
 void SimplifyStep(TBitmap& picture, std::uint64_t minimumPixels, TBitmapData& map,
                   TBitmap* result = nullptr, TBitmap* nextStart = nullptr,
                   const ShapeMerger* patches = nullptr);

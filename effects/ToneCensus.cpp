@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cassert>
 #include <cstddef>
 #include <tuple>
 #include <unordered_map>
@@ -82,10 +84,18 @@ struct KnownTones {
 // labelling a run costs one store and no walk to its root.
 class RunForest {
 public:
-    // Room for a node per pixel of the strip, which has at most that many runs. Only the nodes
-    // used are ever touched, so the rest costs address space, not memory; and none is copied as
-    // the forest grows.
-    explicit RunForest(std::size_t pixels) : nodes_(pixels) {}
+    // A forest for at most `pixels` runs. Its nodes lie in blocks of picture memory, added as
+    // they are needed: none is copied as the forest grows, and it takes memory only as far as it
+    // is used. A block holds 2 MB of nodes, or room for all where that is less.
+    explicit RunForest(std::size_t pixels)
+        : blockShift_(
+              std::min(MaxBlockShift, int(std::bit_width(std::max<std::size_t>(pixels, 1))))) {}
+
+    // Room for `more` nodes beyond the used ones, so that Label can write without checks.
+    void Reserve(std::size_t more) {
+        while (blocks_.size() << blockShift_ < used_ + more)
+            blocks_.emplace_back(std::size_t(1) << blockShift_);
+    }
 
     // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoPatch, else
     // the label's, which need not be a root (Join and the final sums find the roots). Without
@@ -97,13 +107,15 @@ public:
         a = Root(a);
         b = Root(b);
         if (a != b)
-            nodes_[std::max(a, b)].parent = std::min(a, b);
+            At(std::max(a, b)).parent = std::min(a, b);
     }
 
+    // Before any patch is taken out.
     std::uint32_t Root(std::uint32_t id) {
-        while (nodes_[id].parent != id) {
-            nodes_[id].parent = nodes_[nodes_[id].parent].parent; // path halving
-            id = nodes_[id].parent;
+        while (At(id).parent != id) {
+            assert(At(id).parent != Taken);
+            At(id).parent = At(At(id).parent).parent; // path halving
+            id = At(id).parent;
         }
         return id;
     }
@@ -112,16 +124,16 @@ public:
     void SumIntoRoots() {
         // Newest first: every node's pixels reach its parent before the parent's go on.
         for (std::size_t i = used_; i-- > 0;) {
-            const Node node = nodes_[i];
+            const Node node = At(std::uint32_t(i));
             // Most nodes are roots, but not foreseeably which: a root adds nothing to itself.
-            nodes_[node.parent].pixels += node.pixels & (0u - std::uint32_t(node.parent != i));
+            At(node.parent).pixels += node.pixels & (0u - std::uint32_t(node.parent != i));
         }
     }
 
     // After SumIntoRoots: takes the patch of `root` out of the forest, its pixels appended to
     // `taken`, unless it is out already; gives its index there. ForEachPatch passes over it.
     std::uint32_t TakeOut(std::uint32_t root, std::vector<std::uint32_t>& taken) {
-        Node& node = nodes_[root];
+        Node& node = At(root);
         if (node.parent != Taken) {
             node.parent = Taken;
             taken.push_back(node.pixels);
@@ -131,10 +143,12 @@ public:
     }
 
     // After SumIntoRoots: calls visit(pixels) once per patch not taken out.
-    template <typename Visit> void ForEachPatch(Visit visit) const {
-        for (std::size_t i = 0; i < used_; ++i)
-            if (nodes_[i].parent == i)
-                visit(nodes_[i].pixels);
+    template <typename Visit> void ForEachPatch(Visit visit) {
+        for (std::size_t i = 0; i < used_; ++i) {
+            const Node& node = At(std::uint32_t(i));
+            if (node.parent == i)
+                visit(node.pixels);
+        }
     }
 
 private:
@@ -143,7 +157,14 @@ private:
         std::uint32_t parent;
         std::uint32_t pixels; // a patch has at most 65535 * 65535 pixels, which fits
     };
-    PictureArray<Node> nodes_;
+    static constexpr int MaxBlockShift = 18; // 2 MB of nodes
+
+    Node& At(std::uint32_t id) {
+        return blocks_[id >> blockShift_][id & ((std::uint32_t(1) << blockShift_) - 1)];
+    }
+
+    int blockShift_;
+    std::vector<PictureArray<Node>> blocks_;
     std::size_t used_ = 0;
 };
 
@@ -152,9 +173,9 @@ constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 std::uint32_t RunForest::Label(std::uint32_t label, std::uint32_t pixels) {
     const std::uint32_t fresh = 0u - std::uint32_t(label == NoPatch);
     const auto next = std::uint32_t(used_);
-    nodes_[next] = {next, 0}; // taken only when fresh; written either way
+    At(next) = {next, 0}; // taken only when fresh; written either way
     const std::uint32_t node = label ^ ((label ^ next) & fresh);
-    nodes_[node].pixels += pixels;
+    At(node).pixels += pixels;
     used_ += fresh & 1u;
     return node;
 }
@@ -335,6 +356,7 @@ std::pair<LabelledRow, LabelledRow> LabelRows(const TBitmapData& map, int first,
             a -= aboveDone;
             r -= rowDone;
         }
+        forest.Reserve(std::size_t(count));
         std::int32_t start = 0;
         for (int i = 0; i < count; ++i) {
             rowLabels[i] = forest.Label(rowLabels[i], std::uint32_t(rowEnds[i] - start));
@@ -387,6 +409,7 @@ PatchCensus CountPatches(const TBitmapData& map) {
     for (const PatchStrip& strip : strips)
         edgePatches += strip.edgePatchPixels.size();
     RunForest seams(edgePatches);
+    seams.Reserve(edgePatches);
     std::vector<std::uint32_t> firstEdgePatch;
     for (const PatchStrip& strip : strips) {
         firstEdgePatch.push_back(seams.Label(NoPatch, strip.edgePatchPixels.front()));

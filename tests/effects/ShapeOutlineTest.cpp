@@ -124,6 +124,28 @@ std::vector<Rows> Pictures() {
         std::fill(square[y].begin() + 5, square[y].begin() + 35, 0xFF000000);
     square[40][20] = 0xFFFFFFFF;
     pictures.push_back(square);
+    // Squares whose deepest pixel lies in each lane of the eight-at-a-time sweeps or in their
+    // scalar ends; a wide bar, whose equal deepest pixels span several eights; a staircase
+    // crossing the blocks' seams, where a row's depths come down only from a diagonal neighbour.
+    for (int side = 3; side <= 25; side += 2) {
+        Rows framed(std::size_t(side + 2),
+                    std::vector<TAlphaColor>(std::size_t(side + 2), 0xFF000000));
+        for (int y = 1; y <= side; ++y)
+            std::fill(framed[y].begin() + 1, framed[y].begin() + 1 + side, 0xFFFFFFFF);
+        pictures.push_back(framed);
+    }
+    Rows bar(9, std::vector<TAlphaColor>(40, 0xFF000000));
+    for (int y = 1; y < 8; ++y)
+        std::fill(bar[y].begin() + 1, bar[y].end() - 1, 0xFFAAAAAA);
+    pictures.push_back(bar);
+    Rows stairs(40, std::vector<TAlphaColor>(40));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            stairs[y][x] = x > y ? 0xFF000000 : 0xFFFFFFFF;
+    pictures.push_back(stairs);
+    // Widths around the eights of the sweeps.
+    for (const int width : {8, 9, 15, 16, 17, 24})
+        pictures.push_back(BlockPicture(random, width, 6, 2));
     for (int i = 0; i < 12; ++i)
         pictures.push_back(BlockPicture(random, std::uniform_int_distribution<int>(1, 40)(random),
                                         std::uniform_int_distribution<int>(1, 30)(random),
@@ -133,7 +155,7 @@ std::vector<Rows> Pictures() {
 
 // On every thread count: with more threads the depths are made in blocks of rows that meet.
 TEST(ShapeOutline, DepthsAndPolesAreTheBruteForceOnes) {
-    for (const int threads : {1, 3, 8})
+    for (const int threads : {1, 2, 3, 8})
         for (const Rows& picture : Pictures()) {
             SCOPED_TRACE(testing::Message()
                          << threads << " threads, " << WidthOf(picture) << "x" << picture.size());

@@ -193,16 +193,16 @@ TEST(CountPatches, AgreesWithAFloodFillOnRandomPictures) {
     std::mt19937 random(17);
     for (int round = 0; round < 200; ++round) {
         const int width = 1 + int(random() % 23);
-        const int height = 1 + int(random() % 17);
+        const int height = 1 + int(random() % 61);
         const int colours = 1 + int(random() % 4);
         Rows rows(height, std::vector<TAlphaColor>(width));
         for (auto& row : rows)
             for (TAlphaColor& pixel : row)
                 pixel = 0xFF000000u + TAlphaColor(random() % colours);
         SCOPED_TRACE(round);
-        // On more threads the rows are counted in strips of a row or two, and patches winding
-        // across several seams are joined there.
-        for (const int threads : {1, 3, 8})
+        // On more threads the rows are counted in strips of a row to several, each with patches
+        // inside it and patches winding across several seams, which are joined there.
+        for (const int threads : {1, 2, 3, 8})
             WithThreads(threads, [&] {
                 ForBothLayouts(rows, [&](const TBitmapData& map) {
                     ASSERT_EQ(CountPatches(map), PatchesByFloodFill(rows)) << threads << " threads";
