@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cassert>
 #include <cstddef>
 #include <tuple>
@@ -84,17 +83,14 @@ struct KnownTones {
 // labelling a run costs one store and no walk to its root.
 class RunForest {
 public:
-    // A forest for at most `pixels` runs. Its nodes lie in blocks of picture memory, added as
-    // they are needed: none is copied as the forest grows, and it takes memory only as far as it
-    // is used. A block holds 2 MB of nodes, or room for all where that is less.
-    explicit RunForest(std::size_t pixels)
-        : blockShift_(
-              std::min(MaxBlockShift, int(std::bit_width(std::max<std::size_t>(pixels, 1))))) {}
-
-    // Room for `more` nodes beyond the used ones, so that Label can write without checks.
+    // Room for `more` nodes beyond the used ones, so that Label can write without checks. The
+    // nodes lie in picture memory, left uninitialised, and their room doubles as it fills.
     void Reserve(std::size_t more) {
-        while (blocks_.size() << blockShift_ < used_ + more)
-            blocks_.emplace_back(std::size_t(1) << blockShift_);
+        if (nodes_.size() >= used_ + more)
+            return;
+        PictureArray<Node> grown(std::max(nodes_.size() * 2, used_ + more));
+        std::copy_n(nodes_.data(), used_, grown.data());
+        nodes_ = std::move(grown);
     }
 
     // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoPatch, else
@@ -157,14 +153,9 @@ private:
         std::uint32_t parent;
         std::uint32_t pixels; // a patch has at most 65535 * 65535 pixels, which fits
     };
-    static constexpr int MaxBlockShift = 18; // 2 MB of nodes
+    Node& At(std::uint32_t id) { return nodes_[id]; }
 
-    Node& At(std::uint32_t id) {
-        return blocks_[id >> blockShift_][id & ((std::uint32_t(1) << blockShift_) - 1)];
-    }
-
-    int blockShift_;
-    std::vector<PictureArray<Node>> blocks_;
+    PictureArray<Node> nodes_;
     std::size_t used_ = 0;
 };
 
@@ -373,7 +364,7 @@ std::pair<LabelledRow, LabelledRow> LabelRows(const TBitmapData& map, int first,
 }
 
 PatchStrip CountStripPatches(const TBitmapData& map, int first, int end, std::uint64_t total) {
-    RunForest forest(std::size_t(map.FWidth) * std::size_t(end - first));
+    RunForest forest;
     PatchStrip strip;
     std::tie(strip.top, strip.bottom) = LabelRows(map, first, end, forest);
     forest.SumIntoRoots();
@@ -408,7 +399,7 @@ PatchCensus CountPatches(const TBitmapData& map) {
     std::size_t edgePatches = 0;
     for (const PatchStrip& strip : strips)
         edgePatches += strip.edgePatchPixels.size();
-    RunForest seams(edgePatches);
+    RunForest seams;
     seams.Reserve(edgePatches);
     std::vector<std::uint32_t> firstEdgePatch;
     for (const PatchStrip& strip : strips) {
