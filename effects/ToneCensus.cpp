@@ -103,15 +103,15 @@ public:
         a = Root(a);
         b = Root(b);
         if (a != b)
-            At(std::max(a, b)).parent = std::min(a, b);
+            nodes_[std::max(a, b)].parent = std::min(a, b);
     }
 
     // Before any patch is taken out.
     std::uint32_t Root(std::uint32_t id) {
-        while (At(id).parent != id) {
-            assert(At(id).parent != Taken);
-            At(id).parent = At(At(id).parent).parent; // path halving
-            id = At(id).parent;
+        while (nodes_[id].parent != id) {
+            assert(nodes_[id].parent != Taken);
+            nodes_[id].parent = nodes_[nodes_[id].parent].parent; // path halving
+            id = nodes_[id].parent;
         }
         return id;
     }
@@ -120,16 +120,16 @@ public:
     void SumIntoRoots() {
         // Newest first: every node's pixels reach its parent before the parent's go on.
         for (std::size_t i = used_; i-- > 0;) {
-            const Node node = At(std::uint32_t(i));
+            const Node node = nodes_[i];
             // Most nodes are roots, but not foreseeably which: a root adds nothing to itself.
-            At(node.parent).pixels += node.pixels & (0u - std::uint32_t(node.parent != i));
+            nodes_[node.parent].pixels += node.pixels & (0u - std::uint32_t(node.parent != i));
         }
     }
 
     // After SumIntoRoots: takes the patch of `root` out of the forest, its pixels appended to
     // `taken`, unless it is out already; gives its index there. ForEachPatch passes over it.
     std::uint32_t TakeOut(std::uint32_t root, std::vector<std::uint32_t>& taken) {
-        Node& node = At(root);
+        Node& node = nodes_[root];
         if (node.parent != Taken) {
             node.parent = Taken;
             taken.push_back(node.pixels);
@@ -141,7 +141,7 @@ public:
     // After SumIntoRoots: calls visit(pixels) once per patch not taken out.
     template <typename Visit> void ForEachPatch(Visit visit) {
         for (std::size_t i = 0; i < used_; ++i) {
-            const Node& node = At(std::uint32_t(i));
+            const Node& node = nodes_[i];
             if (node.parent == i)
                 visit(node.pixels);
         }
@@ -153,8 +153,6 @@ private:
         std::uint32_t parent;
         std::uint32_t pixels; // a patch has at most 65535 * 65535 pixels, which fits
     };
-    Node& At(std::uint32_t id) { return nodes_[id]; }
-
     PictureArray<Node> nodes_;
     std::size_t used_ = 0;
 };
@@ -164,9 +162,9 @@ constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
 std::uint32_t RunForest::Label(std::uint32_t label, std::uint32_t pixels) {
     const std::uint32_t fresh = 0u - std::uint32_t(label == NoPatch);
     const auto next = std::uint32_t(used_);
-    At(next) = {next, 0}; // taken only when fresh; written either way
+    nodes_[next] = {next, 0}; // taken only when fresh; written either way
     const std::uint32_t node = label ^ ((label ^ next) & fresh);
-    At(node).pixels += pixels;
+    nodes_[node].pixels += pixels;
     used_ += fresh & 1u;
     return node;
 }
