@@ -235,7 +235,9 @@ Columns DepthRowAgainFromAbove(const TBitmapData& study, Depth* depths, int widt
 }
 
 // The same for the second pass, from the row below and to the left; the deepest pixels of the
-// runs that went down are found again.
+// runs that went down are found again. The depths a row holds here are the first pass's taken
+// down by the old row below, whose offers are never lower than the new one's: so taking the new
+// offers into them gives the row made from the first pass's depths and the new row below.
 Columns DepthRowAgainFromBelow(const PatchRuns& runs, const TBitmapData& study, Depth* depths,
                                int y, Columns changedBelow, RunDeepest* deepestOfRun) {
     const int width = runs.width;
