@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
-
-} // namespace
-
 std::uint32_t RootOf(PictureVector<std::uint32_t>& parent, std::uint32_t id) {
     while (parent[id] != id) {
         parent[id] = parent[parent[id]];
@@ -42,7 +36,7 @@ PatchRuns FindPatchRuns(const TBitmapData& picture) {
             std::uint32_t(RunEndsOf(RowStart(picture, y), r.width, rowEnds.data()));
     const std::size_t runCount = r.rowStart.back();
     r.ends.resize(runCount);
-    r.patches.assign(runCount, NoPatch);
+    r.patches.resize(runCount);
     PictureVector<std::uint32_t> parent;
     PictureVector<TAlphaColor> labelColours;
     for (int y = 0; y < r.height && r.width > 0; ++y) {
@@ -52,54 +46,20 @@ PatchRuns FindPatchRuns(const TBitmapData& picture) {
         // The finder may write past a row's last run: it writes into room of the row's width.
         RunEndsOf(pixels, r.width, rowEnds.data());
         std::copy_n(rowEnds.begin(), last - first, r.ends.begin() + first);
-        // Walking the row above alongside: a run joins the patches of the runs of its colour
-        // above it, and takes the first one's label. As in the value key's patch count, the
-        // walk keeps the current ends and label in registers, loads the next ends ahead and
-        // chooses with masks, as which way a step goes depends on the picture. Both rows end at
-        // the width, so the walk ends on both at once.
-        if (y > 0) {
-            const TAlphaColor* above = RowStart(picture, y - 1);
-            const std::uint32_t aboveFirst = r.rowStart[std::size_t(y) - 1];
-            const std::int32_t* const upEnds = r.ends.data() + aboveFirst;
-            const std::uint32_t* const upLabels = r.patches.data() + aboveFirst;
-            const std::int32_t* const ends = r.ends.data() + first;
-            std::uint32_t* const labels = r.patches.data() + first;
-            const auto lastRun = std::int32_t(last - first) - 1;
-            std::int32_t a = 0;
-            std::int32_t b = 0;
-            std::int32_t upEnd = upEnds[0];
-            std::int32_t runEnd = ends[0];
-            std::uint32_t label = NoPatch;
-            while (b <= lastRun) {
-                // The row above's runs are followed by this row's, so its next end is always
-                // there; this row's last run has none, and reads its own.
-                const std::int32_t nextUpEnd = upEnds[a + 1];
-                const std::int32_t nextRunEnd = ends[std::min(b + 1, lastRun)];
-                const std::uint32_t up = upLabels[a];
-                const std::uint32_t same = above[upEnd - 1] == pixels[runEnd - 1];
-                const std::uint32_t fresh = label == NoPatch;
-                const std::uint32_t differs = label ^ up;
-                if (__builtin_expect(((0u - same) & (fresh - 1u) & differs) != 0, 0)) {
-                    const std::uint32_t x = RootOf(parent, label);
-                    const std::uint32_t z = RootOf(parent, up);
-                    if (x != z)
-                        parent[std::max(x, z)] = std::min(x, z);
-                }
-                label ^= differs & (0u - (same & fresh));
-                labels[b] = label;
-                // All ones where a run ends here and the walk moves past it; a new run starts
-                // with no label, which is all ones.
-                const std::int32_t upDone = -std::int32_t(upEnd <= runEnd);
-                const std::int32_t runDone = -std::int32_t(runEnd <= upEnd);
-                upEnd ^= (upEnd ^ nextUpEnd) & upDone;
-                runEnd ^= (runEnd ^ nextRunEnd) & runDone;
-                label |= std::uint32_t(runDone);
-                a -= upDone;
-                b -= runDone;
-            }
-        }
+        // A run joins the patches of the runs of its colour above it, and takes the first one's
+        // label.
+        const std::uint32_t aboveFirst = y > 0 ? r.rowStart[std::size_t(y) - 1] : first;
+        LabelFromRowAbove(y > 0 ? RowStart(picture, y - 1) : nullptr, r.ends.data() + aboveFirst,
+                          r.patches.data() + aboveFirst, int(first - aboveFirst), pixels,
+                          r.ends.data() + first, int(last - first), r.patches.data() + first,
+                          [&](std::uint32_t up, std::uint32_t label) {
+                              const std::uint32_t x = RootOf(parent, label);
+                              const std::uint32_t z = RootOf(parent, up);
+                              if (x != z)
+                                  parent[std::max(x, z)] = std::min(x, z);
+                          });
         for (std::uint32_t i = first; i < last; ++i)
-            if (r.patches[i] == NoPatch) {
+            if (r.patches[i] == NoRunLabel) {
                 r.patches[i] = std::uint32_t(parent.size());
                 parent.push_back(r.patches[i]);
                 labelColours.push_back(pixels[r.StartOf(i, y)]);

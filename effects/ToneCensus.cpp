@@ -93,7 +93,7 @@ public:
         nodes_ = std::move(grown);
     }
 
-    // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoPatch, else
+    // The node of a run of `pixels` pixels labelled `label` so far: a new node for NoRunLabel, else
     // the label's, which need not be a root (Join and the final sums find the roots). Without
     // branches on the label, whose value the picture decides.
     std::uint32_t Label(std::uint32_t label, std::uint32_t pixels);
@@ -157,10 +157,8 @@ private:
     std::size_t used_ = 0;
 };
 
-constexpr std::uint32_t NoPatch = ~std::uint32_t{0};
-
 std::uint32_t RunForest::Label(std::uint32_t label, std::uint32_t pixels) {
-    const std::uint32_t fresh = 0u - std::uint32_t(label == NoPatch);
+    const std::uint32_t fresh = 0u - std::uint32_t(label == NoRunLabel);
     const auto next = std::uint32_t(used_);
     nodes_[next] = {next, 0}; // taken only when fresh; written either way
     const std::uint32_t node = label ^ ((label ^ next) & fresh);
@@ -304,47 +302,9 @@ std::pair<LabelledRow, LabelledRow> LabelRows(const TBitmapData& map, int first,
     for (int y = first; y < end; ++y) {
         const TAlphaColor* pixels = RowStart(map, y);
         const int count = RunEndsOf(pixels, width, rowEnds.data());
-        // As ForEachSameColourPair walks them: a run takes the label of the first run of its
-        // colour above it and joins the others' to it. This walk is the count's inner loop. It
-        // keeps the current ends and label in registers and loads the next ends ahead, so that
-        // a step waits on a compare rather than on a load; and it chooses with masks, not
-        // branches, as which way a step goes depends on the picture and is not foreseeable.
-        // Both rows end at the width, so the walk ends on both at once.
-        const std::int32_t* const upEnds = aboveEnds.data();
-        const std::int32_t* const ends = rowEnds.data();
-        const std::uint32_t* const upLabels = aboveLabels.data();
-        std::uint32_t* const labels = rowLabels.data();
-        if (aboveCount == 0)
-            std::fill_n(labels, count, NoPatch);
-        int a = 0;
-        int r = 0;
-        std::int32_t aboveEnd = upEnds[0];
-        std::int32_t rowEnd = ends[0];
-        std::uint32_t label = NoPatch;
-        while (r < count && aboveCount != 0) {
-            // Past the last run these read the room after it, and are not used.
-            const std::int32_t nextAboveEnd = upEnds[a + 1];
-            const std::int32_t nextRowEnd = ends[r + 1];
-            const std::uint32_t up = upLabels[a];
-            const std::uint32_t same = above[aboveEnd - 1] == pixels[rowEnd - 1];
-            const std::uint32_t fresh = label == NoPatch;
-            // Rare: a run's later neighbours above mostly carry its own label already. One
-            // test of a mask, where separate conditions would each be a branch to foresee.
-            const std::uint32_t differs = label ^ up;
-            if (__builtin_expect(((0u - same) & (fresh - 1u) & differs) != 0, 0))
-                forest.Join(up, label);
-            label ^= differs & (0u - (same & fresh));
-            labels[r] = label;
-            // All ones where a run ends here and the walk moves past it; a new row run starts
-            // with no label, which is all ones.
-            const std::int32_t aboveDone = -std::int32_t(aboveEnd <= rowEnd);
-            const std::int32_t rowDone = -std::int32_t(rowEnd <= aboveEnd);
-            aboveEnd ^= (aboveEnd ^ nextAboveEnd) & aboveDone;
-            rowEnd ^= (rowEnd ^ nextRowEnd) & rowDone;
-            label |= std::uint32_t(rowDone);
-            a -= aboveDone;
-            r -= rowDone;
-        }
+        LabelFromRowAbove(above, aboveEnds.data(), aboveLabels.data(), aboveCount, pixels,
+                          rowEnds.data(), count, rowLabels.data(),
+                          [&](std::uint32_t up, std::uint32_t label) { forest.Join(up, label); });
         forest.Reserve(std::size_t(count));
         std::int32_t start = 0;
         for (int i = 0; i < count; ++i) {
@@ -401,9 +361,9 @@ PatchCensus CountPatches(const TBitmapData& map) {
     seams.Reserve(edgePatches);
     std::vector<std::uint32_t> firstEdgePatch;
     for (const PatchStrip& strip : strips) {
-        firstEdgePatch.push_back(seams.Label(NoPatch, strip.edgePatchPixels.front()));
+        firstEdgePatch.push_back(seams.Label(NoRunLabel, strip.edgePatchPixels.front()));
         for (std::size_t i = 1; i < strip.edgePatchPixels.size(); ++i)
-            seams.Label(NoPatch, strip.edgePatchPixels[i]);
+            seams.Label(NoRunLabel, strip.edgePatchPixels[i]);
     }
     for (std::size_t k = 1; k < strips.size(); ++k)
         ForEachSameColourPair(strips[k - 1].bottom, strips[k].top, [&](int a, int r) {
