@@ -2,7 +2,9 @@
 #include "PictureMemory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,4 +21,15 @@ void* AllocatePictureMemory(std::size_t bytes) {
     if (memory != nullptr && alignment == HugePage)
         madvise(memory, rounded, MADV_HUGEPAGE);
     return memory;
+}
+
+void PopulatePictureMemory(void* memory, std::size_t bytes) {
+    if (bytes == 0)
+        return;
+    // The whole pages the bytes lie in: populating leaves what else they hold as it is.
+    const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(memory) / page * page;
+    const std::uintptr_t end =
+        (reinterpret_cast<std::uintptr_t>(memory) + bytes + page - 1) / page * page;
+    madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
 }

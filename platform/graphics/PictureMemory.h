@@ -14,6 +14,11 @@
 // gives it back.
 void* AllocatePictureMemory(std::size_t bytes);
 
+// Has the kernel back the `bytes` at `memory` now, as writing them would, without changing them:
+// for a caller with time to spare before the writes, which then take no page faults. Where the
+// kernel cannot do it, the writes fault as they would have.
+void PopulatePictureMemory(void* memory, std::size_t bytes);
+
 struct FreePictureMemory {
     void operator()(void* memory) const { std::free(memory); }
 };

@@ -63,4 +63,22 @@ TEST(SpareHelper, EachLoadTakesTheWaitingHelperAndLeavesANewOne) {
     EXPECT_EQ(afterDeath.Width(), 16);
 }
 
+// A load that fails leaves a spare waiting too, started once the failure is known: a new one,
+// beside at most the helper that failed.
+TEST(SpareHelper, AFailedLoadLeavesANewSpare) {
+    TBitmap first;
+    ASSERT_EQ(LoadError(first, TestDataPath("quads.png"), KeepingASpare()), std::nullopt);
+    const QStringList before = Children();
+    for (const char* file : {"damaged.png", "damaged.jpg", "damaged.tif"}) {
+        SCOPED_TRACE(file);
+        TBitmap target;
+        ASSERT_EQ(LoadError(target, TestDataPath(file), KeepingASpare()),
+                  LoadFailedMessage(TestDataPath(file)));
+        const QStringList children = Children();
+        ASSERT_FALSE(children.isEmpty());
+        EXPECT_FALSE(before.contains(children.back())) << "no new helper was started";
+        EXPECT_LE(children.size(), 2);
+    }
+}
+
 } // namespace

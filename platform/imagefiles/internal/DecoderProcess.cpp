@@ -4,6 +4,7 @@
 #include "AvailableMemory.h"
 #include "DecoderProtocol.h"
 #include "ImageHeader.h"
+#include "PictureMemory.h"
 #include "WholeWrite.h"
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <list>
 #include <map>
@@ -334,7 +336,7 @@ std::optional<HelperRun> StartHelper(const QString& helperPath) {
 
 // Helpers started ahead of the loads that will use them, per helper executable; killed and
 // reaped when the process ends. A load takes one and starts the next, which readies itself
-// while the load decodes.
+// while the program shows the picture.
 class SpareHelpers {
 public:
     static SpareHelpers& Instance() {
@@ -422,14 +424,72 @@ bool FitsDeclared(QSize declared, QSize decoded) {
                qint64(declared.width()) * declared.height();
 }
 
-// A helper for this load: a spare where the options keep them (and the next spare started),
-// else one started now.
-std::optional<HelperRun> HelperFor(const QString& helperPath, const ImageLoadOptions& options) {
-    if (!options.spareHelper)
-        return StartHelper(helperPath);
+// A spare where one waits, else a helper started now.
+std::optional<HelperRun> SpareOrNewHelper(const QString& helperPath) {
     std::optional<HelperRun> spare = SpareHelpers::Instance().Take(helperPath);
-    SpareHelpers::Instance().StartOne(helperPath);
     return spare ? std::move(spare) : StartHelper(helperPath);
+}
+
+// One load through `run`, up to the picture swapped into `into`; throws as DecodeInHelper. The
+// run is given up with the load: killed and reaped on a failure, its ending left to the spares'
+// pool or waited for once the picture is in.
+void DecodeThrough(HelperRun run, const QByteArray& bytes, const QString& path,
+                   const ImageLoadOptions& options, TBitmap& into) {
+    const std::uint64_t memoryLimit = options.memoryLimit.value_or(AvailableMemoryBytes());
+    const std::size_t fileBytes = std::size_t(bytes.size());
+    const FileDescriptor file = SealedCopy(bytes);
+    std::optional<std::pair<FileDescriptor, FileDescriptor>> pixels = PixelsPipe();
+    if (!file.Valid() || !pixels) {
+        qWarning("Decoder helper not started: no shared memory or pipe (%s)", std::strerror(errno));
+        ThrowLoadFailed(path);
+    }
+    const auto wallTime = [&](QSize size) {
+        return options.decoderTimeLimit.value_or(DecoderLimitsFor(size, fileBytes).wallTime);
+    };
+    run.SetDeadline(wallTime(QSize()));
+    // The program keeps no writing end of the pipe, so that it closes when the helper ends.
+    const bool handedOver = RaiseHelper(run.Child(), DecoderLimitsFor(QSize(), fileBytes)) &&
+                            run.HandOver(file, std::move(pixels->first), pixels->second);
+    pixels->second.Close();
+    const std::optional<QSize> declared = handedOver ? run.ReceiveSize() : std::optional<QSize>();
+    if (!declared) {
+        LogEnding(run.Path(), run.Finish());
+        ThrowLoadFailed(path);
+    }
+    // From here every way out but a picture kills the helper (HelperRun's destructor).
+    if (!Sensible(*declared)) {
+        qWarning("Decoder helper %s declared no picture", run.Path().constData());
+        ThrowLoadFailed(path);
+    }
+    RequireWorkingSetFits(*declared, options.workingSetBitmaps, memoryLimit);
+    if (!LimitHelper(run.Child(), DecoderLimitsFor(*declared, fileBytes)) || !run.SendGoAhead()) {
+        qWarning("Decoder helper %s not let on: %s", run.Path().constData(), std::strerror(errno));
+        ThrowLoadFailed(path);
+    }
+    run.SetDeadline(wallTime(*declared));
+    // The program's storage for the picture is made ready while the helper decodes: its page
+    // faults, taken during the copy from the pipe, had cost more than the copy itself. A picture
+    // beyond the largest side comes reduced, in storage made for its decoded size.
+    TBitmap picture;
+    if (declared->width() <= TBitmap::MaxSide && declared->height() <= TBitmap::MaxSide) {
+        picture.SetSize(declared->width(), declared->height());
+        PopulatePictureMemory(picture.Bits(), picture.ByteCount());
+    }
+    const std::optional<QSize> decoded = run.ReceiveSize();
+    if (decoded && !FitsDeclared(*declared, *decoded)) {
+        qWarning("Decoder helper %s reported a picture it did not declare", run.Path().constData());
+        ThrowLoadFailed(path);
+    }
+    if (decoded)
+        picture.SetSize(decoded->width(), decoded->height());
+    if (!decoded || !run.ReceivePixels(picture)) {
+        LogEnding(run.Path(), run.Finish());
+        ThrowLoadFailed(path);
+    }
+    // Every pixel is in: the helper's ending can tell nothing more of the picture.
+    if (options.spareHelper)
+        SpareHelpers::Instance().Retire(std::move(run));
+    into.Swap(picture);
 }
 
 } // namespace
@@ -462,57 +522,27 @@ void StartSpareDecoderHelper() {
 
 void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoadOptions& options,
                     TBitmap& into) {
-    const std::uint64_t memoryLimit = options.memoryLimit.value_or(AvailableMemoryBytes());
-    const std::size_t fileBytes = std::size_t(bytes.size());
-    const FileDescriptor file = SealedCopy(bytes);
-    std::optional<std::pair<FileDescriptor, FileDescriptor>> pixels = PixelsPipe();
-    if (!file.Valid() || !pixels) {
-        qWarning("Decoder helper not started: no shared memory or pipe (%s)", std::strerror(errno));
-        ThrowLoadFailed(path);
-    }
     const QString helper =
         options.decoderHelper.isEmpty() ? DecoderHelperBesideExecutable() : options.decoderHelper;
-    std::optional<HelperRun> run = HelperFor(helper, options);
-    if (!run)
-        ThrowLoadFailed(path);
-    const auto wallTime = [&](QSize size) {
-        return options.decoderTimeLimit.value_or(DecoderLimitsFor(size, fileBytes).wallTime);
-    };
-    run->SetDeadline(wallTime(QSize()));
-    // The program keeps no writing end of the pipe, so that it closes when the helper ends.
-    const bool handedOver = RaiseHelper(run->Child(), DecoderLimitsFor(QSize(), fileBytes)) &&
-                            run->HandOver(file, std::move(pixels->first), pixels->second);
-    pixels->second.Close();
-    const std::optional<QSize> declared = handedOver ? run->ReceiveSize() : std::optional<QSize>();
-    if (!declared) {
-        LogEnding(run->Path(), run->Finish());
-        ThrowLoadFailed(path);
+    if (!options.spareHelper) {
+        std::optional<HelperRun> run = StartHelper(helper);
+        if (!run)
+            ThrowLoadFailed(path);
+        DecodeThrough(std::move(*run), bytes, path, options, into);
+        return;
     }
-    // From here every way out but a picture kills the helper (HelperRun's destructor).
-    if (!Sensible(*declared)) {
-        qWarning("Decoder helper %s declared no picture", run->Path().constData());
-        ThrowLoadFailed(path);
+    // The next spare is started once this load has ended, however it ends: readying itself
+    // during the decode, it had taken a core from it.
+    std::optional<HelperRun> run = SpareOrNewHelper(helper);
+    std::exception_ptr failure;
+    try {
+        if (!run)
+            ThrowLoadFailed(path);
+        DecodeThrough(std::move(*run), bytes, path, options, into);
+    } catch (...) {
+        failure = std::current_exception();
     }
-    RequireWorkingSetFits(*declared, options.workingSetBitmaps, memoryLimit);
-    if (!LimitHelper(run->Child(), DecoderLimitsFor(*declared, fileBytes)) || !run->SendGoAhead()) {
-        qWarning("Decoder helper %s not let on: %s", run->Path().constData(), std::strerror(errno));
-        ThrowLoadFailed(path);
-    }
-    run->SetDeadline(wallTime(*declared));
-    const std::optional<QSize> decoded = run->ReceiveSize();
-    if (decoded && !FitsDeclared(*declared, *decoded)) {
-        qWarning("Decoder helper %s reported a picture it did not declare",
-                 run->Path().constData());
-        ThrowLoadFailed(path);
-    }
-    TBitmap picture;
-    if (decoded)
-        picture.SetSize(decoded->width(), decoded->height());
-    const bool received = decoded && run->ReceivePixels(picture);
-    const std::optional<int> status = run->Finish();
-    if (!received || !status || !WIFEXITED(*status) || WEXITSTATUS(*status) != DecodedExitStatus) {
-        LogEnding(run->Path(), status);
-        ThrowLoadFailed(path);
-    }
-    into.Swap(picture);
+    SpareHelpers::Instance().StartOne(helper);
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -36,9 +36,9 @@ QString DecoderHelperBesideExecutable();
 
 // Decodes the file's bytes in the options' helper and swaps the picture into `into`. The size the
 // helper reads from the header is held to the options' working set before it may decode; the
-// pixels come through a pipe the helper hands its pages to, read once into the bitmap. Throws
-// AppError: "Bitmap size too big." from the size policy, "Loading bitmap failed (<path>)." when the
-// helper cannot be started, runs out of time, dies or reports failure (the cause is logged); `into`
-// is then unchanged.
+// pixels come through a pipe the helper hands its pages to, read once into a bitmap made ready
+// while the helper decodes. Throws AppError: "Bitmap size too big." from the size policy,
+// "Loading bitmap failed (<path>)." when the helper cannot be started, runs out of time, dies or
+// reports failure (the cause is logged); `into` is then unchanged.
 void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoadOptions& options,
                     TBitmap& into);
