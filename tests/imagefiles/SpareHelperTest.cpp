@@ -35,11 +35,13 @@ ImageLoadOptions KeepingASpare() {
 }
 
 // After each load one spare waits, a new one each time (beside it at most the helper that just
-// decoded, ending), and every picture is the one a load without spares gives; a spare that died
-// while waiting is passed over.
+// decoded, ending), and every picture is the one a load without spares gives, whatever the size
+// of the picture before it, for which the spare readied its storage (the same, turned, reduced
+// from beyond the largest side, larger, smaller); a spare that died while waiting is passed over.
 TEST(SpareHelper, EachLoadTakesTheWaitingHelperAndLeavesANewOne) {
     QStringList before;
-    for (const char* file : {"quads.png", "quads.jpg", "tiled.tif", "bgr24.wmp"}) {
+    for (const char* file : {"quads.png", "quads.jpg", "rotated6.jpg", "rotated6.jpg", "wide.png",
+                             "tiled.tif", "bgr24.wmp", "alpha.png"}) {
         SCOPED_TRACE(file);
         TBitmap withSpare;
         TBitmap without;

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 
 // How the program and its decoder helper process talk. The program starts
-//     halvane-decode <address space> <cpu seconds>
+//     halvane-decode <address space> <cpu seconds> <width> <height>
 // with a socket to the program on ChannelFd and nothing else open but /dev/null. The helper caps
-// itself at those soft limits and confines itself (DecoderWall.h), and waits; it can be started
-// ahead of the file it will decode. Then:
+// itself at those soft limits, makes storage ready for a picture of width x height (the size of
+// the program's last load, 0 x 0 for none) and confines itself (DecoderWall.h), and waits; it can
+// be started ahead of the file it will decode. Then:
 //   1. the program sends one byte with two descriptors: the file's bytes in a sealed memory file
 //      and the writing end of a pipe for the pixels, and raises the helper's limits to what the
 //      file needs;
@@ -23,7 +27,17 @@ namespace DecoderProtocol {
 
 constexpr const char* ExecutableName = "halvane-decode";
 constexpr int ChannelFd = 3;
-constexpr int ArgumentCount = 2;
+constexpr int ArgumentCount = 4;
+
+// A number on the helper's command line: decimal digits only.
+inline std::optional<std::uint64_t> ArgumentNumber(const char* text) {
+    std::uint64_t value = 0;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
 
 struct PictureSize {
     std::int32_t width = 0;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -16,15 +15,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::optional<std::uint64_t> ParseNumber(const char* text) {
-    std::uint64_t value = 0;
-    const char* end = text + std::strlen(text);
-    const auto [stop, error] = std::from_chars(text, end, value);
-    if (error != std::errc() || stop != end)
-        return std::nullopt;
-    return value;
-}
 
 bool SetSoftLimit(int resource, std::uint64_t soft) {
     rlimit limit{};
@@ -101,11 +91,12 @@ bool AddRules(scmp_filter_ctx filter) {
 } // namespace
 
 std::optional<DecoderCaps> CapsFromArguments(int argc, char** argv) {
+    constexpr int CapCount = 2; // the first arguments
     if (argc != DecoderProtocol::ArgumentCount + 1)
         return std::nullopt;
-    std::optional<std::uint64_t> numbers[DecoderProtocol::ArgumentCount];
-    for (int i = 0; i < DecoderProtocol::ArgumentCount; ++i)
-        if (!(numbers[i] = ParseNumber(argv[i + 1])))
+    std::optional<std::uint64_t> numbers[CapCount];
+    for (int i = 0; i < CapCount; ++i)
+        if (!(numbers[i] = DecoderProtocol::ArgumentNumber(argv[i + 1])))
             return std::nullopt;
     return DecoderCaps{*numbers[0], *numbers[1]};
 }

@@ -15,6 +15,16 @@
 
 using namespace DecoderProtocol;
 
+QSize ReadySizeFromArguments(int argc, char** argv) {
+    if (argc != ArgumentCount + 1)
+        return QSize();
+    const std::optional<std::uint64_t> width = ArgumentNumber(argv[3]);
+    const std::optional<std::uint64_t> height = ArgumentNumber(argv[4]);
+    if (!width || !height || *width > TBitmap::MaxSide || *height > TBitmap::MaxSide)
+        return QSize();
+    return QSize(int(*width), int(*height));
+}
+
 std::optional<HelperFiles> ReceiveFiles() {
     char byte = 0;
     iovec data{&byte, 1};

@@ -9,6 +9,10 @@
 
 // The helper's side of DecoderProtocol.h, used behind the wall.
 
+// The size of picture to make storage ready for, from the helper's command line; empty when the
+// program names none or the arguments are not numbers.
+QSize ReadySizeFromArguments(int argc, char** argv);
+
 // What the program hands over: the file's bytes and the pipe for the pixels.
 struct HelperFiles {
     int file = -1;

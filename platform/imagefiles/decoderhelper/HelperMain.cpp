@@ -6,6 +6,7 @@
 #include "DecoderWall.h"
 #include "HelperChannel.h"
 #include "ImageDecoder.h"
+#include "PictureMemory.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,9 +24,6 @@ ExitStatus Decode(const QByteArray& bytes, int pixels, TBitmap& picture) {
     const std::unique_ptr<FormatDecoder> decoder = kind ? OpenDecoder(bytes, *kind) : nullptr;
     if (!decoder || !SendSize(decoder->Size()) || !AwaitGoAhead() || !decoder->DataComplete())
         return NotDecodedExitStatus;
-    // The system's figures are in a file behind the wall; the address-space cap bounds the helper
-    // instead, and an allocation past it fails as one beyond the memory available would.
-    picture.SetAvailableMemory([] { return UINT64_MAX; });
     try {
         if (!decoder->DecodeInto(picture))
             return NotDecodedExitStatus;
@@ -37,6 +35,20 @@ ExitStatus Decode(const QByteArray& bytes, int pixels, TBitmap& picture) {
                : NotDecodedExitStatus;
 }
 
+// Storage for a picture of `size`, its pages backed while the helper waits: a picture of about
+// that size is then decoded without a page fault for its pixels, which on a fresh process cost a
+// fifth of a large JPEG's decode. A picture of another size takes storage of its own.
+void ReadyStorage(QSize size, TBitmap& picture) {
+    if (size.isEmpty())
+        return;
+    try {
+        picture.SetSize(size.width(), size.height());
+    } catch (const AppError&) { // beyond the helper's caps: the decode finds its own storage
+        return;
+    }
+    PopulatePictureMemory(picture.Bits(), picture.ByteCount());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -44,6 +56,11 @@ int main(int argc, char** argv) {
     if (!caps || !CapSelf(*caps))
         return BadStart;
     PrepareDecoders();
+    // The system's figures are in a file behind the wall; the address-space cap bounds the helper
+    // instead, and an allocation past it fails as one beyond the memory available would.
+    TBitmap picture;
+    picture.SetAvailableMemory([] { return UINT64_MAX; });
+    ReadyStorage(ReadySizeFromArguments(argc, argv), picture);
     if (!ConfineSelf())
         return BadStart;
     const std::optional<HelperFiles> files = ReceiveFiles();
@@ -51,6 +68,5 @@ int main(int argc, char** argv) {
         _exit(NotDecodedExitStatus);
     const std::optional<QByteArray> bytes = MapFileBytes(files->file);
     // Straight out, the picture never freed: its pages may still be in the pipe, unread.
-    TBitmap picture;
     _exit(bytes ? Decode(*bytes, files->pixels, picture) : BadStart);
 }

@@ -303,9 +303,10 @@ private:
     Clock::time_point deadline_ = Clock::now();
 };
 
-// Starts a helper, which readies itself (libraries, plug-ins, its wall) and waits for a file.
-// Its soft limits are the header's for an empty file; HandOver's caller raises them.
-std::optional<HelperRun> StartHelper(const QString& helperPath) {
+// Starts a helper, which readies itself (libraries, plug-ins, storage for a picture of
+// `readySize`, its wall) and waits for a file. Its soft limits are the header's for an empty
+// file; HandOver's caller raises them.
+std::optional<HelperRun> StartHelper(const QString& helperPath, QSize readySize = QSize()) {
     const QByteArray path = QFile::encodeName(helperPath);
     int ends[2] = {-1, -1};
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
@@ -316,7 +317,9 @@ std::optional<HelperRun> StartHelper(const QString& helperPath) {
     const FileDescriptor helperEnd = AboveFixedDescriptors(FileDescriptor(ends[1]));
     const DecoderLimits start = DecoderLimitsFor(QSize(), 0);
     std::string arguments[] = {path.toStdString(), std::to_string(start.addressSpace),
-                               std::to_string(start.cpuTime.count())};
+                               std::to_string(start.cpuTime.count()),
+                               std::to_string(std::max(readySize.width(), 0)),
+                               std::to_string(std::max(readySize.height(), 0))};
     char* argv[ArgumentCount + 2] = {};
     for (int i = 0; i <= ArgumentCount; ++i)
         argv[i] = arguments[i].data();
@@ -336,7 +339,9 @@ std::optional<HelperRun> StartHelper(const QString& helperPath) {
 
 // Helpers started ahead of the loads that will use them, per helper executable; killed and
 // reaped when the process ends. A load takes one and starts the next, which readies itself
-// while the program shows the picture.
+// while the program shows the picture, storage for a picture of the last one's size included:
+// the next photo is most often one from the same camera. That storage is the spare's memory
+// while it waits, given back as it decodes into it or decodes a picture of another size.
 class SpareHelpers {
 public:
     static SpareHelpers& Instance() {
@@ -357,17 +362,23 @@ public:
     }
 
     void StartOne(const QString& helperPath) {
-        std::optional<HelperRun> spare = StartHelper(helperPath);
+        QSize readySize;
+        {
+            const std::lock_guard lock(mutex_);
+            readySize = lastPictureSizes_[helperPath];
+        }
+        std::optional<HelperRun> spare = StartHelper(helperPath, readySize);
         if (!spare)
             return;
         const std::lock_guard lock(mutex_);
         spares_[helperPath].push_back(std::move(*spare));
     }
 
-    // Keeps a helper that has given its picture until it has ended, and reaps those that have:
-    // its exit, which unmaps all it had, is no load's to wait for.
-    void Retire(HelperRun run) {
+    // Keeps a helper that has given its picture, of `pictureSize`, until it has ended, and reaps
+    // those that have: its exit, which unmaps all it had, is no load's to wait for.
+    void Retire(HelperRun run, QSize pictureSize) {
         const std::lock_guard lock(mutex_);
+        lastPictureSizes_[QFile::decodeName(run.Path())] = pictureSize;
         retired_.remove_if([](const HelperRun& done) { return done.Ended(); });
         retired_.push_back(std::move(run));
     }
@@ -376,6 +387,7 @@ private:
     std::mutex mutex_;
     std::map<QString, std::vector<HelperRun>> spares_;
     std::list<HelperRun> retired_;
+    std::map<QString, QSize> lastPictureSizes_;
 };
 
 // Logs why a helper that gave no picture ended, once it has been reaped.
@@ -488,7 +500,7 @@ void DecodeThrough(HelperRun run, const QByteArray& bytes, const QString& path,
     }
     // Every pixel is in: the helper's ending can tell nothing more of the picture.
     if (options.spareHelper)
-        SpareHelpers::Instance().Retire(std::move(run));
+        SpareHelpers::Instance().Retire(std::move(run), QSize(picture.Width(), picture.Height()));
     into.Swap(picture);
 }
 
