@@ -28,8 +28,10 @@ TEST(DataEnds, AJpegIsWholeFromItsEndOfImageMarkerOn) {
         for (qsizetype length = 0; length < whole.size() - 1; ++length)
             ASSERT_FALSE(JpegReachesItsEnd(QByteArrayView(whole).first(length))) << length;
     }
-    // A marker's length that points past the file, and bytes where a marker is due.
+    // A marker's length that points past the file, a scan's as well (whose coded data is then
+    // looked for past the end), and bytes where a marker is due.
     EXPECT_FALSE(JpegReachesItsEnd(QByteArray("\xFF\xD8\xFF\xE0\x7F\xFF\x00\x00", 8)));
+    EXPECT_FALSE(JpegReachesItsEnd(QByteArray("\xFF\xD8\xFF\xDA\x7F\xFF\x00\x00", 8)));
     EXPECT_FALSE(JpegReachesItsEnd(QByteArray("\xFF\xD8\x12\x34\xFF\xD9", 6)));
 }
 

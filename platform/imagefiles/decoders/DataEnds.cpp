@@ -56,6 +56,8 @@ bool JpegReachesItsEnd(QByteArrayView file) {
         at += (qsizetype(ByteAt(file, at)) << 8) | ByteAt(file, at + 1);
         if (marker != StartOfScan)
             continue;
+        if (at >= size)
+            return false; // the scan's header runs past the end
         // The scan's coded data runs to the next marker: 0xFF before a byte that is neither a
         // stuffed 0, a restart marker nor another fill byte.
         for (;;) {
