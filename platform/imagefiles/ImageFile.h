@@ -47,8 +47,8 @@ struct ImageLoadOptions {
 //        file itself is larger than that limit (it is not read then).
 // The whole file is read with checked reads before anything is decoded, so a read error can never
 // end in a partly decoded picture. Every file is decoded by the confined helper process (none in
-// this one); whatever stops it (a crash, a cap, its wall, the time limit, a missing helper) ends
-// in the load message.
+// this one); whatever stops it before every pixel is in (a crash, a cap, its wall, the time
+// limit, a missing helper) ends in the load message.
 // Loads into different bitmaps may run on several threads at once.
 void LoadBitmapFromFile(TBitmap& target, const QString& path, const ImageLoadOptions& options = {});
 

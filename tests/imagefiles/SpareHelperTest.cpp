@@ -9,10 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <atomic>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/wait.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -65,8 +68,8 @@ TEST(SpareHelper, EachLoadTakesTheWaitingHelperAndLeavesANewOne) {
     EXPECT_EQ(afterDeath.Width(), 16);
 }
 
-// A load that fails leaves a spare waiting too, started once the failure is known: a new one,
-// beside at most the helper that failed.
+// A load that fails leaves a new spare waiting too, beside at most the helper that gave the
+// picture before.
 TEST(SpareHelper, AFailedLoadLeavesANewSpare) {
     TBitmap first;
     ASSERT_EQ(LoadError(first, TestDataPath("quads.png"), KeepingASpare()), std::nullopt);
@@ -81,6 +84,29 @@ TEST(SpareHelper, AFailedLoadLeavesANewSpare) {
         EXPECT_FALSE(before.contains(children.back())) << "no new helper was started";
         EXPECT_LE(children.size(), 2);
     }
+}
+
+// Loads on several threads at once, as halvane-batch's, share the spares: each takes a waiting
+// helper or starts its own, and every picture is the one a load without spares gives.
+TEST(SpareHelper, LoadsOnSeveralThreadsShareTheSpares) {
+    const char* files[] = {"quads.png", "rotated6.jpg", "tiled.tif", "bgr24.wmp"};
+    std::vector<TBitmap> expected(std::size(files));
+    for (std::size_t i = 0; i < std::size(files); ++i)
+        ASSERT_EQ(LoadError(expected[i], TestDataPath(files[i])), std::nullopt);
+    std::atomic<int> wrong = 0;
+    const auto loads = [&](std::size_t first) {
+        for (std::size_t k = 0; k < 2 * std::size(files); ++k) {
+            const std::size_t i = (first + k) % std::size(files);
+            TBitmap picture;
+            if (LoadError(picture, TestDataPath(files[i]), KeepingASpare()) != std::nullopt ||
+                !SameBitmap(expected[i], picture))
+                ++wrong;
+        }
+    };
+    std::thread other(loads, 1);
+    loads(0);
+    other.join();
+    EXPECT_EQ(wrong, 0);
 }
 
 } // namespace

@@ -20,9 +20,9 @@
 //      against its memory and set the helper's limits for it;
 //   4. it decodes, sends the decoded picture's size, writes its pixels to the pipe as
 //      premultiplied 0xAARRGGBB rows without padding, and exits with DecodedExitStatus. The
-//      program has the picture once every pixel is in, and does not wait for that exit.
-// Any other ending (another exit status, a signal, the channel closed early, running out of time)
-// means no picture; a helper whose channel closes before a file comes ends quietly.
+//      program has the picture once every pixel is in, and then ends the helper itself.
+// Any other ending before every pixel is in (an exit, a signal, the channel closed early, running
+// out of time) means no picture; a helper whose channel closes before a file comes ends quietly.
 namespace DecoderProtocol {
 
 constexpr const char* ExecutableName = "halvane-decode";

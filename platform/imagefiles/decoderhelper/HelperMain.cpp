@@ -22,7 +22,13 @@ using namespace DecoderProtocol;
 ExitStatus Decode(const QByteArray& bytes, int pixels, TBitmap& picture) {
     const std::optional<ImageKind> kind = RecogniseContent(bytes.left(ImageHeadBytes));
     const std::unique_ptr<FormatDecoder> decoder = kind ? OpenDecoder(bytes, *kind) : nullptr;
-    if (!decoder || !SendSize(decoder->Size()) || !AwaitGoAhead() || !decoder->DataComplete())
+    if (!decoder)
+        return NotDecodedExitStatus;
+    // Storage readied for a picture of another size is given back before the decode needs room.
+    const QSize declared = decoder->Size();
+    if (!picture.KeepsStorageFor(declared.width(), declared.height()))
+        picture.SetSize(0, 0);
+    if (!SendSize(declared) || !AwaitGoAhead() || !decoder->DataComplete())
         return NotDecodedExitStatus;
     try {
         if (!decoder->DecodeInto(picture))
@@ -35,11 +41,13 @@ ExitStatus Decode(const QByteArray& bytes, int pixels, TBitmap& picture) {
                : NotDecodedExitStatus;
 }
 
-// Storage for a picture of `size`, its pages backed while the helper waits: a picture of about
-// that size is then decoded without a page fault for its pixels, which on a fresh process cost a
-// fifth of a large JPEG's decode. A picture of another size takes storage of its own.
-void ReadyStorage(QSize size, TBitmap& picture) {
-    if (size.isEmpty())
+// Storage for a picture of `size`, its pages backed while the helper waits: a picture that needs
+// between half and all of it (TBitmap::KeepsStorageFor) is then decoded without a page fault for
+// its pixels, which on a fresh process cost a fifth of a large JPEG's decode. Only up to a
+// quarter of the address space the helper starts with, which must leave room for the rest.
+void ReadyStorage(QSize size, const DecoderCaps& caps, TBitmap& picture) {
+    const std::uint64_t bytes = std::uint64_t(size.width()) * std::uint64_t(size.height()) * 4;
+    if (size.isEmpty() || bytes > caps.addressSpace / 4)
         return;
     try {
         picture.SetSize(size.width(), size.height());
@@ -60,7 +68,7 @@ int main(int argc, char** argv) {
     // instead, and an allocation past it fails as one beyond the memory available would.
     TBitmap picture;
     picture.SetAvailableMemory([] { return UINT64_MAX; });
-    ReadyStorage(ReadySizeFromArguments(argc, argv), picture);
+    ReadyStorage(ReadySizeFromArguments(argc, argv), *caps, picture);
     if (!ConfineSelf())
         return BadStart;
     const std::optional<HelperFiles> files = ReceiveFiles();

@@ -246,6 +246,21 @@ public:
         return exited_.Valid() && poll(&check, 1, 0) != 0;
     }
 
+    // Whether its ending can be seen without waiting for it (Ended()).
+    bool Watched() const { return exited_.Valid(); }
+
+    // Whether the helper has said more or ended since the last message: nothing to wait for.
+    bool Answered() const {
+        pollfd check[2] = {{channel_.Get(), POLLIN, 0}, {exited_.Get(), POLLIN, 0}};
+        return poll(check, 2, 0) != 0;
+    }
+
+    // Ends the helper without waiting for it: it is reaped once Ended().
+    void Stop() {
+        if (child_ > 0)
+            kill(child_, SIGKILL);
+    }
+
 private:
     bool SendOn(const msghdr& message) {
         ssize_t sent = 0;
@@ -351,6 +366,7 @@ public:
 
     std::optional<HelperRun> Take(const QString& helperPath) {
         const std::lock_guard lock(mutex_);
+        ReapRetired();
         std::vector<HelperRun>& waiting = spares_[helperPath];
         while (!waiting.empty()) {
             HelperRun spare = std::move(waiting.back());
@@ -361,29 +377,42 @@ public:
         return std::nullopt;
     }
 
-    void StartOne(const QString& helperPath) {
-        QSize readySize;
-        {
+    // A spare not started is no load's failure: the next load starts its helper itself.
+    void StartOne(const QString& helperPath) noexcept {
+        try {
+            QSize readySize;
+            {
+                const std::lock_guard lock(mutex_);
+                readySize = lastPictureSizes_[helperPath];
+            }
+            std::optional<HelperRun> spare = StartHelper(helperPath, readySize);
+            if (!spare)
+                return;
             const std::lock_guard lock(mutex_);
-            readySize = lastPictureSizes_[helperPath];
+            spares_[helperPath].push_back(std::move(*spare));
+        } catch (const std::exception& error) {
+            qWarning("Decoder helper not started as a spare: %s", error.what());
         }
-        std::optional<HelperRun> spare = StartHelper(helperPath, readySize);
-        if (!spare)
-            return;
-        const std::lock_guard lock(mutex_);
-        spares_[helperPath].push_back(std::move(*spare));
     }
 
-    // Keeps a helper that has given its picture, of `pictureSize`, until it has ended, and reaps
-    // those that have: its exit, which unmaps all it had, is no load's to wait for.
+    // Ends a helper that has given its picture, of `pictureSize`, and keeps it until it has
+    // ended: its exit, which unmaps all it had, is no load's to wait for. One whose ending cannot
+    // be watched is reaped now.
     void Retire(HelperRun run, QSize pictureSize) {
+        run.Stop();
         const std::lock_guard lock(mutex_);
         lastPictureSizes_[QFile::decodeName(run.Path())] = pictureSize;
-        retired_.remove_if([](const HelperRun& done) { return done.Ended(); });
-        retired_.push_back(std::move(run));
+        ReapRetired();
+        if (run.Watched())
+            retired_.push_back(std::move(run));
     }
 
 private:
+    // Under the lock.
+    void ReapRetired() {
+        retired_.remove_if([](const HelperRun& done) { return done.Ended(); });
+    }
+
     std::mutex mutex_;
     std::map<QString, std::vector<HelperRun>> spares_;
     std::list<HelperRun> retired_;
@@ -436,6 +465,15 @@ bool FitsDeclared(QSize declared, QSize decoded) {
                qint64(declared.width()) * declared.height();
 }
 
+// Backs `picture`'s pages a part at a time for as long as the helper has not answered: a file
+// that declares a large picture and fails at once costs no more than the answer's wait.
+void PopulateWhileDecoding(const HelperRun& run, TBitmap& picture) {
+    constexpr std::size_t Part = std::size_t(8) << 20;
+    const std::size_t bytes = picture.ByteCount();
+    for (std::size_t done = 0; done < bytes && !run.Answered(); done += Part)
+        PopulatePictureMemory(picture.Bits() + done, std::min(Part, bytes - done));
+}
+
 // A spare where one waits, else a helper started now.
 std::optional<HelperRun> SpareOrNewHelper(const QString& helperPath) {
     std::optional<HelperRun> spare = SpareHelpers::Instance().Take(helperPath);
@@ -443,8 +481,8 @@ std::optional<HelperRun> SpareOrNewHelper(const QString& helperPath) {
 }
 
 // One load through `run`, up to the picture swapped into `into`; throws as DecodeInHelper. The
-// run is given up with the load: killed and reaped on a failure, its ending left to the spares'
-// pool or waited for once the picture is in.
+// run ends with the load: the helper is killed, and reaped at once, or by the spares' pool once
+// it has given a picture to a load that keeps spares.
 void DecodeThrough(HelperRun run, const QByteArray& bytes, const QString& path,
                    const ImageLoadOptions& options, TBitmap& into) {
     const std::uint64_t memoryLimit = options.memoryLimit.value_or(AvailableMemoryBytes());
@@ -485,7 +523,7 @@ void DecodeThrough(HelperRun run, const QByteArray& bytes, const QString& path,
     TBitmap picture;
     if (declared->width() <= TBitmap::MaxSide && declared->height() <= TBitmap::MaxSide) {
         picture.SetSize(declared->width(), declared->height());
-        PopulatePictureMemory(picture.Bits(), picture.ByteCount());
+        PopulateWhileDecoding(run, picture);
     }
     const std::optional<QSize> decoded = run.ReceiveSize();
     if (decoded && !FitsDeclared(*declared, *decoded)) {
@@ -545,9 +583,9 @@ void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoa
     }
     // The next spare is started once this load has ended, however it ends: readying itself
     // during the decode, it had taken a core from it.
-    std::optional<HelperRun> run = SpareOrNewHelper(helper);
     std::exception_ptr failure;
     try {
+        std::optional<HelperRun> run = SpareOrNewHelper(helper);
         if (!run)
             ThrowLoadFailed(path);
         DecodeThrough(std::move(*run), bytes, path, options, into);
