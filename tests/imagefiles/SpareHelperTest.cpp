@@ -8,11 +8,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSize>
 #include <QStringList>
 #include <atomic>
+#include <chrono>
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -29,6 +34,28 @@ QStringList Children() {
             children << QString::fromLatin1(list.readAll()).split(u' ', Qt::SkipEmptyParts);
     }
     return children;
+}
+
+// A process's command line, argument by argument; empty for one that has ended, or is still
+// starting.
+QStringList CommandLine(const QString& pid) {
+    std::ifstream file(QStringLiteral("/proc/%1/cmdline").arg(pid).toStdString());
+    const std::string all((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return QString::fromStdString(all).split(QChar(0), Qt::SkipEmptyParts);
+}
+
+// The command line of the child that is not among `before`, once it runs its program: a spare
+// started as a load ends may still be on its way into its executable.
+QStringList NewChildsCommandLine(const QStringList& before) {
+    for (int tries = 0; tries < 500; ++tries) {
+        if (tries > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (const QString& child : Children())
+            if (!before.contains(child))
+                if (const QStringList arguments = CommandLine(child); !arguments.isEmpty())
+                    return arguments;
+    }
+    return {};
 }
 
 ImageLoadOptions KeepingASpare() {
@@ -83,6 +110,24 @@ TEST(SpareHelper, AFailedLoadLeavesANewSpare) {
         ASSERT_FALSE(children.isEmpty());
         EXPECT_FALSE(before.contains(children.back())) << "no new helper was started";
         EXPECT_LE(children.size(), 2);
+    }
+}
+
+// The spare a load leaves is told to ready storage for a picture of the size that load gave (a
+// turned one's as turned); a load that fails leaves the size of the last picture.
+TEST(SpareHelper, TheNextSpareReadiesStorageForTheLastPicturesSize) {
+    for (const char* file : {"quads.png", "rotated6.jpg", "damaged.png"}) {
+        SCOPED_TRACE(file);
+        const QStringList before = Children();
+        TBitmap picture;
+        LoadError(picture, TestDataPath(file), KeepingASpare());
+        const QStringList arguments = NewChildsCommandLine(before);
+        ASSERT_EQ(arguments.size(), 5) << arguments.join(u' ').toStdString();
+        const QSize last = QString::fromLatin1(file) == QStringLiteral("quads.png")
+                               ? QSize(16, 8)
+                               : QSize(8, 16); // rotated6.jpg, turned, before damaged.png
+        EXPECT_EQ(arguments[3], QString::number(last.width()));
+        EXPECT_EQ(arguments[4], QString::number(last.height()));
     }
 }
 
