@@ -139,7 +139,7 @@ public:
     }
 
     // After SumIntoRoots: calls visit(pixels) once per patch not taken out.
-    template <typename Visit> void ForEachPatch(Visit visit) {
+    template <typename Visit> void ForEachPatch(Visit visit) const {
         for (std::size_t i = 0; i < used_; ++i) {
             const Node& node = nodes_[i];
             if (node.parent == i)

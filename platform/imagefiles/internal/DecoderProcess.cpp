@@ -356,7 +356,7 @@ std::optional<HelperRun> StartHelper(const QString& helperPath, QSize readySize 
 // reaped when the process ends. A load takes one and starts the next, which readies itself
 // while the program shows the picture, storage for a picture of the last one's size included:
 // the next photo is most often one from the same camera. That storage is the spare's memory
-// while it waits, given back as it decodes into it or decodes a picture of another size.
+// while it waits, decoded into, or given back when the file declares a size it would not keep.
 class SpareHelpers {
 public:
     static SpareHelpers& Instance() {
@@ -574,21 +574,20 @@ void DecodeInHelper(const QByteArray& bytes, const QString& path, const ImageLoa
                     TBitmap& into) {
     const QString helper =
         options.decoderHelper.isEmpty() ? DecoderHelperBesideExecutable() : options.decoderHelper;
-    if (!options.spareHelper) {
-        std::optional<HelperRun> run = StartHelper(helper);
+    const auto decodeThrough = [&](std::optional<HelperRun> run) {
         if (!run)
             ThrowLoadFailed(path);
         DecodeThrough(std::move(*run), bytes, path, options, into);
+    };
+    if (!options.spareHelper) {
+        decodeThrough(StartHelper(helper));
         return;
     }
     // The next spare is started once this load has ended, however it ends: readying itself
     // during the decode, it had taken a core from it.
     std::exception_ptr failure;
     try {
-        std::optional<HelperRun> run = SpareOrNewHelper(helper);
-        if (!run)
-            ThrowLoadFailed(path);
-        DecodeThrough(std::move(*run), bytes, path, options, into);
+        decodeThrough(SpareOrNewHelper(helper));
     } catch (...) {
         failure = std::current_exception();
     }
